@@ -89,8 +89,8 @@ class VELMORA_EXPORT Variant {
   Variant(const char* v) : data_(std::string(v)) {}
   Variant(ObjectRef v);  // a null pointer is the empty object reference ("Nothing")
   template <class T>
-    requires std::is_base_of_v<Object, T>
-  Variant(std::shared_ptr<T> v) : Variant(ObjectRef(std::move(v))) {}
+  requires std::is_base_of_v<Object, T> Variant(std::shared_ptr<T> v)
+      : Variant(ObjectRef(std::move(v))) {}
   Variant(SafeArray array);
 
   Variant(const Variant& other);
@@ -148,6 +148,8 @@ class VELMORA_EXPORT Variant {
     ArrayBox& operator=(const ArrayBox& o);
     ArrayBox& operator=(ArrayBox&&) noexcept = default;
     ~ArrayBox();
+    static bool equal(const ArrayBox& a, const ArrayBox& b);
+    friend bool operator==(const ArrayBox& a, const ArrayBox& b) { return equal(a, b); }
   };
   explicit Variant(NullTag) : data_(NullTag{}) {}
   [[noreturn]] static void throwTypeMismatch();
