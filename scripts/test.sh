@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: the default preset, then the same
+# tests under AddressSanitizer + UndefinedBehaviorSanitizer, then a short run
+# of every fuzz target over its corpus. Exits non-zero on any failure.
+#   scripts/test.sh            everything
+#   scripts/test.sh default    one preset only (default, asan or fuzz)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+presets=("$@")
+[ "${#presets[@]}" -gt 0 ] || presets=(default asan fuzz)
+
+run_preset() {
+  local preset=$1
+  echo "=== ${preset}: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j2
+  if [ "$preset" = fuzz ]; then
+    scripts/fuzz-smoke.sh build/fuzz 20
+  else
+    echo "=== ${preset}: test"
+    ctest --preset "$preset"
+  fi
+}
+
+for p in "${presets[@]}"; do run_preset "$p"; done
+echo "=== all test runs passed"

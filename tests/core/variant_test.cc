@@ -1,0 +1,106 @@
+#include <commonvelmora/error.h>
+#include <commonvelmora/variant.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace velmora {
+namespace {
+
+int errorNumberOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const AutomationError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(VariantTest, MissingIsDistinctFromEmptyAndSurvivesCopies) {
+  const Variant empty;
+  const Variant missing = Variant::missing();
+  EXPECT_TRUE(empty.isEmpty());
+  EXPECT_FALSE(empty.isMissing());
+  EXPECT_TRUE(missing.isMissing());
+  EXPECT_FALSE(missing.isEmpty());
+  EXPECT_EQ(missing.type(), VarType::Error);
+  EXPECT_FALSE(empty == missing);
+
+  Variant forwarded = missing;  // forwarding an omitted argument keeps it omitted
+  EXPECT_TRUE(forwarded.isMissing());
+  EXPECT_FALSE(Variant(ErrorCode{5}).isMissing());
+}
+
+TEST(VariantTest, KindsAndExactEquality) {
+  EXPECT_EQ(Variant(std::int16_t{5}).type(), VarType::Int16);
+  EXPECT_EQ(Variant(5).type(), VarType::Int32);
+  EXPECT_EQ(Variant(std::uint8_t{5}).type(), VarType::Byte);
+  EXPECT_EQ(Variant(true).type(), VarType::Bool);
+  EXPECT_EQ(Variant("x").type(), VarType::String);
+  EXPECT_EQ(Variant::null().type(), VarType::Null);
+  EXPECT_EQ(Variant(Date{1.5}).type(), VarType::Date);
+  EXPECT_EQ(Variant(Currency{15000}).type(), VarType::Currency);
+  // The bag's "equals its default" test is exact: 5 as Int16 is not 5 as Int32.
+  EXPECT_FALSE(Variant(std::int16_t{5}) == Variant(5));
+  EXPECT_TRUE(Variant("a") == Variant(std::string("a")));
+  EXPECT_TRUE(Variant::nothing().isNothing());
+  EXPECT_TRUE(Variant::nothing().isObject());
+  EXPECT_EQ(errorNumberOf([] { (void)Variant(5).text(); }), err::kTypeMismatch);
+}
+
+TEST(SafeArrayTest, NeverDimensionedAndEmptyBounds) {
+  const SafeArray never;
+  EXPECT_FALSE(never.isDimensioned());
+  EXPECT_EQ(errorNumberOf([&] { (void)never.ubound(); }), err::kSubscriptOutOfRange);
+
+  const SafeArray none = SafeArray::ofVariants({});
+  EXPECT_TRUE(none.isDimensioned());
+  EXPECT_EQ(none.lbound(), 0);
+  EXPECT_EQ(none.ubound(), -1);
+  EXPECT_EQ(errorNumberOf([&] { (void)none.get({0}); }), err::kSubscriptOutOfRange);
+}
+
+TEST(SafeArrayTest, MultiDimensionalWithLowerBounds) {
+  SafeArray a(VarType::Variant, {{1, 2}, {-1, 3}});  // (1 To 2, -1 To 1)
+  EXPECT_EQ(a.dims(), 2);
+  EXPECT_EQ(a.lbound(2), -1);
+  EXPECT_EQ(a.ubound(2), 1);
+  EXPECT_EQ(a.size(), 6u);
+  a.set({2, 1}, Variant("last"));
+  a.at({1, -1}) = Variant(7);
+  EXPECT_EQ(a.get({2, 1}), Variant("last"));
+  EXPECT_EQ(a.variants().back(), Variant("last"));  // last index varies fastest
+  EXPECT_EQ(a.variants().front(), Variant(7));
+  EXPECT_EQ(errorNumberOf([&] { (void)a.get({0, 0}); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([&] { (void)a.get({1}); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([&] { (void)a.ubound(3); }), err::kSubscriptOutOfRange);
+}
+
+TEST(SafeArrayTest, RedimPreserveKeepsEveryRow) {
+  SafeArray table(VarType::Variant, {{0, 2}, {0, 1}});
+  table.set({0, 0}, Variant("name"));
+  table.set({1, 0}, Variant(1));
+  table.redimPreserveLast(3);
+  table.set({0, 2}, Variant("third"));
+  EXPECT_EQ(table.ubound(2), 2);
+  EXPECT_EQ(table.get({0, 0}), Variant("name"));
+  EXPECT_EQ(table.get({1, 0}), Variant(1));
+  EXPECT_TRUE(table.get({1, 1}).isEmpty());
+  EXPECT_EQ(table.get({0, 2}), Variant("third"));
+}
+
+TEST(SafeArrayTest, ArraysHaveValueSemantics) {
+  Variant a(SafeArray::ofVariants({Variant(1), Variant(2)}));
+  Variant b = a;
+  b.array().set({0}, Variant(99));
+  EXPECT_EQ(a.array().get({0}), Variant(1));
+  EXPECT_FALSE(a == b);
+
+  Variant bytes(SafeArray::ofBytes({1, 2, 3}));
+  EXPECT_EQ(bytes.type(), static_cast<VarType>(0x2000 | 17));
+  EXPECT_EQ(bytes.array().get({2}), Variant(std::uint8_t{3}));
+  EXPECT_EQ(errorNumberOf([&] { bytes.array().set({0}, Variant("x")); }), err::kTypeMismatch);
+}
+
+}  // namespace
+}  // namespace velmora
