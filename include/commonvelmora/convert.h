@@ -44,14 +44,14 @@ VELMORA_EXPORT std::string dateToText(Date d);
 // in such a pattern "mm" right after a date part means month).
 VELMORA_EXPORT std::string formatDate(Date d, std::string_view pattern);
 
-VELMORA_EXPORT double toDouble(const Variant& v);             // CDbl; accepts "&h"/"&o" text
-VELMORA_EXPORT std::int16_t toInt16(const Variant& v);        // CInt: halves to even
-VELMORA_EXPORT std::int32_t toInt32(const Variant& v);        // CLng: halves to even
-VELMORA_EXPORT bool toBool(const Variant& v);                 // CBool
-VELMORA_EXPORT Date toDate(const Variant& v);                 // CDate
-VELMORA_EXPORT Currency toCurrency(const Variant& v);         // CCur
-VELMORA_EXPORT std::uint8_t toByte(const Variant& v);         // CByte
-VELMORA_EXPORT ObjectRef toObject(const Variant& v);          // object reference or 13
+VELMORA_EXPORT double toDouble(const Variant& v);       // CDbl; accepts "&h"/"&o" text
+VELMORA_EXPORT std::int16_t toInt16(const Variant& v);  // CInt: halves to even
+VELMORA_EXPORT std::int32_t toInt32(const Variant& v);  // CLng: halves to even
+VELMORA_EXPORT bool toBool(const Variant& v);           // CBool
+VELMORA_EXPORT Date toDate(const Variant& v);           // CDate
+VELMORA_EXPORT Currency toCurrency(const Variant& v);   // CCur
+VELMORA_EXPORT std::uint8_t toByte(const Variant& v);   // CByte
+VELMORA_EXPORT ObjectRef toObject(const Variant& v);    // object reference or 13
 
 // Hex$: two's complement; four digits for negative 16-bit (and boolean)
 // values, eight for negative 32-bit ones; no leading zeros.

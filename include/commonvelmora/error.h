@@ -22,14 +22,17 @@ inline constexpr std::int32_t kOutOfStack = 28;          // Out of stack space
 inline constexpr std::int32_t kFileNotFound = 53;        // File not found
 inline constexpr std::int32_t kPermissionDenied = 70;    // Permission denied
 inline constexpr std::int32_t kPathNotFound = 76;        // Path not found
-inline constexpr std::int32_t kObjectNotSet = 91;        // Object variable or With block variable not set
+inline constexpr std::int32_t kObjectNotSet = 91;  // Object variable or With block variable not set
 inline constexpr std::int32_t kInvalidUseOfNull = 94;    // Invalid use of Null
 inline constexpr std::int32_t kDataValueNotFound = 327;  // Data value named not found
 inline constexpr std::int32_t kCantCreateObject = 429;   // ActiveX component can't create object
-inline constexpr std::int32_t kNoSuchMember = 438;       // Object doesn't support this property or method
-inline constexpr std::int32_t kWrongArgCount = 450;      // Wrong number of arguments or invalid property assignment
-inline constexpr std::int32_t kDuplicateKey = 457;       // This key is already associated with an element of this collection
-inline constexpr std::int32_t kBadFileFormat = 321;      // Invalid file format
+inline constexpr std::int32_t kNoSuchMember =
+    438;  // Object doesn't support this property or method
+inline constexpr std::int32_t kWrongArgCount =
+    450;  // Wrong number of arguments or invalid property assignment
+inline constexpr std::int32_t kDuplicateKey =
+    457;  // This key is already associated with an element of this collection
+inline constexpr std::int32_t kBadFileFormat = 321;  // Invalid file format
 }  // namespace err
 
 class VELMORA_EXPORT AutomationError : public std::runtime_error {

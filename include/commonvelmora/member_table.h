@@ -4,8 +4,9 @@
 //   const MemberTable<Counter>& table() {
 //     static const auto t = MemberTable<Counter>()
 //         .get("Value", 0, 0, [](Counter& c, Args) -> Variant { return c.value; })
-//         .let("Value", 1, 1, [](Counter& c, Args a) -> Variant { c.value = toInt32(a[0]); return {}; })
-//         .method("Reset", 0, 0, [](Counter& c, Args) -> Variant { c.value = 0; return {}; });
+//         .let("Value", 1, 1, [](Counter& c, Args a) -> Variant { c.value = toInt32(a[0]); return
+//         {}; }) .method("Reset", 0, 0, [](Counter& c, Args) -> Variant { c.value = 0; return {};
+//         });
 //     return t;
 //   }
 //   Variant Counter::invoke(std::string_view n, CallKind k, Args a) {
@@ -87,8 +88,10 @@ class MemberTable {
     if (it == members_.end()) throw AutomationError(err::kNoSuchMember);
     const Entry& e = it->second;
     // Method before property read, as the runtime resolves Method | Get.
-    static constexpr std::array<std::pair<CallKind, int>, 4> order{
-        {{CallKind::Method, kMethod}, {CallKind::Get, kGet}, {CallKind::Let, kLet}, {CallKind::Set, kSet}}};
+    static constexpr std::array<std::pair<CallKind, int>, 4> order{{{CallKind::Method, kMethod},
+                                                                    {CallKind::Get, kGet},
+                                                                    {CallKind::Let, kLet},
+                                                                    {CallKind::Set, kSet}}};
     for (auto [k, slot] : order) {
       if (!hasKind(kind, k) || e.slots[slot].fn == nullptr) continue;
       const Slot& s = e.slots[slot];
@@ -117,7 +120,8 @@ class MemberTable {
     return *this;
   }
 
-  std::unordered_map<std::string, Entry, detail::AsciiNoCaseHash, detail::AsciiNoCaseEqual> members_;
+  std::unordered_map<std::string, Entry, detail::AsciiNoCaseHash, detail::AsciiNoCaseEqual>
+      members_;
 };
 
 }  // namespace velmora

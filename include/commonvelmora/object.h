@@ -77,8 +77,6 @@ class VELMORA_EXPORT Object : public std::enable_shared_from_this<Object> {
 
 // Argument helpers for member implementations.
 // True when argument `i` was supplied (present and not missing).
-inline bool supplied(Args args, std::size_t i) {
-  return i < args.size() && !args[i].isMissing();
-}
+inline bool supplied(Args args, std::size_t i) { return i < args.size() && !args[i].isMissing(); }
 
 }  // namespace velmora
