@@ -40,7 +40,8 @@ struct AsciiNoCaseHash {
   using is_transparent = void;
   std::size_t operator()(std::string_view s) const noexcept {
     std::size_t h = 1469598103934665603ull;
-    for (unsigned char c : s) {
+    for (char ch : s) {
+      auto c = static_cast<unsigned char>(ch);
       if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
       h = (h ^ c) * 1099511628211ull;
     }
@@ -88,10 +89,11 @@ class MemberTable {
     if (it == members_.end()) throw AutomationError(err::kNoSuchMember);
     const Entry& e = it->second;
     // Method before property read, as the runtime resolves Method | Get.
-    static constexpr std::array<std::pair<CallKind, int>, 4> order{{{CallKind::Method, kMethod},
-                                                                    {CallKind::Get, kGet},
-                                                                    {CallKind::Let, kLet},
-                                                                    {CallKind::Set, kSet}}};
+    static constexpr std::array<std::pair<CallKind, std::size_t>, 4> order{
+        {{CallKind::Method, kMethod},
+         {CallKind::Get, kGet},
+         {CallKind::Let, kLet},
+         {CallKind::Set, kSet}}};
     for (auto [k, slot] : order) {
       if (!hasKind(kind, k) || e.slots[slot].fn == nullptr) continue;
       const Slot& s = e.slots[slot];
@@ -103,7 +105,7 @@ class MemberTable {
   }
 
  private:
-  enum { kMethod = 0, kGet = 1, kLet = 2, kSet = 3 };
+  static constexpr std::size_t kMethod = 0, kGet = 1, kLet = 2, kSet = 3;
   struct Slot {
     Handler fn = nullptr;
     int minArgs = 0;
@@ -113,7 +115,7 @@ class MemberTable {
     std::array<Slot, 4> slots;
   };
 
-  MemberTable& add(std::string_view name, int slot, int minArgs, int maxArgs, Handler h) {
+  MemberTable& add(std::string_view name, std::size_t slot, int minArgs, int maxArgs, Handler h) {
     auto it = members_.find(name);
     if (it == members_.end()) it = members_.emplace(std::string(name), Entry{}).first;
     it->second.slots[slot] = Slot{h, minArgs, maxArgs};
