@@ -1,0 +1,17 @@
+// Everything a client of the library includes: the Work object, the
+// automation values and objects it speaks in, the published enumerations and
+// the class identifiers.
+#pragma once
+
+#include <commonvelmora/class_registry.h>
+#include <commonvelmora/convert.h>
+#include <commonvelmora/enums.h>
+#include <commonvelmora/error.h>
+#include <commonvelmora/export.h>
+#include <commonvelmora/identifiers.h>
+#include <commonvelmora/keyed_collection.h>
+#include <commonvelmora/object.h>
+#include <commonvelmora/property_bag.h>
+#include <commonvelmora/variant.h>
+#include <commonvelmora/version.h>
+#include <commonvelmora/work.h>
