@@ -1,0 +1,56 @@
+// The file-system services the library needs, behind a small interface so
+// that nothing above the platform layer touches the operating system.
+//
+// It covers what the log writers use: the user's temporary folder, the folder
+// of the library's own file, folder existence and single-level creation, file
+// size and deletion, and files opened for appending. Paths are UTF-8 text and
+// use the platform's separator (separator()); the pure path rules that work on
+// them live in path_names.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// A file held open for appending. Every append() lands at the end of the file
+// as one block: several processes appending to the same file never interleave
+// inside a block. The file is closed when the object is destroyed.
+class AppendFile {
+ public:
+  virtual ~AppendFile();
+  // Writes `block` at the end of the file; false when it could not be
+  // written completely (disk full, I/O error).
+  virtual bool append(std::string_view block) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem();
+
+  // The separator between path parts ('/' here, '\' on Windows).
+  virtual char separator() const = 0;
+  // The user's temporary folder, or "" when none can be had. The folder is
+  // not checked or created.
+  virtual std::string tempFolder() = 0;
+  // The folder that holds the library's own file (or the program, when the
+  // library is linked statically), or "" when it cannot be found.
+  virtual std::string libraryFolder() = 0;
+  virtual bool folderExists(const std::string& path) = 0;
+  // Creates one folder level; the parent must exist. False on failure,
+  // including when something already stands at `path`.
+  virtual bool createFolder(const std::string& path) = 0;
+  // Size in bytes of the file at `path`, or -1 when there is no such file.
+  virtual std::int64_t fileSize(const std::string& path) = 0;
+  virtual bool deleteFile(const std::string& path) = 0;
+  // Opens `path` for appending, creating the file when missing; null when it
+  // cannot be opened.
+  virtual std::unique_ptr<AppendFile> openAppend(const std::string& path) = 0;
+};
+
+// The process-wide file system of the platform the library runs on.
+FileSystem& defaultFileSystem();
+
+}  // namespace velmora

@@ -1,0 +1,136 @@
+// The file system on POSIX systems.
+//
+// Decisions that the interface leaves to the platform:
+// - The user's temporary folder is $TMPDIR when set and not empty, else
+//   ~/.local/tmp (the home folder from $HOME, else the password database).
+//   Its parent ~/.local then makes the log folder a profile folder.
+// - Folders are created with mode 0700 and files with 0600 (both reduced by
+//   the umask): log texts can carry account and error details, and only the
+//   user's own processes write them.
+// - An append is one write(2) on a descriptor opened with O_APPEND, so the
+//   kernel places the whole block at the end of the file atomically with
+//   respect to other appenders of the same file. Regular files take a block
+//   in full; should the kernel ever write less (a signal, a full disk), the
+//   rest is written after it rather than dropped.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/path_names.h"
+
+namespace velmora {
+
+AppendFile::~AppendFile() = default;
+FileSystem::~FileSystem() = default;
+
+namespace {
+
+class PosixAppendFile final : public AppendFile {
+ public:
+  explicit PosixAppendFile(int fd) : fd_(fd) {}
+  ~PosixAppendFile() override { ::close(fd_); }
+  PosixAppendFile(const PosixAppendFile&) = delete;
+  PosixAppendFile& operator=(const PosixAppendFile&) = delete;
+
+  bool append(std::string_view block) override {
+    const char* data = block.data();
+    std::size_t left = block.size();
+    while (left > 0) {
+      const ssize_t written = ::write(fd_, data, left);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      data += written;
+      left -= static_cast<std::size_t>(written);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string homeFolder() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+      found != nullptr && found->pw_dir != nullptr) {
+    return found->pw_dir;
+  }
+  return "";
+}
+
+// An address inside the library, for dladdr to name the file it came from.
+const char kAddressInLibrary = 0;
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  char separator() const override { return '/'; }
+
+  std::string tempFolder() override {
+    if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != '\0') return tmp;
+    const std::string home = homeFolder();
+    if (home.empty()) return "";
+    return appendPathPart(appendPathPart(home, ".local", '/'), "tmp", '/');
+  }
+
+  std::string libraryFolder() override {
+    Dl_info info{};
+    std::string file;
+    if (::dladdr(&kAddressInLibrary, &info) != 0 && info.dli_fname != nullptr &&
+        info.dli_fname[0] == '/') {
+      file = info.dli_fname;
+    } else {
+      // Linked into the program itself: the program's own file.
+      char buffer[4096];
+      const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+      if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return "";
+      file.assign(buffer, static_cast<std::size_t>(n));
+    }
+    return parentFolderName(file, '/');
+  }
+
+  bool folderExists(const std::string& path) override {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  bool createFolder(const std::string& path) override { return ::mkdir(path.c_str(), 0700) == 0; }
+
+  std::int64_t fileSize(const std::string& path) override {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+  }
+
+  bool deleteFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+  std::unique_ptr<AppendFile> openAppend(const std::string& path) override {
+    int fd;
+    do {
+      fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixAppendFile>(fd);
+  }
+};
+
+}  // namespace
+
+FileSystem& defaultFileSystem() {
+  static PosixFileSystem* fileSystem = new PosixFileSystem;  // never destroyed: used at exit
+  return *fileSystem;
+}
+
+}  // namespace velmora

@@ -1,0 +1,126 @@
+// The log folder and file names against real folders.
+#include <commonvelmora/convert.h>
+
+#include <thread>
+
+#include "log_test_support.h"
+#include "platform/file_system.h"
+
+namespace velmora::logging::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+using LogFolderTest = LogTest;
+
+TEST_F(LogFolderTest, PlainTempFolderGetsLogFilesInside) {
+  ASSERT_TRUE(GetLogFolder());
+  EXPECT_EQ(threadState().logFolder, logFolder().string());
+  EXPECT_TRUE(fs::is_directory(logFolder()));
+}
+
+TEST_F(LogFolderTest, TrailingSeparatorGivesNoDoubledSeparator) {
+  const std::string withSlash = scratch_.string() + "/";
+  ScopedEnv tmp("TMPDIR", withSlash.c_str());
+  ASSERT_TRUE(GetLogFolder());
+  EXPECT_EQ(threadState().logFolder, logFolder().string());
+}
+
+TEST_F(LogFolderTest, ProfileTempFolderLogsUnderVelmoraManager) {
+  fs::create_directories(scratch_ / "AppData" / "Local");
+  const std::string temp = (scratch_ / "AppData" / "Local" / "Temp").string() + "/";
+  ScopedEnv tmp("TMPDIR", temp.c_str());
+  ASSERT_TRUE(GetLogFolder());
+  const fs::path expected = scratch_ / "AppData" / "Local" / "Velmora Manager" / "LogFiles";
+  EXPECT_EQ(threadState().logFolder, expected.string());
+  EXPECT_TRUE(fs::is_directory(expected));
+  EXPECT_FALSE(fs::exists(scratch_ / "AppData" / "Local" / "Temp"));  // temp itself untouched
+}
+
+TEST_F(LogFolderTest, WithoutTmpdirTheHomeLocalFolderIsTheProfile) {
+  fs::create_directories(scratch_ / ".local");
+  ScopedEnv tmp("TMPDIR", nullptr);
+  ScopedEnv home("HOME", scratch_.c_str());
+  EXPECT_EQ(defaultFileSystem().tempFolder(), (scratch_ / ".local" / "tmp").string());
+  ASSERT_TRUE(GetLogFolder());
+  EXPECT_EQ(threadState().logFolder,
+            (scratch_ / ".local" / "Velmora Manager" / "LogFiles").string());
+}
+
+TEST_F(LogFolderTest, FolderThatCannotBeCreatedGivesNoNameAndKeepsTheLastFolder) {
+  ASSERT_TRUE(GetLogFolder());
+  const std::string good = threadState().logFolder;
+  // The parent of the log folder is missing: one level is created at most.
+  const std::string missing = (scratch_ / "gone" / "deeper").string();
+  {
+    ScopedEnv tmp("TMPDIR", missing.c_str());
+    EXPECT_FALSE(GetLogFolder());
+    EXPECT_EQ(BuildLogFileName(Variant()), "");
+    EXPECT_EQ(threadState().logFolder, good);
+  }
+  // A file standing where the folder belongs, until it is removed.
+  fs::remove_all(logFolder());
+  std::ofstream(logFolder()) << "in the way";
+  EXPECT_EQ(BuildLogFileName(Variant()), "");
+  fs::remove(logFolder());
+  EXPECT_NE(BuildLogFileName(Variant()), "");
+}
+
+TEST_F(LogFolderTest, DeletedFolderIsCreatedAgainByTheNextName) {
+  ASSERT_NE(BuildLogFileName(Variant()), "");
+  fs::remove_all(logFolder());
+  EXPECT_NE(BuildLogFileName(Variant()), "");
+  EXPECT_TRUE(fs::is_directory(logFolder()));
+}
+
+TEST_F(LogFolderTest, NamesArePrefixDateAndExtension) {
+  const Variant lateEvening(dateFromParts(2024, 3, 7, 23, 59, 0));
+  EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Quorent2024_03_07.log").string());
+  EXPECT_EQ(threadState().logFilePrefix, "Quorent");  // the default sticks
+
+  threadState().logFilePrefix = "Trade";
+  EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Trade2024_03_07.log").string());
+
+  threadState().logFilePrefix = "Журнал торгов ";
+  EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Журнал торгов 2024_03_07.log").string());
+}
+
+TEST_F(LogFolderTest, EmptyDateMeansToday) {
+  const std::string name = fs::path(BuildLogFileName(Variant())).filename().string();
+  ASSERT_EQ(name.size(), std::string("Quorent2024_03_07.log").size());
+  EXPECT_EQ(name.substr(0, 7), "Quorent");
+  EXPECT_EQ(name.substr(name.size() - 4), ".log");
+  // Today's name is that of a date value of today, whatever its time.
+  const std::string year = name.substr(7, 4), month = name.substr(12, 2), day = name.substr(15, 2);
+  const Variant today(dateFromParts(std::stoi(year), std::stoi(month), std::stoi(day), 12));
+  EXPECT_EQ(BuildLogFileName(today), BuildLogFileName(Variant()));
+}
+
+TEST_F(LogFolderTest, DatesComeFromAnythingThatConvertsAndNothingElse) {
+  const std::string march7 = (logFolder() / "Quorent2024_03_07.log").string();
+  EXPECT_EQ(BuildLogFileName(Variant("3/7/2024")), march7);  // US short date
+  EXPECT_EQ(BuildLogFileName(Variant(dateFromParts(2024, 3, 7).serial)), march7);
+
+  EXPECT_EQ(BuildLogFileName(Variant::null()), "");
+  EXPECT_EQ(BuildLogFileName(Variant("no date at all")), "");
+  EXPECT_EQ(BuildLogFileName(Variant(SafeArray::ofVariants({Variant("3/7/2024")}))), "");
+  EXPECT_EQ(BuildLogFileName(Variant::nothing()), "");
+  EXPECT_EQ(threadState().logFilePrefix, "Quorent");
+}
+
+TEST_F(LogFolderTest, ThreadsKeepTheirOwnPrefix) {
+  threadState().logFilePrefix = "Main";
+  std::string other;
+  std::thread([&] { other = BuildLogFileName(Variant(dateFromParts(2024, 3, 7))); }).join();
+  EXPECT_EQ(fs::path(other).filename(), "Quorent2024_03_07.log");
+  EXPECT_EQ(threadState().logFilePrefix, "Main");
+}
+
+TEST(LibraryFolder, IsTheFolderOfTheFileHoldingTheLibrary) {
+  // These tests link the library statically, so that file is the program.
+  EXPECT_EQ(defaultFileSystem().libraryFolder(),
+            fs::read_symlink("/proc/self/exe").parent_path().string());
+}
+
+}  // namespace
+}  // namespace velmora::logging::testing

@@ -1,0 +1,114 @@
+// Shared set-up for the logging tests: every test runs against real files in
+// a fresh temporary folder that TMPDIR points to, under pinned regional
+// settings, with the thread's log fields back at their starting values.
+#pragma once
+
+#include <commonvelmora/convert.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/thread_state.h"
+#include "logging/log_options.h"
+
+namespace velmora::logging::testing {
+
+// Sets an environment variable for the scope and restores it afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+inline std::filesystem::path makeScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "cvlog-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+inline std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Splits on "\r\n"; a trailing line end yields no empty last line.
+inline std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// US English settings, the runtime's own defaults.
+inline RegionalSettings usSettings() { return RegionalSettings{}; }
+
+inline RegionalSettings germanSettings() {
+  RegionalSettings s;
+  s.decimalSeparator = ",";
+  s.shortDate = "dd.MM.yyyy";
+  s.longTime = "HH:mm:ss";
+  s.am = "";
+  s.pm = "";
+  return s;
+}
+
+class LogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scratch_ = makeScratchFolder();
+    tmpdir_.emplace("TMPDIR", scratch_.c_str());
+    setRegionalSettings(usSettings());
+    ThreadState& state = threadState();
+    state.logFilePrefix.clear();
+    state.logFolder.clear();
+    state.maxLogFile = 0;
+  }
+  void TearDown() override {
+    CloseLogFile();
+    setRegionalSettings(usSettings());
+    tmpdir_.reset();
+    std::error_code ignored;
+    std::filesystem::permissions(scratch_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(scratch_, ignored);
+  }
+
+  // Where the log files of the plain temporary folder go.
+  std::filesystem::path logFolder() const { return scratch_ / "LogFiles"; }
+  std::filesystem::path todaysFile() const { return BuildLogFileName(Variant()); }
+
+  std::filesystem::path scratch_;
+  std::optional<ScopedEnv> tmpdir_;
+};
+
+}  // namespace velmora::logging::testing

@@ -1,0 +1,149 @@
+// The two writers, the entry format and the size cap, on real files.
+#include <regex>
+
+#include "log_test_support.h"
+
+namespace velmora::logging::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// "3/7/2024 2:05:09 PM" (or the date alone at midnight) and what follows.
+const std::regex kUsEntry(R"((\d{1,2}/\d{1,2}/\d{4}(?: \d{1,2}:\d\d:\d\d [AP]M)?) (.*))");
+
+using LogWriterTest = LogTest;
+
+TEST_F(LogWriterTest, MessageEntryIsTimeStampBlankAndText) {
+  ASSERT_TRUE(StoreMessageToLog("Started"));
+  ASSERT_TRUE(StoreMessageToLog(""));
+  const std::string text = readFile(todaysFile());
+  ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
+  const auto lines = splitLines(text);
+  ASSERT_EQ(lines.size(), 2u);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(lines[0], m, kUsEntry)) << lines[0];
+  EXPECT_EQ(m[2], "Started");
+  // An empty text leaves the line ending in the blank.
+  EXPECT_EQ(lines[1].back(), ' ');
+  EXPECT_TRUE(std::regex_match(lines[1].substr(0, lines[1].size() - 1) + " x", kUsEntry));
+}
+
+TEST_F(LogWriterTest, ErrorEntryCarriesTheSignedNumber) {
+  ASSERT_TRUE(StoreErrorToLog(-5, "Timeout"));
+  ASSERT_TRUE(StoreErrorToLog(INT32_MIN, "Lowest"));
+  const auto lines = splitLines(readFile(todaysFile()));
+  ASSERT_EQ(lines.size(), 2u);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(lines[0], m, kUsEntry));
+  EXPECT_EQ(m[2], "Error: -5 Timeout");
+  EXPECT_TRUE(lines[1].ends_with(" Error: -2147483648 Lowest"));
+}
+
+TEST_F(LogWriterTest, TimeStampFollowsTheRegionalSettings) {
+  setRegionalSettings(germanSettings());
+  ASSERT_TRUE(StoreMessageToLog("Hallo"));
+  const std::string line = splitLines(readFile(todaysFile())).at(0);
+  EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)? Hallo)")))
+      << line;
+}
+
+TEST_F(LogWriterTest, TextsAreWrittenByteForByte) {
+  const std::string twoLines = "first\r\nsecond";
+  const std::string odd = std::string("nul\0inside ", 11) + "\xff\xfe bad utf-8 \xd0";
+  ASSERT_TRUE(StoreMessageToLog(twoLines));
+  ASSERT_TRUE(StoreErrorToLog(7, odd));
+  const auto lines = splitLines(readFile(todaysFile()));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(lines[0].ends_with(" first"));
+  EXPECT_EQ(lines[1], "second");
+  EXPECT_TRUE(lines[2].ends_with(" Error: 7 " + odd));
+}
+
+TEST_F(LogWriterTest, TenMegabyteMessageIsOneEntry) {
+  threadState().maxLogFile = 64 << 20;
+  const std::string big(10 << 20, 'x');
+  ASSERT_TRUE(StoreMessageToLog(big));
+  ASSERT_TRUE(StoreMessageToLog("after"));
+  const auto lines = splitLines(readFile(todaysFile()));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(lines[0].ends_with(" " + big));
+  EXPECT_TRUE(lines[1].ends_with(" after"));
+}
+
+TEST_F(LogWriterTest, EntryFindingTheFileAtTheCapStartsItAfresh) {
+  threadState().maxLogFile = 100;
+  const fs::path file = todaysFile();
+  ASSERT_TRUE(StoreMessageToLog(std::string(60, 'a')));
+  ASSERT_TRUE(StoreMessageToLog("below the cap still"));  // ~60+ bytes: under 100
+  ASSERT_LT(fs::file_size(file), 100u + 60u);
+  ASSERT_GE(fs::file_size(file), 100u);
+  ASSERT_TRUE(StoreMessageToLog("fresh"));
+  const auto lines = splitLines(readFile(file));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_TRUE(lines[0].ends_with(" fresh"));
+}
+
+TEST_F(LogWriterTest, CapBelowOneBecomesOneMebibyteAndStays) {
+  for (std::int32_t cap : {0, -1, INT32_MIN}) {
+    threadState().maxLogFile = cap;
+    ASSERT_TRUE(StoreMessageToLog("entry"));
+    EXPECT_EQ(threadState().maxLogFile, 1048576);
+  }
+  // A file just under the default cap is appended to; at the cap it restarts.
+  const fs::path file = todaysFile();
+  fs::resize_file(file, 1048575);
+  ASSERT_TRUE(StoreMessageToLog("appended"));
+  EXPECT_GT(fs::file_size(file), 1048576u);
+  ASSERT_TRUE(StoreMessageToLog("restarted"));
+  EXPECT_EQ(splitLines(readFile(file)).size(), 1u);
+}
+
+TEST_F(LogWriterTest, NoFolderMeansFalseAndNothingWritten) {
+  const std::string missing = (scratch_ / "gone" / "deeper").string();
+  ScopedEnv tmp("TMPDIR", missing.c_str());
+  EXPECT_FALSE(StoreMessageToLog("lost"));
+  EXPECT_FALSE(StoreErrorToLog(5, "lost"));
+  EXPECT_FALSE(OpenLogFile());
+  EXPECT_FALSE(fs::exists(scratch_ / "gone"));
+}
+
+TEST_F(LogWriterTest, FileThatCannotBeOpenedFailsUntilTheCauseIsGone) {
+  const fs::path file = todaysFile();
+  fs::create_directory(file);  // a folder where the file belongs
+  EXPECT_FALSE(StoreMessageToLog("lost"));
+  fs::remove(file);
+  EXPECT_TRUE(StoreMessageToLog("kept"));
+  EXPECT_EQ(splitLines(readFile(file)).size(), 1u);
+}
+
+TEST_F(LogWriterTest, FailedWriteReturnsFalseAndClosesTheFile) {
+  const fs::path file = todaysFile();
+  fs::create_symlink("/dev/full", file);  // opens, but every write fails
+  EXPECT_FALSE(StoreMessageToLog("lost"));
+  fs::remove(file);
+  EXPECT_TRUE(StoreMessageToLog("kept"));
+}
+
+TEST_F(LogWriterTest, AnOpenSlotTakesTheEntry) {
+  ASSERT_TRUE(OpenLogFile());
+  const fs::path file = todaysFile();
+  // Renamed while open: the entry still goes to the file held in the slot,
+  // which the writer closes afterwards.
+  fs::rename(file, scratch_ / "held.log");
+  ASSERT_TRUE(StoreMessageToLog("to the held file"));
+  EXPECT_EQ(splitLines(readFile(scratch_ / "held.log")).size(), 1u);
+  EXPECT_FALSE(fs::exists(file));
+  ASSERT_TRUE(StoreMessageToLog("to today's file"));
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_TRUE(CloseLogFile());
+  EXPECT_TRUE(CloseLogFile());
+}
+
+TEST_F(LogWriterTest, LogFilesAreTheUsersOwn) {
+  ASSERT_TRUE(StoreMessageToLog("private"));
+  const auto perms = fs::status(todaysFile()).permissions();
+  EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
+}
+
+}  // namespace
+}  // namespace velmora::logging::testing

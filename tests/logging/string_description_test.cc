@@ -1,0 +1,94 @@
+// Placeholder filling in message templates.
+#include <commonvelmora/convert.h>
+#include <commonvelmora/error.h>
+#include <commonvelmora/object.h>
+#include <gtest/gtest.h>
+
+#include "log_test_support.h"
+
+namespace velmora::logging::testing {
+namespace {
+
+Variant list(std::vector<Variant> items, std::int32_t lbound = 0) {
+  return Variant(SafeArray::ofVariants(std::move(items), lbound));
+}
+
+std::int32_t errorOf(std::string_view template_, const Variant& arguments) {
+  try {
+    GetStringDescription(template_, arguments);
+  } catch (const AutomationError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+class PlainObject : public Object {
+ public:
+  Variant invoke(std::string_view, CallKind, Args) override {
+    throw AutomationError(err::kNoSuchMember);
+  }
+  std::string typeName() const override { return "PlainObject"; }
+};
+
+class StringDescriptionTest : public ::testing::Test {
+ protected:
+  void SetUp() override { setRegionalSettings(usSettings()); }
+  void TearDown() override { setRegionalSettings(usSettings()); }
+};
+
+TEST_F(StringDescriptionTest, FillsEachPlaceholderOnceInOrder) {
+  EXPECT_EQ(GetStringDescription("Value %0 of %1", list({5, 7})), "Value 5 of 7");
+  EXPECT_EQ(GetStringDescription("%0 and %0", Variant("x")), "x and %0");
+  EXPECT_EQ(GetStringDescription("%1 %0 %2", list({"a", "b"})), "b a %2");
+  // Inserted text is searched by the next step.
+  EXPECT_EQ(GetStringDescription("%0", list({"%1", "y"})), "y");
+  EXPECT_EQ(GetStringDescription("No placeholders", list({1, 2, 3})), "No placeholders");
+  EXPECT_EQ(GetStringDescription("", Variant("x")), "");
+}
+
+TEST_F(StringDescriptionTest, OnePlaceholderCanEatTheStartOfALongerOne) {
+  std::vector<Variant> args;
+  for (int i = 0; i <= 10; ++i) args.emplace_back("<" + std::to_string(i) + ">");
+  EXPECT_EQ(GetStringDescription("%10 %1", list(args)), "<1>0 %1");
+}
+
+TEST_F(StringDescriptionTest, MissingArgumentsLeaveTheTemplateAlone) {
+  EXPECT_EQ(GetStringDescription("keep %0", Variant::missing()), "keep %0");
+  // The empty variant is a value: its text is "".
+  EXPECT_EQ(GetStringDescription("[%0]", Variant()), "[]");
+}
+
+TEST_F(StringDescriptionTest, ValuesUseTheRuntimesTextConversion) {
+  const Variant values =
+      list({true, 2.5, Variant(dateFromParts(2024, 3, 7, 14, 5, 9)), Variant(std::int16_t{-3})});
+  EXPECT_EQ(GetStringDescription("%0|%1|%2|%3", values), "True|2.5|3/7/2024 2:05:09 PM|-3");
+  setRegionalSettings(germanSettings());
+  EXPECT_EQ(GetStringDescription("%0|%1", values), "True|2,5");
+  // A byte array's elements are numbers.
+  EXPECT_EQ(GetStringDescription("%0%1", Variant(SafeArray::ofBytes({65, 66}))), "6566");
+}
+
+TEST_F(StringDescriptionTest, UnusableArgumentsRaiseTheRuntimesErrors) {
+  EXPECT_EQ(errorOf("%0", Variant::null()), err::kInvalidUseOfNull);
+  EXPECT_EQ(errorOf("none", list({"a", Variant::null()})), err::kInvalidUseOfNull);
+  EXPECT_EQ(errorOf("%0", Variant(std::make_shared<PlainObject>())), err::kTypeMismatch);
+  EXPECT_EQ(errorOf("%0", list({"a"}, 1)), err::kSubscriptOutOfRange);        // no element 0
+  EXPECT_EQ(errorOf("%0", list({})), err::kTypeMismatch);                     // upper bound -1
+  EXPECT_EQ(errorOf("%0", Variant(SafeArray())), err::kSubscriptOutOfRange);  // never dimensioned
+
+  SafeArray tooLong(VarType::Variant, {{0, 32769}});
+  EXPECT_EQ(errorOf("%0", Variant(tooLong)), err::kOverflow);
+  SafeArray longest(VarType::Variant, {{0, 32768}});
+  longest.set({0}, Variant("first"));
+  EXPECT_EQ(GetStringDescription("[%0]", Variant(longest)), "[first]");
+
+  SafeArray table(VarType::Variant, {{0, 2}, {0, 2}});
+  EXPECT_EQ(errorOf("%0", Variant(table)), err::kSubscriptOutOfRange);  // one index given
+}
+
+TEST_F(StringDescriptionTest, ArrayStartingBelowZeroSkipsTheNegativeElements) {
+  EXPECT_EQ(GetStringDescription("%0 %1", list({"minus one", "zero", "one"}, -1)), "zero one");
+}
+
+}  // namespace
+}  // namespace velmora::logging::testing
