@@ -1,0 +1,466 @@
+// Dates as text: the "General Date" form, Format-style patterns, and reading
+// dates typed by users (CDate of text).
+#include <commonvelmora/convert.h>
+#include <commonvelmora/error.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/date_parts.h"
+
+namespace velmora {
+namespace {
+
+// ---- patterns ---------------------------------------------------------------
+
+// One piece of a date pattern, whichever letters it was written in.
+enum class Field {
+  kLiteral,
+  kDay,
+  kDay2,
+  kMonth,
+  kMonth2,
+  kYear2,
+  kYear4,
+  kHour12,
+  kHour12Padded,
+  kHour24,
+  kHour24Padded,
+  kMinute,
+  kMinutePadded,
+  kSecond,
+  kSecondPadded,
+  kAmPm,       // the full designator ("AM")
+  kAmPmFirst,  // its first character ("A")
+};
+
+struct Token {
+  Field field;
+  std::string literal;  // for kLiteral
+};
+
+void appendLiteral(std::vector<Token>& out, std::string_view text) {
+  if (!out.empty() && out.back().field == Field::kLiteral) {
+    out.back().literal.append(text);
+  } else {
+    out.push_back({Field::kLiteral, std::string(text)});
+  }
+}
+
+std::size_t runLength(std::string_view s, std::size_t i, bool ignoreCase) {
+  auto same = [&](char a, char b) {
+    if (!ignoreCase) return a == b;
+    return (a | 0x20) == (b | 0x20);
+  };
+  std::size_t n = 1;
+  while (i + n < s.size() && same(s[i + n], s[i])) ++n;
+  return n;
+}
+
+// The letters of regional settings patterns (case matters: M is the month,
+// m the minute); text in single quotes is literal.
+std::vector<Token> parseRegionalPattern(std::string_view p) {
+  std::vector<Token> out;
+  for (std::size_t i = 0; i < p.size();) {
+    const char c = p[i];
+    if (c == '\'') {
+      const std::size_t close = p.find('\'', i + 1);
+      const std::size_t stop = close == std::string_view::npos ? p.size() : close;
+      appendLiteral(out, p.substr(i + 1, stop - i - 1));
+      i = stop == p.size() ? stop : stop + 1;
+      continue;
+    }
+    const std::size_t n = runLength(p, i, false);
+    const bool one = n == 1;
+    switch (c) {
+      case 'd':
+        out.push_back({one ? Field::kDay : Field::kDay2, {}});
+        break;
+      case 'M':
+        out.push_back({one ? Field::kMonth : Field::kMonth2, {}});
+        break;
+      case 'y':
+        out.push_back({n <= 2 ? Field::kYear2 : Field::kYear4, {}});
+        break;
+      case 'h':
+        out.push_back({one ? Field::kHour12 : Field::kHour12Padded, {}});
+        break;
+      case 'H':
+        out.push_back({one ? Field::kHour24 : Field::kHour24Padded, {}});
+        break;
+      case 'm':
+        out.push_back({one ? Field::kMinute : Field::kMinutePadded, {}});
+        break;
+      case 's':
+        out.push_back({one ? Field::kSecond : Field::kSecondPadded, {}});
+        break;
+      case 't':
+        out.push_back({one ? Field::kAmPmFirst : Field::kAmPm, {}});
+        break;
+      default:
+        appendLiteral(out, p.substr(i, n));
+        break;
+    }
+    i += n;
+  }
+  return out;
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if ((s[i] | 0x20) != (prefix[i] | 0x20)) return false;
+  }
+  return true;
+}
+
+// The letters of the runtime's Format for dates, in any letter case: yyyy,
+// yy, m/mm (the minute right after an hour, else the month), d/dd, h/hh, n/nn,
+// s/ss and AM/PM (which turns hours to 12-hour ones). Text in double quotes
+// and a character after a backslash are literal.
+std::vector<Token> parseFormatPattern(std::string_view p) {
+  std::vector<Token> out;
+  bool afterHour = false;  // the last field written was an hour
+  bool twelveHour = false;
+  for (std::size_t i = 0; i < p.size();) {
+    const char c = p[i];
+    if (c == '"') {
+      const std::size_t close = p.find('"', i + 1);
+      const std::size_t stop = close == std::string_view::npos ? p.size() : close;
+      appendLiteral(out, p.substr(i + 1, stop - i - 1));
+      i = stop == p.size() ? stop : stop + 1;
+      continue;
+    }
+    if (c == '\\' && i + 1 < p.size()) {
+      appendLiteral(out, p.substr(i + 1, 1));
+      i += 2;
+      continue;
+    }
+    if (startsWithNoCase(p.substr(i), "am/pm")) {
+      out.push_back({Field::kAmPm, {}});
+      twelveHour = true;
+      i += 5;
+      continue;
+    }
+    const std::size_t n = runLength(p, i, true);
+    const bool one = n == 1;
+    bool isHour = false;
+    switch (c | 0x20) {
+      case 'y':
+        out.push_back({n >= 3 ? Field::kYear4 : Field::kYear2, {}});
+        break;
+      case 'd':
+        out.push_back({one ? Field::kDay : Field::kDay2, {}});
+        break;
+      case 'm':
+        if (afterHour) {
+          out.push_back({one ? Field::kMinute : Field::kMinutePadded, {}});
+        } else {
+          out.push_back({one ? Field::kMonth : Field::kMonth2, {}});
+        }
+        break;
+      case 'n':
+        out.push_back({one ? Field::kMinute : Field::kMinutePadded, {}});
+        break;
+      case 'h':
+        out.push_back({one ? Field::kHour24 : Field::kHour24Padded, {}});
+        isHour = true;
+        break;
+      case 's':
+        out.push_back({one ? Field::kSecond : Field::kSecondPadded, {}});
+        break;
+      default:
+        appendLiteral(out, p.substr(i, n));
+        i += n;
+        continue;  // literals do not end the hour's influence on "mm"
+    }
+    afterHour = isHour;
+    i += n;
+  }
+  if (twelveHour) {
+    for (Token& t : out) {
+      if (t.field == Field::kHour24) t.field = Field::kHour12;
+      if (t.field == Field::kHour24Padded) t.field = Field::kHour12Padded;
+    }
+  }
+  return out;
+}
+
+void appendNumber(std::string& out, long long v, bool padded) {
+  if (padded && v >= 0 && v < 10) out.push_back('0');
+  out.append(std::to_string(v));
+}
+
+std::string render(const std::vector<Token>& tokens, const DateParts& p,
+                   const RegionalSettings& rs) {
+  std::string out;
+  const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
+  const std::string& designator = p.hour < 12 ? rs.am : rs.pm;
+  for (const Token& t : tokens) {
+    switch (t.field) {
+      case Field::kLiteral:
+        out.append(t.literal);
+        break;
+      case Field::kDay:
+        appendNumber(out, p.day, false);
+        break;
+      case Field::kDay2:
+        appendNumber(out, p.day, true);
+        break;
+      case Field::kMonth:
+        appendNumber(out, p.month, false);
+        break;
+      case Field::kMonth2:
+        appendNumber(out, p.month, true);
+        break;
+      case Field::kYear2:
+        appendNumber(out, p.year % 100, true);
+        break;
+      case Field::kYear4: {
+        const std::string y = std::to_string(p.year);
+        out.append(y.size() < 4 ? 4 - y.size() : 0, '0').append(y);
+        break;
+      }
+      case Field::kHour12:
+        appendNumber(out, hour12, false);
+        break;
+      case Field::kHour12Padded:
+        appendNumber(out, hour12, true);
+        break;
+      case Field::kHour24:
+        appendNumber(out, p.hour, false);
+        break;
+      case Field::kHour24Padded:
+        appendNumber(out, p.hour, true);
+        break;
+      case Field::kMinute:
+        appendNumber(out, p.minute, false);
+        break;
+      case Field::kMinutePadded:
+        appendNumber(out, p.minute, true);
+        break;
+      case Field::kSecond:
+        appendNumber(out, p.second, false);
+        break;
+      case Field::kSecondPadded:
+        appendNumber(out, p.second, true);
+        break;
+      case Field::kAmPm:
+        out.append(designator);
+        break;
+      case Field::kAmPmFirst:
+        if (!designator.empty()) out.push_back(designator.front());
+        break;
+    }
+  }
+  return out;
+}
+
+// ---- reading dates -----------------------------------------------------------
+
+struct Piece {
+  enum Kind { kNumber, kWord, kSeparator } kind;
+  std::string_view text;
+};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
+}
+
+std::vector<Piece> splitPieces(std::string_view s) {
+  std::vector<Piece> out;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t j = i + 1;
+    Piece::Kind kind = Piece::kSeparator;
+    if (isDigit(s[i])) {
+      kind = Piece::kNumber;
+      while (j < s.size() && isDigit(s[j])) ++j;
+    } else if (isLetter(s[i])) {
+      kind = Piece::kWord;
+      while (j < s.size() && isLetter(s[j])) ++j;
+    }
+    if (!(kind == Piece::kSeparator && s[i] == ' ' && !out.empty() &&
+          out.back().kind == Piece::kSeparator && out.back().text == " ")) {
+      out.push_back({kind, s.substr(i, j - i)});
+    }
+    i = j;
+  }
+  return out;
+}
+
+bool equalsNoCaseAscii(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && startsWithNoCase(a, b);
+}
+
+int toInt(std::string_view digits) {
+  int v = 0;
+  for (char c : digits) {
+    if (v > 100000) return v;  // large enough to fail every range check
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+// Order of day, month and year in the short date pattern, e.g. "MDY".
+std::string dateOrder(std::string_view pattern) {
+  std::string order;
+  for (char c : pattern) {
+    const char f = c == 'd' ? 'D' : c == 'M' ? 'M' : c == 'y' ? 'Y' : '\0';
+    if (f != '\0' && order.find(f) == std::string::npos) order.push_back(f);
+  }
+  return order.size() == 3 ? order : "MDY";
+}
+
+bool isDateSeparator(std::string_view sep, std::string_view pattern) {
+  if (sep == "/" || sep == "-" || sep == ".") return true;
+  for (char c : pattern) {
+    if (sep.size() == 1 && sep[0] == c && !isLetter(c) && c != ' ') return true;
+  }
+  return false;
+}
+
+int daysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// Reads "<date>", "<time>" or "<date> <time>" (also "<date>T<time>"), where
+// the date is three numbers in the order of the regional short date (or year
+// first when the first number has four digits, as in 2024-03-07) and the time
+// is H:mm[:ss] with an optional AM/PM designator (the regional one or the
+// English one). Two-digit years 00-29 are 2000-2029, 30-99 are 1930-1999.
+bool parseDateText(std::string_view text, const RegionalSettings& rs, double& out) {
+  std::vector<Piece> pieces = splitPieces(text);
+  std::size_t i = 0;
+  auto skipBlank = [&] {
+    while (i < pieces.size() && pieces[i].kind == Piece::kSeparator && pieces[i].text == " ") ++i;
+  };
+  auto isSep = [&](std::size_t k, std::string_view s) {
+    return k < pieces.size() && pieces[k].kind == Piece::kSeparator && pieces[k].text == s;
+  };
+  auto isNumber = [&](std::size_t k) {
+    return k < pieces.size() && pieces[k].kind == Piece::kNumber;
+  };
+
+  skipBlank();
+  bool haveDate = false;
+  bool haveTime = false;
+  std::int64_t days = 0;
+  int seconds = 0;
+
+  // Date part: three numbers with date separators, unless a ':' follows the first.
+  if (isNumber(i) && !isSep(i + 1, ":")) {
+    if (!(isNumber(i + 2) && isNumber(i + 4))) return false;
+    const std::string_view sep1 = pieces[i + 1].text;
+    const std::string_view sep2 = pieces[i + 3].text;
+    if (pieces[i + 1].kind != Piece::kSeparator || pieces[i + 3].kind != Piece::kSeparator ||
+        !isDateSeparator(sep1, rs.shortDate) || !isDateSeparator(sep2, rs.shortDate)) {
+      return false;
+    }
+    const std::string_view f[3] = {pieces[i].text, pieces[i + 2].text, pieces[i + 4].text};
+    const std::string order = f[0].size() == 4 ? "YMD" : dateOrder(rs.shortDate);
+    int year = 0, month = 0, day = 0;
+    std::size_t yearDigits = 0;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const int v = toInt(f[k]);
+      if (order[k] == 'Y') {
+        year = v;
+        yearDigits = f[k].size();
+      } else if (order[k] == 'M') {
+        month = v;
+      } else {
+        day = v;
+      }
+    }
+    if (yearDigits <= 2) year += year < 30 ? 2000 : 1900;
+    if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+        day > daysInMonth(year, month)) {
+      return false;
+    }
+    days = detail::daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+    haveDate = true;
+    i += 5;
+    if (isSep(i, ".")) ++i;  // "07.03.2024." as some locales write it
+    const bool isoT = i < pieces.size() && pieces[i].kind == Piece::kWord &&
+                      equalsNoCaseAscii(pieces[i].text, "T") && isNumber(i + 1);
+    if (isoT) {
+      ++i;
+    } else {
+      skipBlank();
+    }
+  }
+
+  // Time part.
+  if (isNumber(i) && isSep(i + 1, ":") && isNumber(i + 2)) {
+    int hour = toInt(pieces[i].text);
+    const int minute = toInt(pieces[i + 2].text);
+    int second = 0;
+    i += 3;
+    if (isSep(i, ":") && isNumber(i + 1)) {
+      second = toInt(pieces[i + 1].text);
+      i += 2;
+    }
+    skipBlank();
+    if (i < pieces.size() && pieces[i].kind == Piece::kWord) {
+      const std::string_view w = pieces[i].text;
+      const bool am = equalsNoCaseAscii(w, "AM") || (!rs.am.empty() && equalsNoCaseAscii(w, rs.am));
+      const bool pm = equalsNoCaseAscii(w, "PM") || (!rs.pm.empty() && equalsNoCaseAscii(w, rs.pm));
+      if ((!am && !pm) || hour < 1 || hour > 12) return false;
+      hour = hour % 12 + (pm ? 12 : 0);
+      ++i;
+      skipBlank();
+    }
+    if (hour > 23 || minute > 59 || second > 59) return false;
+    seconds = hour * 3600 + minute * 60 + second;
+    haveTime = true;
+  }
+  if (i != pieces.size() || (!haveDate && !haveTime)) return false;
+
+  const double time = seconds / 86400.0;
+  const double whole = static_cast<double>(days);
+  out = days < 0 ? whole - time : whole + time;
+  return true;
+}
+
+}  // namespace
+
+std::string dateToText(Date d) {
+  const DateParts p = dateToParts(d);
+  const RegionalSettings& rs = regionalSettings();
+  const bool dayZero = p.year == 1899 && p.month == 12 && p.day == 30;
+  const bool midnight = p.hour == 0 && p.minute == 0 && p.second == 0;
+  if (dayZero) return render(parseRegionalPattern(rs.longTime), p, rs);
+  std::string out = render(parseRegionalPattern(rs.shortDate), p, rs);
+  if (!midnight) out.append(" ").append(render(parseRegionalPattern(rs.longTime), p, rs));
+  return out;
+}
+
+std::string formatDate(Date d, std::string_view pattern) {
+  return render(parseFormatPattern(pattern), dateToParts(d), regionalSettings());
+}
+
+// CDate: dates as they are, numbers and booleans as serials (True is -1,
+// 29 December 1899), text as a date typed by a user. Numeric text is not a
+// date: "45000" is refused rather than guessed.
+Date toDate(const Variant& v) {
+  if (const Date* d = v.getIf<Date>()) return *d;
+  if (v.isNull()) throw AutomationError(err::kInvalidUseOfNull);
+  if (const std::string* s = v.getIf<std::string>()) {
+    double serial = 0;
+    if (!parseDateText(*s, regionalSettings(), serial)) throw AutomationError(err::kTypeMismatch);
+    return Date{serial};
+  }
+  if (v.isEmpty()) return Date{0};
+  if (v.isArray() || v.isObject() || v.getIf<ErrorCode>() != nullptr) {
+    throw AutomationError(err::kTypeMismatch);
+  }
+  const double serial = toDouble(v);
+  detail::checkDateRange(serial);
+  return Date{serial};
+}
+}  // namespace velmora

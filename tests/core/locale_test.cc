@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+#include <langinfo.h>
+#include <locale.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "platform/locale.h"
+#include "platform/strftime_pattern.h"
+
+namespace velmora {
+namespace {
+
+// Sets LC_ALL for the test's duration and restores the previous value.
+class ScopedLcAll {
+ public:
+  explicit ScopedLcAll(const char* value) {
+    if (const char* old = std::getenv("LC_ALL")) saved_ = old;
+    setenv("LC_ALL", value, 1);
+  }
+  ~ScopedLcAll() {
+    if (saved_) {
+      setenv("LC_ALL", saved_->c_str(), 1);
+    } else {
+      unsetenv("LC_ALL");
+    }
+  }
+  ScopedLcAll(const ScopedLcAll&) = delete;
+  ScopedLcAll& operator=(const ScopedLcAll&) = delete;
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+bool localeInstalled(const char* name) {
+  locale_t l = newlocale(LC_TIME_MASK | LC_NUMERIC_MASK, name, static_cast<locale_t>(0));
+  if (l == static_cast<locale_t>(0)) return false;
+  freelocale(l);
+  return true;
+}
+
+TEST(StrftimePatternTest, CommonLocaleFormats) {
+  EXPECT_EQ(runtimePatternFromStrftime("%d.%m.%Y"), "dd.MM.yyyy");
+  EXPECT_EQ(runtimePatternFromStrftime("%m/%d/%Y"), "MM/dd/yyyy");
+  EXPECT_EQ(runtimePatternFromStrftime("%d/%m/%y"), "dd/MM/yy");
+  EXPECT_EQ(runtimePatternFromStrftime("%Y-%m-%d"), "yyyy-MM-dd");
+  EXPECT_EQ(runtimePatternFromStrftime("%D"), "MM/dd/yy");
+  EXPECT_EQ(runtimePatternFromStrftime("%-d.%-m.%Y"), "d.M.yyyy");
+  EXPECT_EQ(runtimePatternFromStrftime("%e.%m.%Ey"), "d.MM.yy");
+  EXPECT_EQ(runtimePatternFromStrftime("%T"), "HH:mm:ss");
+  EXPECT_EQ(runtimePatternFromStrftime("%r"), "hh:mm:ss tt");
+  EXPECT_EQ(runtimePatternFromStrftime("%I:%M:%S %p"), "hh:mm:ss tt");
+  EXPECT_EQ(runtimePatternFromStrftime("%k.%M"), "H.mm");
+  // Letters of the format are literal, so they are quoted.
+  EXPECT_EQ(runtimePatternFromStrftime("%Hh%M"), "HH'h'mm");
+  EXPECT_EQ(runtimePatternFromStrftime("%%"), "%");
+}
+
+TEST(StrftimePatternTest, NamesAndUnknownConversionsCannotBeExpressed) {
+  EXPECT_EQ(runtimePatternFromStrftime("%d %b %Y"), std::nullopt);
+  EXPECT_EQ(runtimePatternFromStrftime("%A, %d"), std::nullopt);
+  EXPECT_EQ(runtimePatternFromStrftime("%H:%M %Z"), std::nullopt);
+  EXPECT_EQ(runtimePatternFromStrftime("%"), std::nullopt);
+}
+
+TEST(UserRegionalSettingsTest, CLocaleGivesTheUsDefaults) {
+  for (const char* name : {"C", "POSIX", "C.UTF-8"}) {
+    ScopedLcAll lc(name);
+    const RegionalSettings rs = readUserRegionalSettings();
+    EXPECT_EQ(rs.decimalSeparator, ".") << name;
+    EXPECT_EQ(rs.shortDate, "M/d/yyyy") << name;
+    EXPECT_EQ(rs.longTime, "h:mm:ss tt") << name;
+    EXPECT_EQ(rs.am, "AM") << name;
+    EXPECT_EQ(rs.pm, "PM") << name;
+  }
+}
+
+TEST(UserRegionalSettingsTest, MissingLocaleGivesTheUsDefaults) {
+  ScopedLcAll lc("xx_NOWHERE.UTF-8");
+  const RegionalSettings rs = readUserRegionalSettings();
+  EXPECT_EQ(rs.shortDate, "M/d/yyyy");
+  EXPECT_EQ(rs.decimalSeparator, ".");
+}
+
+TEST(UserRegionalSettingsTest, GermanLocale) {
+  if (!localeInstalled("de_DE.UTF-8")) {
+    GTEST_SKIP() << "locale de_DE.UTF-8 is not installed on this machine";
+  }
+  ScopedLcAll lc("de_DE.UTF-8");
+  const RegionalSettings rs = readUserRegionalSettings();
+  EXPECT_EQ(rs.decimalSeparator, ",");
+  EXPECT_EQ(rs.shortDate, "dd.MM.yyyy");
+  EXPECT_EQ(rs.longTime, "HH:mm:ss");
+}
+
+TEST(CurrentLocalDateTest, IsWholeSecondsOfThisCentury) {
+  const Date now = currentLocalDate();
+  EXPECT_GT(now.serial, dateFromParts(2020, 1, 1).serial);
+  EXPECT_LT(now.serial, dateFromParts(2100, 1, 1).serial);
+  const DateParts p = dateToParts(now);
+  EXPECT_EQ(dateFromParts(p.year, p.month, p.day, p.hour, p.minute, p.second), now);
+}
+
+}  // namespace
+}  // namespace velmora
