@@ -8,6 +8,7 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 
@@ -45,11 +46,11 @@ std::string GetStringDescription(std::string_view template_, const Variant& argu
     return text;
   }
   const SafeArray& array = arguments.array();
-  std::string placeholder;
+  char placeholder[8] = {'%'};
   for (std::int32_t i = 0; i <= last; ++i) {
-    placeholder = "%";
-    placeholder += std::to_string(i);
-    replaceFirst(text, placeholder, toText(array.get({i})));
+    const char* end = std::to_chars(placeholder + 1, placeholder + sizeof placeholder, i).ptr;
+    replaceFirst(text, std::string_view(placeholder, static_cast<std::size_t>(end - placeholder)),
+                 toText(array.get({i})));
   }
   return text;
 }
