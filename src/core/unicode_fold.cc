@@ -1,0 +1,62 @@
+// Keys and names are folded with full Unicode case folding after canonical
+// composition, so that "ПРИВЕТ" and "привет" are one key, and so are a
+// precomposed "é" and "e" followed by a combining acute. Full folding also
+// maps "ß" (and the capital "ẞ") to "ss": "Straße" and "STRASSE" are one key,
+// which is what a user typing either spelling expects.
+#include "core/unicode_fold.h"
+
+#include <utf8proc.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace velmora {
+namespace {
+
+bool isAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+std::string asciiFold(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = asciiLower(c);
+  return out;
+}
+
+struct FreeDeleter {
+  void operator()(utf8proc_uint8_t* p) const { std::free(p); }
+};
+
+}  // namespace
+
+std::string foldCase(std::string_view text) {
+  if (isAscii(text)) return asciiFold(text);
+  utf8proc_uint8_t* raw = nullptr;
+  const utf8proc_ssize_t n = utf8proc_map(
+      reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
+      static_cast<utf8proc_ssize_t>(text.size()), &raw,
+      static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD));
+  std::unique_ptr<utf8proc_uint8_t, FreeDeleter> owned(raw);
+  // Invalid UTF-8 (or any other failure) keeps the bytes, folding only ASCII
+  // letters: such a key still works, it just compares more strictly.
+  if (n < 0) return asciiFold(text);
+  return std::string(reinterpret_cast<const char*>(raw), static_cast<std::size_t>(n));
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (isAscii(a) && isAscii(b)) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    }
+    return true;
+  }
+  return foldCase(a) == foldCase(b);
+}
+
+}  // namespace velmora

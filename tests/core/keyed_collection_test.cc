@@ -1,0 +1,151 @@
+#include <commonvelmora/error.h>
+#include <commonvelmora/keyed_collection.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/unicode_fold.h"
+
+namespace velmora {
+namespace {
+
+int errorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const AutomationError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+std::string itemsOf(KeyedCollection& c) {
+  std::string out;
+  auto e = c.newEnum();
+  Variant v;
+  while (e->next(v)) out += v.text();
+  return out;
+}
+
+TEST(UnicodeFoldTest, FoldsBeyondAscii) {
+  EXPECT_TRUE(equalsNoCase("Привет", "ПРИВЕТ"));
+  EXPECT_TRUE(equalsNoCase("ΣΊΣΥΦΟΣ", "σίσυφοσ"));
+  EXPECT_TRUE(equalsNoCase("Straße", "STRASSE"));
+  EXPECT_TRUE(equalsNoCase("caf\u00e9", "CAFE\u0301"));  // composed and decomposed
+  EXPECT_TRUE(equalsNoCase("\u212a", "k"));              // Kelvin sign against plain ASCII
+  EXPECT_FALSE(equalsNoCase("Привет", "Привет!"));
+  EXPECT_FALSE(equalsNoCase("abc", "abd"));
+  EXPECT_EQ(foldCase("MiXeD"), "mixed");
+}
+
+TEST(UnicodeFoldTest, InvalidUtf8KeepsItsBytes) {
+  const std::string bad = "AB\xff\xfe";
+  EXPECT_EQ(foldCase(bad), "ab\xff\xfe");
+  EXPECT_TRUE(equalsNoCase(bad, "ab\xff\xfe"));
+  EXPECT_FALSE(equalsNoCase(bad, "ab\xff"));
+  EXPECT_EQ(foldCase(std::string("A\0B", 3)), std::string("a\0b", 3));
+}
+
+TEST(KeyedCollectionTest, KeysFoldCaseAndRejectDuplicates) {
+  KeyedCollection c;
+  c.add(Variant("hello"), "Привет");
+  EXPECT_EQ(c.item(Variant("ПРИВЕТ")), Variant("hello"));
+  EXPECT_EQ(c.find("привет"), 1);
+  EXPECT_EQ(c.keyAt(1), "Привет");
+  EXPECT_EQ(errorOf([&] { c.add(Variant(1), "пРИВЕТ"); }), err::kDuplicateKey);
+  EXPECT_EQ(c.count(), 1);
+  c.add(Variant("street"), "Straße");
+  EXPECT_EQ(errorOf([&] { c.add(Variant(1), "STRASSE"); }), err::kDuplicateKey);
+  c.add(Variant("unkeyed"));
+  c.add(Variant("empty key"), "");
+  EXPECT_EQ(c.keyAt(3), "");
+  EXPECT_EQ(c.item(Variant("")), Variant("empty key"));
+  EXPECT_EQ(c.find("nope"), 0);
+}
+
+TEST(KeyedCollectionTest, InsertBeforeAfterAndRemoveKeepOrder) {
+  KeyedCollection c;
+  c.add(Variant("b"), "B");
+  c.add(Variant("d"), "D");
+  c.add(Variant("a"), "A", Variant(1));                        // before position 1
+  c.add(Variant("c"), "C", Variant::missing(), Variant("b"));  // after key b
+  c.add(Variant("e"), std::nullopt, Variant::missing(), Variant(4.0));
+  EXPECT_EQ(itemsOf(c), "abcde");
+  EXPECT_EQ(c.find("D"), 4);
+  c.remove(Variant("B"));
+  EXPECT_EQ(itemsOf(c), "acde");
+  EXPECT_EQ(c.find("c"), 2);  // positions of keys shift with removals
+  EXPECT_EQ(c.item(Variant(std::int16_t{3})), Variant("d"));
+  c.remove(Variant(2.5));  // halves round to even: position 2
+  EXPECT_EQ(itemsOf(c), "ade");
+  EXPECT_EQ(c.find("D"), 2);
+  c.clear();
+  EXPECT_EQ(c.count(), 0);
+  EXPECT_EQ(c.find("a"), 0);
+  c.add(Variant("again"), "A");
+  EXPECT_EQ(c.count(), 1);
+}
+
+TEST(KeyedCollectionTest, ErrorsLeaveTheCollectionUnchanged) {
+  KeyedCollection c;
+  c.add(Variant("x"), "X");
+  EXPECT_EQ(errorOf([&] { c.item(Variant("missing")); }), err::kInvalidCall);
+  EXPECT_EQ(errorOf([&] { c.item(Variant(0)); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { c.item(Variant(2)); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { c.item(Variant(1e300)); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { c.item(Variant(true)); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { c.item(Variant::null()); }), err::kInvalidUseOfNull);
+  EXPECT_EQ(errorOf([&] { c.item(Variant()); }), err::kTypeMismatch);
+  EXPECT_EQ(errorOf([&] { c.remove(Variant(5)); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { c.add(Variant(1), "k", Variant(1), Variant(1)); }), err::kInvalidCall);
+  EXPECT_EQ(errorOf([&] { c.add(Variant(1), "k", Variant(9)); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { c.add(Variant(1), "k", Variant::missing(), Variant("no")); }),
+            err::kInvalidCall);
+  EXPECT_EQ(c.count(), 1);
+  EXPECT_FALSE(c.containsKey("k"));  // a failed add registers no key
+  EXPECT_EQ(errorOf([&] { c.add(Variant(1)); }), 0);
+}
+
+TEST(KeyedCollectionTest, ForEachSurvivesRemovingTheCurrentItem) {
+  auto c = std::make_shared<KeyedCollection>();
+  for (const char* s : {"a", "b", "c", "d"}) c->add(Variant(s), std::string_view(s));
+  std::string seen;
+  auto e = c->newEnum();
+  Variant v;
+  while (e->next(v)) {
+    seen += v.text();
+    if (v.text() == "b" || v.text() == "c") c->remove(v);  // remove by key while walking
+  }
+  EXPECT_EQ(seen, "abcd");
+  EXPECT_EQ(itemsOf(*c), "ad");
+
+  // The enumerator keeps a shared collection alive.
+  auto e2 = c->newEnum();
+  c.reset();
+  ASSERT_TRUE(e2->next(v));
+  EXPECT_EQ(v, Variant("a"));
+}
+
+TEST(KeyedCollectionTest, LateBoundMembers) {
+  KeyedCollection c;
+  std::vector<Variant> args{Variant(10), Variant("Ten")};
+  c.invoke("add", CallKind::Method, args);
+  std::vector<Variant> args2{Variant(5), Variant("Five"), Variant("ten")};
+  c.invoke("ADD", CallKind::Method, args2);
+  EXPECT_EQ(c.invoke("Count", CallKind::Get, {}), Variant(std::int32_t{2}));
+  std::vector<Variant> byKey{Variant("TEN")};
+  EXPECT_EQ(c.invoke("Item", CallKind::Method | CallKind::Get, byKey), Variant(10));
+  std::vector<Variant> byPos{Variant(1)};
+  EXPECT_EQ(c.invoke("", CallKind::Get, byPos), Variant(5));  // the default member
+  c.invoke("Remove", CallKind::Method, byPos);
+  EXPECT_EQ(c.count(), 1);
+  std::vector<Variant> numericKey{Variant(1), Variant(7)};
+  EXPECT_EQ(errorOf([&] { c.invoke("Add", CallKind::Method, numericKey); }), err::kTypeMismatch);
+  EXPECT_EQ(errorOf([&] { c.invoke("Item", CallKind::Get, {}); }), err::kWrongArgCount);
+  EXPECT_EQ(errorOf([&] { c.invoke("Sort", CallKind::Method, {}); }), err::kNoSuchMember);
+  EXPECT_EQ(c.typeName(), "Collection");
+}
+
+}  // namespace
+}  // namespace velmora
