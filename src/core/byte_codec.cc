@@ -1,0 +1,81 @@
+#include "core/byte_codec.h"
+
+#include <commonvelmora/error.h>
+
+#include <bit>
+#include <limits>
+
+namespace velmora::bytes {
+
+void Writer::fixed(std::uint64_t v, int width) {
+  const std::size_t at = out_.size();
+  const auto w = static_cast<std::size_t>(width);
+  out_.resize(at + w);
+  for (std::size_t i = 0; i < w; ++i) out_[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+void Writer::f32(float v) { u32(std::bit_cast<std::uint32_t>(v)); }
+void Writer::f64(double v) { fixed(std::bit_cast<std::uint64_t>(v), 8); }
+
+void Writer::raw(std::string_view data) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(data.data());
+  out_.insert(out_.end(), p, p + data.size());
+}
+
+void Writer::lengthPrefixed(std::string_view data) {
+  if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw AutomationError(err::kOverflow);
+  }
+  u32(static_cast<std::uint32_t>(data.size()));
+  raw(data);
+}
+
+std::size_t Writer::reserveLength() {
+  const std::size_t at = out_.size();
+  u32(0);
+  return at;
+}
+
+void Writer::patchLength(std::size_t at) {
+  const std::size_t length = out_.size() - at - 4;
+  if (length > std::numeric_limits<std::uint32_t>::max()) throw AutomationError(err::kOverflow);
+  for (std::size_t i = 0; i < 4; ++i) out_[at + i] = static_cast<std::uint8_t>(length >> (8 * i));
+}
+
+void Reader::fail(const std::string& what) const {
+  throw AutomationError(err::kBadFileFormat,
+                        "Invalid file format: " + what + " at offset " + std::to_string(offset()));
+}
+
+std::uint64_t Reader::fixed(int width, const char* what) {
+  const auto w = static_cast<std::size_t>(width);
+  if (remaining() < w) fail(std::string("truncated ") + what);
+  std::uint64_t v = 0;
+  for (std::size_t i = 0; i < w; ++i) v |= static_cast<std::uint64_t>(data_[pos_ + i]) << (8 * i);
+  pos_ += w;
+  return v;
+}
+
+float Reader::f32() { return std::bit_cast<float>(u32()); }
+double Reader::f64() { return std::bit_cast<double>(fixed(8, "double")); }
+
+std::span<const std::uint8_t> Reader::take(std::size_t n, const char* what) {
+  if (remaining() < n) fail(std::string("truncated ") + what);
+  auto out = data_.subspan(pos_, n);
+  pos_ += n;
+  return out;
+}
+
+std::string_view Reader::lengthPrefixed(const char* what) {
+  const std::uint32_t n = u32();
+  auto bytes = take(n, what);
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+Reader Reader::subReader(const char* what) {
+  const std::uint32_t n = u32();
+  const std::size_t start = offset();
+  return Reader(take(n, what), start);
+}
+
+}  // namespace velmora::bytes

@@ -1,0 +1,85 @@
+// Little-endian fixed-width writing and bounds-checked reading of bytes, for
+// the library's own persisted formats. The reader never reads past its end:
+// every request is checked against what remains and a short input raises
+// AutomationError 321 ("Invalid file format") naming the offset.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::bytes {
+
+class Writer {
+ public:
+  void u8(std::uint8_t v) { out_.push_back(v); }
+  void u16(std::uint16_t v) { fixed(v, 2); }
+  void u32(std::uint32_t v) { fixed(v, 4); }
+  void i32(std::int32_t v) { fixed(static_cast<std::uint32_t>(v), 4); }
+  void i64(std::int64_t v) { fixed(static_cast<std::uint64_t>(v), 8); }
+  void f32(float v);
+  void f64(double v);
+  void raw(std::span<const std::uint8_t> data) {
+    out_.insert(out_.end(), data.begin(), data.end());
+  }
+  void raw(std::string_view data);
+  // A u32 length followed by the bytes; raises 6 (Overflow) beyond 4 GiB.
+  void lengthPrefixed(std::string_view data);
+
+  // Reserves a u32 to be filled in later with patchLength(): the number of
+  // bytes written after it.
+  std::size_t reserveLength();
+  void patchLength(std::size_t at);
+
+  std::size_t size() const { return out_.size(); }
+  std::vector<std::uint8_t>& data() { return out_; }
+
+ private:
+  void fixed(std::uint64_t v, int width);
+  std::vector<std::uint8_t> out_;
+};
+
+class Reader {
+ public:
+  // `base` is the offset of `data` within the whole input, for messages.
+  explicit Reader(std::span<const std::uint8_t> data, std::size_t base = 0)
+      : data_(data), base_(base) {}
+
+  std::uint8_t u8() { return static_cast<std::uint8_t>(fixed(1, "byte")); }
+  std::uint16_t u16() { return static_cast<std::uint16_t>(fixed(2, "16-bit value")); }
+  std::uint32_t u32() { return static_cast<std::uint32_t>(fixed(4, "32-bit value")); }
+  std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
+  std::int64_t i64() { return static_cast<std::int64_t>(fixed(8, "64-bit value")); }
+  float f32();
+  double f64();
+  // The next n bytes, after checking that they are there.
+  std::span<const std::uint8_t> take(std::size_t n, const char* what);
+  // A u32 length and that many bytes.
+  std::string_view lengthPrefixed(const char* what);
+  // A u32 length and a sub-reader over that many bytes.
+  Reader subReader(const char* what);
+
+  // A mark of the current place, and the bytes read since a mark.
+  std::size_t mark() const { return pos_; }
+  std::span<const std::uint8_t> since(std::size_t mark) const {
+    return data_.subspan(mark, pos_ - mark);
+  }
+
+  std::size_t remaining() const { return data_.size() - pos_; }
+  std::size_t offset() const { return base_ + pos_; }
+  bool atEnd() const { return pos_ == data_.size(); }
+
+  // Raises 321 with "Invalid file format: <what> at offset N".
+  [[noreturn]] void fail(const std::string& what) const;
+
+ private:
+  std::uint64_t fixed(int width, const char* what);
+  std::span<const std::uint8_t> data_;
+  std::size_t base_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace velmora::bytes

@@ -1,0 +1,315 @@
+#include <commonvelmora/class_registry.h>
+#include <commonvelmora/error.h>
+#include <commonvelmora/property_bag.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/byte_codec.h"
+
+namespace velmora {
+namespace {
+
+int errorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const AutomationError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+// A persistable client object: a label and an optional child of its kind.
+class Node : public Object {
+ public:
+  static constexpr const char* kProgId = "Test.Node";
+  std::string label;
+  Variant child = Variant::nothing();
+
+  Variant invoke(std::string_view, CallKind, Args) override {
+    throw AutomationError(err::kNoSuchMember);
+  }
+  std::string typeName() const override { return "Node"; }
+  std::string progId() const override { return kProgId; }
+  void writeProperties(PropertyBag& bag) override {
+    bag.writeProperty("Label", label, "");
+    bag.writeProperty("Child", child, Variant::nothing());
+  }
+  void readProperties(PropertyBag& bag) override {
+    label = bag.readProperty("Label", "").text();
+    child = bag.readProperty("Child", Variant::nothing());
+  }
+};
+
+class Plain : public Object {  // not persistable
+ public:
+  Variant invoke(std::string_view, CallKind, Args) override { return {}; }
+  std::string typeName() const override { return "Plain"; }
+};
+
+std::shared_ptr<Node> chain(int length) {
+  auto head = std::make_shared<Node>();
+  head->label = "0";
+  Node* tail = head.get();
+  for (int i = 1; i < length; ++i) {
+    auto next = std::make_shared<Node>();
+    next->label = std::to_string(i);
+    tail->child = next;
+    tail = next.get();
+  }
+  return head;
+}
+
+int chainLength(const Variant& v) {
+  int n = 0;
+  for (Variant cur = v; !cur.isNothing(); ++n) {
+    cur = std::static_pointer_cast<Node>(cur.object())->child;
+  }
+  return n;
+}
+
+class PropertyBagTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClassRegistry::instance().add(Node::kProgId, [] { return std::make_shared<Node>(); });
+  }
+  void TearDown() override { ClassRegistry::instance().remove(Node::kProgId); }
+
+  // Loads a bag from another's bytes, checking that they are reproduced.
+  static PropertyBag reload(const PropertyBag& from) {
+    PropertyBag to;
+    to.setContents(from.contents());
+    EXPECT_EQ(to.contents(), from.contents());
+    return to;
+  }
+};
+
+TEST_F(PropertyBagTest, EveryKindRoundTrips) {
+  SafeArray grid(VarType::Variant, {{-1, 2}, {5, 3}});
+  for (std::size_t i = 0; i < grid.variants().size(); ++i) {
+    grid.variants()[i] = Variant(static_cast<std::int32_t>(i * 10));
+  }
+  grid.set({0, 6}, Variant(SafeArray::ofVariants({Variant("inner"), Variant::null()}, 1)));
+  SafeArray bytes3d(VarType::Byte, {{1, 2}, {0, 2}, {7, 2}});
+  for (std::size_t i = 0; i < 8; ++i) bytes3d.bytes()[i] = static_cast<std::uint8_t>(250 + i % 6);
+
+  const std::vector<std::pair<std::string, Variant>> values = {
+      {"empty", Variant()},
+      {"null", Variant::null()},
+      {"i16", Variant(std::int16_t{-32768})},
+      {"i32", Variant(std::int32_t{2147483647})},
+      {"single", Variant(1.5f)},
+      {"double", Variant(-0.1)},
+      {"currency", Variant(Currency{-922337203685477LL})},
+      {"date", Variant(Date{45000.75})},
+      {"text", Variant("Привет, мир")},
+      {"bytes in text", Variant(std::string("a\0\xff", 3))},
+      {"error", Variant(ErrorCode{-2147352572})},
+      {"missing", Variant::missing()},
+      {"true", Variant(true)},
+      {"false", Variant(false)},
+      {"byte", Variant(std::uint8_t{255})},
+      {"nothing", Variant::nothing()},
+      {"grid", Variant(grid)},
+      {"bytes3d", Variant(bytes3d)},
+      {"byte array", Variant(SafeArray::ofBytes({1, 2, 3}))},
+      {"never dimensioned", Variant(SafeArray())},
+      {"no elements", Variant(SafeArray(VarType::Variant, {{0, 0}}))},
+      {"no bytes", Variant(SafeArray(VarType::Byte, {{5, 0}, {0, 3}}))},
+  };
+  PropertyBag bag;
+  for (const auto& [name, value] : values) bag.writeProperty(name, value);
+  ASSERT_EQ(bag.size(), values.size());
+  PropertyBag loaded = reload(bag);
+  for (const auto& [name, value] : values) {
+    EXPECT_EQ(loaded.readProperty(name), value) << name;
+  }
+  const Variant g = loaded.readProperty("GRID");
+  EXPECT_EQ(g.array().lbound(1), -1);
+  EXPECT_EQ(g.array().ubound(2), 7);
+}
+
+TEST_F(PropertyBagTest, DefaultsDecideWhatIsStored) {
+  PropertyBag bag;
+  bag.writeProperty("Count", Variant(std::int16_t{0}), Variant(std::int16_t{0}));
+  EXPECT_EQ(bag.size(), 0u);
+  // Equal means the same kind and value: a 32-bit 0 is not the 16-bit default.
+  bag.writeProperty("Count", Variant(std::int32_t{0}), Variant(std::int16_t{0}));
+  EXPECT_EQ(bag.size(), 1u);
+  // Writing the default again removes the entry, so readers get the default back.
+  bag.writeProperty("count", Variant(std::int16_t{0}), Variant(std::int16_t{0}));
+  EXPECT_FALSE(bag.contains("Count"));
+  bag.writeProperty("Empty", Variant(), Variant::missing());  // no default: always stored
+  EXPECT_TRUE(bag.contains("EMPTY"));
+
+  EXPECT_EQ(bag.readProperty("Absent", Variant(7)), Variant(7));
+  try {
+    bag.readProperty("Absent");
+    FAIL();
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.number(), err::kDataValueNotFound);
+    EXPECT_EQ(e.description(), "Data value named 'Absent' not found");
+  }
+}
+
+TEST_F(PropertyBagTest, NamesFoldCaseAndOverwritesKeepTheirPlace) {
+  PropertyBag a, b;
+  a.writeProperty("Имя", "first");
+  a.writeProperty("Other", 1);
+  a.writeProperty("ИМЯ", "second");
+  EXPECT_EQ(a.size(), 2u);
+  EXPECT_EQ(a.readProperty("имя"), Variant("second"));
+  b.writeProperty("Имя", "second");
+  b.writeProperty("Other", 1);
+  EXPECT_EQ(a.contents(), b.contents());
+}
+
+TEST_F(PropertyBagTest, ObjectsNestAndComeBackAsNewObjects) {
+  auto root = chain(3);
+  PropertyBag bag;
+  bag.writeProperty("Tree", root, Variant::nothing());
+  root->label = "changed after writing";  // the bag took a snapshot
+  PropertyBag loaded = reload(bag);
+  const Variant v = loaded.readProperty("tree");
+  auto node = std::dynamic_pointer_cast<Node>(v.object());
+  ASSERT_TRUE(node);
+  EXPECT_NE(node, root);
+  EXPECT_EQ(node->label, "0");
+  EXPECT_EQ(chainLength(v), 3);
+  EXPECT_NE(loaded.readProperty("tree").object(), node);  // every read re-creates
+  // Objects inside arrays nest too.
+  bag.writeProperty("List", SafeArray::ofVariants({Variant(chain(2)), Variant::nothing()}));
+  EXPECT_EQ(chainLength(reload(bag).readProperty("List").array().get({0})), 2);
+}
+
+TEST_F(PropertyBagTest, ObjectsThatCannotBePersistedAreRefused) {
+  PropertyBag bag;
+  EXPECT_EQ(errorOf([&] { bag.writeProperty("P", std::make_shared<Plain>()); }), 330);
+  ClassRegistry::instance().remove(Node::kProgId);
+  EXPECT_EQ(errorOf([&] { bag.writeProperty("N", chain(1)); }), 330);
+  EXPECT_EQ(bag.size(), 0u);
+}
+
+TEST_F(PropertyBagTest, UnknownProgIdFailsWhenRead) {
+  PropertyBag bag;
+  bag.writeProperty("N", chain(2));
+  bag.writeProperty("Plain", "text");
+  const auto bytes = bag.contents();
+  ClassRegistry::instance().remove(Node::kProgId);
+  PropertyBag loaded;
+  loaded.setContents(bytes);  // loading does not create objects
+  EXPECT_EQ(loaded.readProperty("Plain"), Variant("text"));
+  EXPECT_EQ(errorOf([&] { loaded.readProperty("N"); }), err::kCantCreateObject);
+}
+
+TEST_F(PropertyBagTest, NestingIsBoundedBothWays) {
+  PropertyBag bag;
+  bag.writeProperty("Deepest", chain(PropertyBag::kMaxDepth));
+  EXPECT_EQ(chainLength(reload(bag).readProperty("Deepest")), PropertyBag::kMaxDepth);
+  EXPECT_EQ(errorOf([&] { bag.writeProperty("Too deep", chain(PropertyBag::kMaxDepth + 1)); }),
+            err::kOutOfStack);
+  Variant nested = Variant(1);
+  for (int i = 0; i <= PropertyBag::kMaxDepth; ++i) nested = SafeArray::ofVariants({nested});
+  EXPECT_EQ(errorOf([&] { bag.writeProperty("Arrays", nested); }), err::kOutOfStack);
+
+  // 100,000 levels of objects, and of arrays, written by hand.
+  for (bool objects : {true, false}) {
+    bytes::Writer w;
+    w.raw(std::string_view("CVPB\x01", 5));
+    const int depth = 100000;
+    std::vector<std::size_t> lengths;
+    for (int i = 0; i < depth; ++i) {
+      w.u32(1);
+      w.lengthPrefixed("x");
+      if (objects) {
+        w.u16(9);
+        w.lengthPrefixed(Node::kProgId);
+      } else {
+        w.u16(0x200C);
+        w.u32(1);
+        w.i32(0);
+        w.u32(1);
+      }
+      lengths.push_back(w.reserveLength());
+    }
+    w.u32(0);
+    for (auto it = lengths.rbegin(); it != lengths.rend(); ++it) w.patchLength(*it);
+    PropertyBag deep;
+    EXPECT_EQ(errorOf([&] { deep.setContents(w.data()); }), err::kBadFileFormat);
+  }
+}
+
+TEST_F(PropertyBagTest, CorruptBytesFailCleanlyAndLeaveTheBagAlone) {
+  PropertyBag source;
+  source.writeProperty("Text", "abc");
+  source.writeProperty("Grid", SafeArray(VarType::Variant, {{1, 2}, {0, 1}}));
+  source.writeProperty("Bytes", SafeArray::ofBytes({9, 8}));
+  source.writeProperty("Node", chain(2));
+  source.writeProperty("Flag", true);
+  const auto good = source.contents();
+
+  PropertyBag bag;
+  bag.writeProperty("Keep", 42);
+  const auto before = bag.contents();
+  for (std::size_t n = 0; n < good.size(); ++n) {
+    std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+    EXPECT_EQ(errorOf([&] { bag.setContents(cut); }), err::kBadFileFormat) << n;
+  }
+  EXPECT_EQ(bag.contents(), before);
+
+  auto expectBad = [&](std::vector<std::uint8_t> bytes, const char* why) {
+    try {
+      bag.setContents(bytes);
+      ADD_FAILURE() << why;
+    } catch (const AutomationError& e) {
+      EXPECT_EQ(e.number(), err::kBadFileFormat) << why;
+      EXPECT_EQ(e.description().rfind("Invalid file format", 0), 0u) << e.description();
+    }
+    EXPECT_EQ(bag.contents(), before) << why;
+  };
+  auto header = [](std::vector<std::uint8_t> body) {
+    std::vector<std::uint8_t> b{'C', 'V', 'P', 'B', 1};
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+  };
+  auto withTrailing = good;
+  withTrailing.push_back(0);
+  expectBad(withTrailing, "trailing byte");
+  expectBad({'C', 'V', 'P', 'X', 1, 0, 0, 0, 0}, "magic");
+  expectBad({'C', 'V', 'P', 'B', 2, 0, 0, 0, 0}, "version");
+  expectBad(header({0xff, 0xff, 0xff, 0xff}), "absurd entry count");
+  expectBad(header({1, 0, 0, 0, 0xff, 0xff, 0xff, 0xff, 'a', 0, 0}), "absurd name length");
+  expectBad(header({1, 0, 0, 0, 1, 0, 0, 0, 'a', 8, 0, 0xf0, 0xff, 0xff, 0xff}), "text length");
+  expectBad(header({1, 0, 0, 0, 1, 0, 0, 0, 'a', 11, 0, 2}), "boolean 2");
+  expectBad(header({1, 0, 0, 0, 1, 0, 0, 0, 'a', 99, 0}), "unknown tag");
+  expectBad(header({2, 0, 0, 0, 1, 0, 0, 0, 'a', 0, 0, 1, 0, 0, 0, 'A', 0, 0}), "duplicate");
+  // A 2 x 2^31-1 x 2^31-1 byte array would overflow 32-bit element counts.
+  expectBad(
+      header({1, 0, 0, 0, 1, 0, 0, 0,    'a',  0x11, 0x20, 3, 0, 0, 0, 0,    0,    0,    0,   2,
+              0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0x7f, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0x7f}),
+      "element count overflow");
+  // An upper bound beyond the 32-bit range.
+  expectBad(header({1, 0, 0,    0,    1,    0,    0, 0, 'a', 0x11, 0x20, 1, 0,
+                    0, 0, 0xff, 0xff, 0xff, 0x7f, 2, 0, 0,   0,    0,    0}),
+            "ubound overflow");
+  expectBad({}, "empty");
+
+  PropertyBag empty;
+  bag.setContents(empty.contents());
+  EXPECT_EQ(bag.size(), 0u);
+}
+
+TEST_F(PropertyBagTest, MovedFromBagReadsAsEmpty) {
+  PropertyBag a;
+  a.writeProperty("X", 1);
+  PropertyBag b = std::move(a);
+  EXPECT_EQ(b.readProperty("x"), Variant(1));
+  EXPECT_EQ(a.size(), 0u);  // NOLINT(bugprone-use-after-move): documented state
+  a.writeProperty("Y", 2);
+  EXPECT_EQ(a.readProperty("Y"), Variant(2));
+}
+
+}  // namespace
+}  // namespace velmora
