@@ -1,0 +1,97 @@
+// The per-user settings store: a tree of keys below the user's root, each key
+// holding named string values. The interface has the shape of the registry
+// calls the settings routines make (create or open a key, query, set,
+// enumerate and delete values, delete a key, close), and every operation
+// answers with the registry's own result codes, so the routines above can hand
+// them to clients unchanged.
+//
+// Key paths are relative to the user's root, with "\" between levels:
+//   - "" is the root itself (values may live there; it cannot be deleted);
+//   - one trailing "\" is ignored, so "Software\App\" is "Software\App";
+//   - a leading "\", an empty level ("A\\B"), a NUL byte, a level longer than
+//     kMaxKeyNameBytes or more than kMaxKeyDepth levels give kInvalidParameter.
+// Key and value names compare without regard to letter case (full Unicode
+// case folding) and keep the case they were created with. Value names must
+// not hold NUL bytes and are at most kMaxValueNameBytes long. Value data is
+// any sequence of bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Result codes, with the numbers the Windows registry uses for the same cases.
+namespace regcode {
+inline constexpr std::int32_t kSuccess = 0;
+inline constexpr std::int32_t kNotFound = 2;      // no such key or value
+inline constexpr std::int32_t kAccessDenied = 5;  // read-only store; key with sub-keys
+inline constexpr std::int32_t kNotEnoughMemory = 8;
+inline constexpr std::int32_t kInvalidParameter = 87;  // malformed key path or name
+inline constexpr std::int32_t kDiskFull = 112;
+inline constexpr std::int32_t kBusy = 170;               // another process held the store too long
+inline constexpr std::int32_t kMoreData = 234;           // name or data larger than the buffer
+inline constexpr std::int32_t kNoMoreItems = 259;        // enumeration past the last item
+inline constexpr std::int32_t kBadDatabase = 1009;       // the store file is no store at all
+inline constexpr std::int32_t kCantOpen = 1011;          // the store file cannot be opened
+inline constexpr std::int32_t kRegistryCorrupt = 1015;   // the store file is damaged
+inline constexpr std::int32_t kRegistryIoFailed = 1016;  // reading or writing the file failed
+inline constexpr std::int32_t kKeyDeleted = 1018;        // the open key was deleted meanwhile
+}  // namespace regcode
+
+// A short English description of a result code, for messages ("access denied").
+std::string_view resultCodeText(std::int32_t code);
+
+inline constexpr std::size_t kMaxKeyNameBytes = 255;
+inline constexpr std::size_t kMaxKeyDepth = 512;
+inline constexpr std::size_t kMaxValueNameBytes = 16383;
+// Settings are small; anything larger is refused with kInvalidParameter.
+inline constexpr std::size_t kMaxValueDataBytes = std::size_t{256} << 20;
+
+// An open key. Closing the key is destroying this object, so a key is closed
+// on every path; a key must not outlive the store that opened it. Each
+// operation is one transaction of its own. Operations on a key that another
+// caller has deleted meanwhile give kKeyDeleted.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey();
+
+  // Reads the data of `name` into `data` when it is at most `capacity` bytes;
+  // kMoreData (and `data` untouched) when it is longer.
+  virtual std::int32_t queryValue(std::string_view name, std::size_t capacity,
+                                  std::string& data) = 0;
+  // Creates or overwrites `name` as a string value holding `data`. An
+  // overwrite keeps the value's place in the enumeration order and its name.
+  virtual std::int32_t setStringValue(std::string_view name, std::string_view data) = 0;
+  // The value at position `index` in creation order. `nameCapacity` counts
+  // the terminating zero of the platform's buffers, so a name needs fewer
+  // bytes than that; data may fill `dataCapacity`. kMoreData when either does
+  // not fit, kNoMoreItems past the end.
+  virtual std::int32_t enumValue(std::uint32_t index, std::size_t nameCapacity,
+                                 std::size_t dataCapacity, std::string& name,
+                                 std::string& data) = 0;
+  // The name of the sub-key at `index` in creation order; kNoMoreItems past the end.
+  virtual std::int32_t enumSubKey(std::uint32_t index, std::string& name) = 0;
+  virtual std::int32_t deleteValue(std::string_view name) = 0;
+};
+
+class RegistryStore {
+ public:
+  virtual ~RegistryStore();
+
+  // Opens `path`, creating every missing level; `created` tells whether the
+  // key itself was new.
+  virtual std::int32_t createKey(std::string_view path, std::unique_ptr<RegistryKey>& key,
+                                 bool& created) = 0;
+  // Deletes the key with its values. A key that still has sub-keys is
+  // refused with kAccessDenied, and so is the root.
+  virtual std::int32_t deleteKey(std::string_view path) = 0;
+};
+
+// The store of the user running the process, as this thread reaches it.
+RegistryStore& userRegistryStore();
+
+}  // namespace velmora

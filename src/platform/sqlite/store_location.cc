@@ -1,0 +1,88 @@
+#include "platform/sqlite/store_location.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/registry_store.h"
+
+namespace velmora::sqlite {
+namespace {
+
+std::string_view environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string_view() : std::string_view(value);
+}
+
+std::string homeFolder() {
+  if (const std::string_view home = environment("HOME"); !home.empty()) return std::string(home);
+  // A daemon without HOME still has a password entry.
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
+      found->pw_dir != nullptr) {
+    return found->pw_dir;
+  }
+  return {};
+}
+
+// mkdir -p for the folders above `path`, each new one private to the user.
+bool makeParentFolders(const std::string& path) {
+  for (std::size_t cut = path.find('/', 1); cut != std::string::npos;
+       cut = path.find('/', cut + 1)) {
+    const std::string folder = path.substr(0, cut);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string userStorePath() {
+  if (const std::string_view own = environment("VELMORA_REGISTRY"); !own.empty()) {
+    return std::string(own);
+  }
+  std::string config(environment("XDG_CONFIG_HOME"));
+  if (config.empty() || config.front() != '/') {
+    const std::string home = homeFolder();
+    if (home.empty()) return {};
+    config = home + "/.config";
+  }
+  return config + "/CommonVelmora/registry.sqlite3";
+}
+
+std::chrono::milliseconds storeBusyTimeout() {
+  const std::string_view text = environment("VELMORA_REGISTRY_BUSY_MS");
+  long ms = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), ms);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || ms < 0) {
+    return std::chrono::milliseconds(5000);
+  }
+  return std::chrono::milliseconds(ms);
+}
+
+std::int32_t prepareStoreFile(const std::string& path) {
+  if (path.empty()) return regcode::kCantOpen;
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) return regcode::kCantOpen;
+    return (info.st_mode & S_IWUSR) != 0 ? regcode::kSuccess : regcode::kAccessDenied;
+  }
+  if (!makeParentFolders(path))
+    return errno == EACCES ? regcode::kAccessDenied : regcode::kCantOpen;
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    return errno == EACCES || errno == EROFS ? regcode::kAccessDenied : regcode::kCantOpen;
+  }
+  close(fd);
+  return regcode::kSuccess;
+}
+
+}  // namespace velmora::sqlite

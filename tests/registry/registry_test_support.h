@@ -1,0 +1,49 @@
+// Every registry test runs against a real store file in a fresh temporary
+// folder, named through VELMORA_REGISTRY before the first use.
+#pragma once
+
+#include <commonvelmora/convert.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/registry_store.h"
+#include "registry/edit_regestry.h"
+
+namespace velmora::registry::testing {
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setRegionalSettings(RegionalSettings{});
+    std::string pattern = (std::filesystem::temp_directory_path() / "cvreg-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    storeFile_ = folder_ / "store" / "registry.sqlite3";
+    ::setenv("VELMORA_REGISTRY", storeFile_.c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("VELMORA_REGISTRY_BUSY_MS");
+    std::error_code ignored;
+    std::filesystem::permissions(storeFile_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  // The bytes stored under `name`, as the store holds them.
+  static std::string storedData(const std::string& key, const std::string& name) {
+    std::unique_ptr<RegistryKey> handle;
+    bool created = false;
+    EXPECT_EQ(userRegistryStore().createKey(key, handle, created), regcode::kSuccess);
+    std::string data = "<absent>";
+    if (handle) handle->queryValue(name, SIZE_MAX, data);
+    return data;
+  }
+
+  std::filesystem::path folder_;
+  std::filesystem::path storeFile_;
+};
+
+}  // namespace velmora::registry::testing

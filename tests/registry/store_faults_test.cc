@@ -1,0 +1,173 @@
+// The store file in trouble: new, read-only, damaged, held by another
+// process, written by several processes at once, its writer killed.
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <thread>
+
+#include "registry_test_support.h"
+
+namespace velmora::registry::testing {
+namespace {
+
+using StoreFaultsTest = RegistryTest;
+
+// Runs `body` on a thread of its own, which opens its own connection.
+template <class Body>
+void onNewThread(Body body) {
+  std::thread(body).join();
+}
+
+std::string integrityCheck(const std::string& file) {
+  sqlite3* db = nullptr;
+  std::string result = "cannot open";
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+      result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    }
+    sqlite3_finalize(stmt);
+  }
+  sqlite3_close(db);
+  return result;
+}
+
+void waitForChild(pid_t pid) {
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST_F(StoreFaultsTest, NewStoreIsPrivate) {
+  ASSERT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kSuccess);
+  struct stat info {};
+  ASSERT_EQ(::stat(storeFile_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  ASSERT_EQ(::stat(storeFile_.parent_path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(integrityCheck(storeFile_), "ok");
+}
+
+TEST_F(StoreFaultsTest, ReadOnlyStoreDeniesAccessAndKeepsItsValues) {
+  ASSERT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kSuccess);
+  ::chmod(storeFile_.c_str(), 0400);
+  onNewThread([] {
+    std::int32_t code = -1;
+    EXPECT_EQ(ReadRegistryValue("K", "v", code, Variant("d")), Variant("d"));
+    EXPECT_EQ(code, regcode::kAccessDenied);
+    EXPECT_EQ(SetRegistryValue("K", "v", Variant("2")), regcode::kAccessDenied);
+  });
+  ::chmod(storeFile_.c_str(), 0600);
+  onNewThread([] { EXPECT_EQ(storedData("K", "v"), "1"); });
+}
+
+TEST_F(StoreFaultsTest, ForeignOrDamagedFileGivesAFailureCode) {
+  std::filesystem::create_directories(storeFile_.parent_path());
+  const std::string garbage(8192, '\x5a');
+  std::ofstream(storeFile_, std::ios::binary) << garbage;
+  std::int32_t code = -1;
+  EXPECT_EQ(ReadRegistryValue("K", "v", code, Variant("d")), Variant("d"));
+  EXPECT_EQ(code, regcode::kBadDatabase);
+  EXPECT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kBadDatabase);
+  std::ifstream in(storeFile_, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);  // nothing lost
+}
+
+TEST_F(StoreFaultsTest, WaitsForAnotherProcessThenReportsBusy) {
+  ::setenv("VELMORA_REGISTRY_BUSY_MS", "200", 1);
+  onNewThread([] { ASSERT_EQ(SetRegistryValue("K", "old", Variant("1")), regcode::kSuccess); });
+  int ready[2], release[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    sqlite3* db = nullptr;
+    sqlite3_open(storeFile_.c_str(), &db);
+    const int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    char byte = rc == SQLITE_OK ? 'y' : 'n';
+    (void)!::write(ready[1], &byte, 1);
+    (void)!::read(release[0], &byte, 1);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ::_exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ASSERT_EQ(byte, 'y');
+  onNewThread([] {
+    EXPECT_EQ(SetRegistryValue("K", "new", Variant("2")), regcode::kBusy);
+    std::int32_t code = -1;  // readers do not wait for the writer
+    EXPECT_EQ(ReadRegistryValue("K", "old", code, Variant::missing()), Variant("1"));
+    EXPECT_EQ(code, regcode::kSuccess);
+  });
+  ASSERT_EQ(::write(release[1], &byte, 1), 1);
+  waitForChild(child);
+  onNewThread([] { EXPECT_EQ(SetRegistryValue("K", "new", Variant("2")), regcode::kSuccess); });
+  for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
+}
+
+TEST_F(StoreFaultsTest, FourProcessesWritingAtOnceLoseNothing) {
+  constexpr int kProcesses = 4;
+  constexpr int kValuesEach = 10000;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int failures = 0;
+      for (int i = 0; i < kValuesEach; ++i) {
+        const std::string name = std::to_string(p) + "-" + std::to_string(i);
+        if (SetRegistryValue("Shared", name, Variant(std::int32_t{i})) != 0) ++failures;
+      }
+      ::_exit(failures == 0 ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (const pid_t pid : children) waitForChild(pid);
+  const Variant table = ReadAllValue("Shared");
+  ASSERT_TRUE(table.isArray());
+  EXPECT_EQ(table.array().ubound(2) + 1, kProcesses * kValuesEach);
+  EXPECT_EQ(integrityCheck(storeFile_), "ok");
+}
+
+TEST_F(StoreFaultsTest, WriterKilledMidwayLeavesEveryCommittedValue) {
+  int done[2];
+  ASSERT_EQ(::pipe(done), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    for (std::int32_t i = 0;; ++i) {
+      if (SetRegistryValue("Loop", "v" + std::to_string(i), Variant(std::string(100, 'x'))) != 0) {
+        ::_exit(1);
+      }
+      (void)!::write(done[1], &i, sizeof i);  // committed
+    }
+  }
+  ::close(done[1]);
+  std::int32_t last = -1;
+  while (last < 3000 && ::read(done[0], &last, sizeof last) == sizeof last) {
+  }
+  ::kill(child, SIGKILL);
+  for (std::int32_t i; ::read(done[0], &i, sizeof i) == sizeof i;) last = i;
+  ::close(done[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+
+  EXPECT_EQ(integrityCheck(storeFile_), "ok");
+  const Variant table = ReadAllValue("Loop");
+  ASSERT_TRUE(table.isArray());
+  EXPECT_GE(table.array().ubound(2), last);
+  for (std::int32_t i = 0; i <= last; ++i) {
+    ASSERT_EQ(table.array().get({0, i}), Variant("v" + std::to_string(i)));
+  }
+}
+
+}  // namespace
+}  // namespace velmora::registry::testing
