@@ -16,18 +16,11 @@ TEST(ParentFolderName, IgnoresTrailingSeparatorsAndKeepsRoots) {
   EXPECT_EQ(parentFolderName(R"(C:\Temp)", '\\'), R"(C:\)");
   EXPECT_EQ(parentFolderName(R"(C:\)", '\\'), "");
   EXPECT_EQ(parentFolderName("/home/u/.local/tmp/", '/'), "/home/u/.local");
-  EXPECT_EQ(parentFolderName("/home/u//tmp", '/'), "/home/u");
   EXPECT_EQ(parentFolderName("/tmp", '/'), "/");
   EXPECT_EQ(parentFolderName("/", '/'), "");
   EXPECT_EQ(parentFolderName("tmp", '/'), "");
   // A colon means nothing special where '/' separates.
   EXPECT_EQ(parentFolderName("a:/b", '/'), "a:");
-}
-
-TEST(AppendPathPart, AddsOneSeparatorOnly) {
-  EXPECT_EQ(appendPathPart(R"(C:\Temp\)", "LogFiles", '\\'), R"(C:\Temp\LogFiles)");
-  EXPECT_EQ(appendPathPart(R"(C:\Temp)", "LogFiles", '\\'), R"(C:\Temp\LogFiles)");
-  EXPECT_EQ(appendPathPart("/tmp/", "LogFiles", '/'), "/tmp/LogFiles");
 }
 
 TEST(IsProfileFolder, PlainSuffixTestOnUpperCasedParent) {

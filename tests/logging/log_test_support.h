@@ -24,23 +24,14 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
+    set(value);
   }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { set(old_ ? old_->c_str() : nullptr); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
+  void set(const char* value) { value ? ::setenv(name_, value, 1) : ::unsetenv(name_); }
   const char* name_;
   std::optional<std::string> old_;
 };
@@ -69,18 +60,9 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-// US English settings, the runtime's own defaults.
-inline RegionalSettings usSettings() { return RegionalSettings{}; }
-
-inline RegionalSettings germanSettings() {
-  RegionalSettings s;
-  s.decimalSeparator = ",";
-  s.shortDate = "dd.MM.yyyy";
-  s.longTime = "HH:mm:ss";
-  s.am = "";
-  s.pm = "";
-  return s;
-}
+// US English settings are the runtime's own defaults.
+inline RegionalSettings usSettings() { return {}; }
+inline RegionalSettings germanSettings() { return {",", "dd.MM.yyyy", "HH:mm:ss", "", ""}; }
 
 class LogTest : public ::testing::Test {
  protected:

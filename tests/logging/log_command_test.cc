@@ -1,0 +1,65 @@
+// The log and format subcommands of the velmora tool, run as a user would.
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "log_test_support.h"
+
+namespace velmora::logging::testing {
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string out;
+};
+
+// Runs the tool with `arguments` (already shell-quoted); standard error is
+// dropped.
+ToolRun velmora(const std::string& arguments) {
+  const char* tool = std::getenv("VELMORA_TOOL");
+  const std::string command = std::string("'") + tool + "' " + arguments + " 2>/dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+class LogCommandTest : public LogTest {
+ protected:
+  void SetUp() override {
+    if (std::getenv("VELMORA_TOOL") == nullptr) GTEST_SKIP() << "VELMORA_TOOL is not set";
+    LogTest::SetUp();
+  }
+};
+
+TEST_F(LogCommandTest, WritesAndLocatesTheDaysFile) {
+  EXPECT_EQ(velmora("log message 'two words'").status, 0);
+  EXPECT_EQ(velmora("log error -5 Timeout").status, 0);
+  const ToolRun path = velmora("log path");
+  ASSERT_EQ(path.status, 0);
+  const auto lines = splitLines(readFile(path.out.substr(0, path.out.size() - 1)));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(lines[0].ends_with(" two words"));
+  EXPECT_TRUE(lines[1].ends_with(" Error: -5 Timeout"));
+  EXPECT_EQ(velmora("log path --prefix Trade --date 2024-03-07").out,
+            (logFolder() / "Trade2024_03_07.log").string() + "\n");
+}
+
+TEST_F(LogCommandTest, BadInputGivesAClearStatus) {
+  EXPECT_EQ(velmora("log error five Timeout").status, 2);
+  EXPECT_EQ(velmora("log message").status, 2);
+  EXPECT_EQ(velmora("log rotate").status, 2);
+  EXPECT_EQ(velmora("log path --date 'no date'").status, 1);
+  EXPECT_EQ(velmora("log message --help").status, 0);
+}
+
+TEST_F(LogCommandTest, FormatFillsPlaceholders) {
+  EXPECT_EQ(velmora("format 'Value %0 of %1' 5 7").out, "Value 5 of 7\n");
+  EXPECT_EQ(velmora("format 'keep %0'").out, "keep %0\n");
+  EXPECT_EQ(velmora("format").status, 2);
+}
+
+}  // namespace
+}  // namespace velmora::logging::testing
