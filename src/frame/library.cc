@@ -1,0 +1,26 @@
+// The library's one-time initialisation: what registering the component and
+// loading it into a process does on the automation platform.
+#include <commonvelmora/class_registry.h>
+#include <commonvelmora/identifiers.h>
+#include <commonvelmora/work.h>
+
+#include <memory>
+#include <mutex>
+
+#include "properties/register_classes.h"
+
+namespace velmora {
+
+void initializeLibrary() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    ClassRegistry::instance().add(ids::kWorkProgId, [] { return std::make_shared<Work>(); });
+    properties::registerPropertyClasses();
+    // The user's regional settings (short date, long time, decimal separator)
+    // for every conversion of the process. To enable once
+    // src/platform/locale.h provides readUserRegionalSettings():
+    //   setRegionalSettings(readUserRegionalSettings());
+  });
+}
+
+}  // namespace velmora

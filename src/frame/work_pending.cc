@@ -1,0 +1,124 @@
+// Work members whose subsystems come later: the grid services, the
+// conversions of pictures and objects to byte arrays, and the late-bound
+// calls with the file and array utilities. Each has its final signature and
+// error discipline already; the issue that builds its subsystem puts the
+// forwarding call in. Until then each returns its neutral result.
+#include <commonvelmora/work.h>
+
+#include "frame/disciplines.h"
+
+namespace velmora {
+
+using frame::ignoreErrors;
+using frame::passErrors;
+using frame::trapAndLogErrors;
+using frame::trapErrors;
+
+// --- Grid layout services ---
+
+void Work::ChangeColumnCaption(ObjectRef&) {
+  passErrors([] {});
+}
+
+void Work::ChangeSorting(std::int16_t, ObjectRef&, ObjectRef&) {
+  passErrors([] {});
+}
+
+void Work::SaveGridSetting(ObjectRef&, std::string) {
+  passErrors([] {});
+}
+
+void Work::RestoreGridSetting(ObjectRef&, std::string) {
+  passErrors([] {});
+}
+
+void Work::SetGridColumnsVisible(ObjectRef&, std::string) {
+  ignoreErrors([] {});
+}
+
+bool Work::GridToClip(ObjectRef&, bool) {
+  return passErrors([] { return false; });
+}
+
+// --- Pictures and objects as byte arrays ---
+
+Variant Work::GetImageData(ObjectRef&) {
+  Variant result;
+  ignoreErrors([] {});
+  return result;
+}
+
+ObjectRef Work::GetDataImage(SafeArray&) {
+  ObjectRef result;
+  ignoreErrors([] {});
+  return result;
+}
+
+Variant Work::GetObjectData(ObjectRef&) {
+  Variant result;
+  ignoreErrors([] {});
+  return result;
+}
+
+ObjectRef Work::GetDataObject(SafeArray&) {
+  ObjectRef result;
+  ignoreErrors([] {});
+  return result;
+}
+
+Variant Work::GetArrayByPicture(ObjectRef) {
+  Variant result;
+  ignoreErrors([] {});
+  return result;
+}
+
+ObjectRef Work::GetPictureByArray(SafeArray&) {
+  ObjectRef result;
+  ignoreErrors([] {});
+  return result;
+}
+
+// --- Late-bound calls: a failure is logged with the member's prefix ---
+
+bool Work::ExecProperty(ObjectRef&, std::string PropName, Variant, SafeArray&) {
+  return trapAndLogErrors(false, "Error Call Execute Property [", PropName, [] { return false; });
+}
+
+bool Work::ReturnProperty(ObjectRef&, std::string PropName, Variant&, SafeArray&) {
+  return trapAndLogErrors(false, "Error Call Return Property [", PropName, [] { return false; });
+}
+
+bool Work::ReturnPropertyObj(ObjectRef&, std::string PropName, ObjectRef&, SafeArray&) {
+  return trapAndLogErrors(false, "Error Call Return Object Property [", PropName,
+                          [] { return false; });
+}
+
+bool Work::ExecMetod(ObjectRef&, std::string MetodName, SafeArray&) {
+  return trapAndLogErrors(false, "Error Call Execute Method [", MetodName, [] { return false; });
+}
+
+bool Work::ExecMetodLet(ObjectRef&, std::string MetodName, Variant&, SafeArray&) {
+  return trapAndLogErrors(false, "Error Call ExecuteLet Method [", MetodName, [] { return false; });
+}
+
+bool Work::ExecMetodSet(ObjectRef&, std::string MetodName, ObjectRef&, SafeArray&) {
+  return trapAndLogErrors(false, "Error Call ExecuteSet Method [", MetodName, [] { return false; });
+}
+
+// --- File and array utilities ---
+
+bool Work::CheckArray(SafeArray&) {
+  bool result = false;
+  ignoreErrors([] {});
+  return result;
+}
+
+bool Work::DeleteFile(std::string) {
+  return trapErrors(false, [] { return false; });
+}
+
+bool Work::CheckExistsFile(std::string) {
+  return trapErrors(false, [] { return false; });
+}
+
+}  // namespace velmora

@@ -1,0 +1,192 @@
+// The delegate component: offered the logging and message jobs first, by
+// name, and the library's own routines when it is absent or declines.
+#include <commonvelmora/class_registry.h>
+#include <commonvelmora/identifiers.h>
+#include <commonvelmora/member_table.h>
+#include <commonvelmora/work.h>
+
+#include <thread>
+#include <vector>
+
+#include "frame/frame_fixture.h"
+#include "logging/log_options.h"
+
+namespace velmora::frame::testing {
+namespace {
+
+// What the test component answers and what it saw. One script per test.
+struct Script {
+  Variant storeAnswer;  // answer of StoreMessageToLog / StoreErrorToLog
+  bool raise = false;   // raise instead of answering
+  Variant logFileName;  // LogFileName read
+  Variant msgAnswer;    // MsgActivate
+  int created = 0;
+  int failCreations = 0;  // creations that fail before one succeeds
+  std::vector<Variant> lastArgs;
+  std::string lastMember;
+};
+Script script;
+
+class TestDelegate : public Object {
+ public:
+  Variant invoke(std::string_view name, CallKind kind, Args args) override {
+    script.lastMember = std::string(name);
+    script.lastArgs.assign(args.begin(), args.end());
+    if (script.raise) throw AutomationError(err::kInvalidCall);
+    return table().dispatch(*this, name, kind, args);
+  }
+  std::string typeName() const override { return "SQLConnect"; }
+
+ private:
+  static const MemberTable<TestDelegate>& table() {
+    static const auto t =
+        MemberTable<TestDelegate>()
+            .method("StoreMessageToLog", 1, 1,
+                    [](TestDelegate&, Args) -> Variant { return script.storeAnswer; })
+            .method("StoreErrorToLog", 2, 2,
+                    [](TestDelegate&, Args) -> Variant { return script.storeAnswer; })
+            .get("LogFileName", 0, 0,
+                 [](TestDelegate&, Args) -> Variant { return script.logFileName; })
+            .let("LogFileName", 1, 1, [](TestDelegate&, Args) -> Variant { return {}; })
+            .method("GetLogFileName", 1, 1,
+                    [](TestDelegate&, Args) -> Variant { return script.logFileName; })
+            .method("MsgActivate", 8, 8, [](TestDelegate&, Args a) -> Variant {
+              a[5] = Variant("help.chm");  // by reference: reaches the caller
+              a[7] = Variant(std::int32_t{4242});
+              return script.msgAnswer;
+            });
+    return t;
+  }
+};
+
+class DelegateTest : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    script = Script{};
+    ClassRegistry::instance().add(ids::kDelegateProgId, []() -> ObjectRef {
+      if (script.failCreations > 0) {
+        --script.failCreations;
+        throw AutomationError(err::kCantCreateObject);
+      }
+      ++script.created;
+      return std::make_shared<TestDelegate>();
+    });
+  }
+  void TearDown() override {
+    ClassRegistry::instance().remove(ids::kDelegateProgId);
+    FrameTest::TearDown();
+  }
+};
+
+TEST_F(DelegateTest, AnEntryTheComponentStoresIsNotWrittenByTheLibrary) {
+  Work work;
+  for (const Variant& stored : {Variant(true), Variant::null(), Variant(std::int32_t{-1})}) {
+    script.storeAnswer = stored;
+    EXPECT_FALSE(work.StoreMessageToLog("kept by the component"));
+    EXPECT_FALSE(work.StoreErrorToLog(-5, "Timeout"));
+  }
+  EXPECT_EQ(loggedText(), "");
+  EXPECT_EQ(script.lastMember, "StoreErrorToLog");
+  ASSERT_EQ(script.lastArgs.size(), 2u);
+  EXPECT_EQ(script.lastArgs[0], Variant(std::int32_t{-5}));
+  EXPECT_EQ(script.lastArgs[1], Variant("Timeout"));
+}
+
+TEST_F(DelegateTest, AnEntryTheComponentDeclinesIsWrittenByTheLibrary) {
+  Work work;
+  for (const Variant& declined :
+       {Variant(false), Variant(), Variant("True"), Variant(std::int32_t{1})}) {
+    script.storeAnswer = declined;
+    EXPECT_TRUE(work.StoreMessageToLog("declined " + typeName(declined)));
+  }
+  script.raise = true;
+  EXPECT_TRUE(work.StoreErrorToLog(-5, "Timeout"));
+  const std::string logged = loggedText();
+  EXPECT_NE(logged.find(" declined Boolean\r\n"), std::string::npos);
+  EXPECT_NE(logged.find(" declined Empty\r\n"), std::string::npos);
+  EXPECT_NE(logged.find(" declined String\r\n"), std::string::npos);
+  EXPECT_NE(logged.find(" declined Long\r\n"), std::string::npos);
+  EXPECT_NE(logged.find(" Error: -5 Timeout\r\n"), std::string::npos);
+}
+
+TEST_F(DelegateTest, WithoutAComponentTheLibraryDoesEveryJob) {
+  ClassRegistry::instance().remove(ids::kDelegateProgId);
+  Work work;
+  EXPECT_TRUE(work.StoreMessageToLog("alone"));
+  EXPECT_NE(loggedText().find(" alone\r\n"), std::string::npos);
+  const std::string path = work.LogFileName();
+  EXPECT_EQ(path, logging::BuildLogFileName(Variant()));
+  EXPECT_NE(path.find("Quorent"), std::string::npos);
+  EXPECT_EQ(work.MsgActivate("no one to show it"), 0);
+}
+
+TEST_F(DelegateTest, LogFileNamesComeFromTheComponentWhenItNamesOne) {
+  Work work;
+  script.logFileName = Variant("/var/log/suite/today.log");
+  EXPECT_EQ(work.LogFileName(), "/var/log/suite/today.log");
+  const Variant date(dateFromParts(2024, 3, 7, 23, 59));
+  EXPECT_EQ(work.GetLogFileNameByDate(date), "/var/log/suite/today.log");
+  ASSERT_EQ(script.lastArgs.size(), 1u);
+  EXPECT_EQ(script.lastArgs[0], date);
+
+  script.logFileName = Variant("");
+  EXPECT_EQ(work.LogFileName(), logging::BuildLogFileName(Variant()));
+  const std::string byDate = work.GetLogFileNameByDate(date);
+  EXPECT_EQ(byDate.substr(byDate.size() - 22), "/Quorent2024_03_07.log");
+
+  // The setter keeps the prefix and tells the component.
+  work.LogFileName("Trade");
+  EXPECT_EQ(script.lastMember, "LogFileName");
+  EXPECT_EQ(script.lastArgs.at(0), Variant("Trade"));
+  const std::string traded = work.GetLogFileNameByDate(date);
+  EXPECT_EQ(traded.substr(traded.size() - 20), "/Trade2024_03_07.log");
+}
+
+TEST_F(DelegateTest, MsgActivateTakesTheComponentsButtonAndItsByReferenceWrites) {
+  Work work;
+  script.msgAnswer = Variant(std::int32_t{2});
+  std::vector<Variant> args{Variant("Delete?"), Variant(std::int32_t{msgQuery})};
+  EXPECT_EQ(work.invoke("MsgActivate", CallKind::Method, args), Variant(std::int32_t{2}));
+  // The defaults of the omitted arguments reached the component...
+  ASSERT_EQ(script.lastArgs.size(), 8u);
+  EXPECT_EQ(script.lastArgs[1], Variant(std::int32_t{msgQuery}));
+  EXPECT_EQ(script.lastArgs[2], Variant(std::int16_t{1}));
+  EXPECT_EQ(script.lastArgs[3], Variant(std::int32_t{msgOK}));
+  EXPECT_TRUE(script.lastArgs[4].isNothing());
+  EXPECT_EQ(script.lastArgs[5], Variant(""));
+  EXPECT_EQ(script.lastArgs[6], Variant(std::int32_t{-1}));
+  EXPECT_EQ(script.lastArgs[7], Variant(std::int32_t{-1}));
+
+  // ...and its writes to the by-reference ones reach a caller that passed them.
+  std::vector<Variant> all{Variant("Delete?"), Variant(1),         Variant(std::int16_t{3}),
+                           Variant(2),         Variant::nothing(), Variant(""),
+                           Variant(7),         Variant(0)};
+  work.invoke("MsgActivate", CallKind::Method, all);
+  EXPECT_EQ(all[5], Variant("help.chm"));
+  EXPECT_EQ(all[6], Variant(std::int32_t{7}));
+  EXPECT_EQ(all[7], Variant(std::int32_t{4242}));
+
+  script.msgAnswer = Variant();  // nothing converts to 0: handled, button 0
+  EXPECT_EQ(work.MsgActivate("x"), 0);
+  script.msgAnswer = Variant("not a number");  // unusable: own window
+  EXPECT_EQ(work.MsgActivate("x"), 0);
+}
+
+TEST_F(DelegateTest, TheComponentIsCreatedOncePerThreadAndRetriedAfterAFailure) {
+  script.failCreations = 1;
+  Work work;
+  EXPECT_TRUE(work.StoreMessageToLog("before the component"));
+  EXPECT_EQ(script.created, 0);
+  script.storeAnswer = Variant(true);
+  EXPECT_FALSE(work.StoreMessageToLog("to the component"));
+  EXPECT_FALSE(Work().StoreMessageToLog("through another Work"));
+  EXPECT_EQ(script.created, 1);
+
+  std::thread other([] { Work().StoreMessageToLog("from another thread"); });
+  other.join();
+  EXPECT_EQ(script.created, 2);
+}
+
+}  // namespace
+}  // namespace velmora::frame::testing

@@ -1,0 +1,60 @@
+// The registry members forward to the settings store with no trap, pass an
+// omitted default on as omitted, and write ErrorCode back to the caller.
+#include <commonvelmora/work.h>
+
+#include <vector>
+
+#include "frame/frame_fixture.h"
+
+namespace velmora::frame::testing {
+namespace {
+
+class WorkRegistryTest : public FrameTest {
+ protected:
+  Variant read(std::vector<Variant> args, Variant& errorCode) {
+    args.insert(args.begin() + 2, errorCode);
+    Variant result = work_.invoke("ReadRegistryValue", CallKind::Method, args);
+    errorCode = args[2];
+    return result;
+  }
+
+  Work work_;
+  const std::string key_ = work_.RegestryString() + "Frame Test\\Window";
+};
+
+TEST_F(WorkRegistryTest, AnOmittedDefaultIsNoDefaultButTheEmptyValueIsOne) {
+  Variant errorCode(std::int32_t{-99});
+  // A key that does not exist is created; without a default: "" and 0.
+  EXPECT_EQ(read({Variant(key_), Variant("Left")}, errorCode), Variant(""));
+  EXPECT_EQ(errorCode, Variant(std::int32_t{0}));
+  // Now the key exists and the value is missing: "" and 2, written through.
+  EXPECT_EQ(read({Variant(key_), Variant("Left")}, errorCode), Variant(""));
+  EXPECT_EQ(errorCode, Variant(std::int32_t{2}));
+  // An explicitly missing default is still no default: nothing is written.
+  EXPECT_EQ(read({Variant(key_), Variant("Left"), Variant::missing()}, errorCode), Variant(""));
+  EXPECT_EQ(errorCode, Variant(std::int32_t{2}));
+  // The empty value is a default: written back, returned unchanged.
+  EXPECT_EQ(read({Variant(key_), Variant("Left"), Variant()}, errorCode), Variant());
+  EXPECT_EQ(errorCode, Variant(std::int32_t{0}));
+  EXPECT_EQ(read({Variant(key_), Variant("Left")}, errorCode), Variant(0.0));
+}
+
+TEST_F(WorkRegistryTest, ADefaultIsStoredAndReadBackAsANumber) {
+  std::int32_t errorCode = -1;
+  EXPECT_EQ(work_.ReadRegistryValue(key_, "Width", errorCode, Variant(std::int32_t{25})),
+            Variant(std::int32_t{25}));
+  EXPECT_EQ(errorCode, 0);
+  EXPECT_EQ(work_.ReadRegistryValue(key_, "Width", errorCode), Variant(25.0));
+  EXPECT_EQ(work_.DeleteRegistryValue(key_, "Width"), 0);
+  EXPECT_EQ(work_.DeleteRegistryValue(key_, "Width"), 2);
+}
+
+TEST_F(WorkRegistryTest, TheStoresErrorsReachTheCaller) {
+  std::vector<Variant> args{Variant(key_), Variant("List"),
+                            Variant(SafeArray::ofVariants({Variant(1)}))};
+  EXPECT_EQ(errorOf([&] { work_.invoke("SetRegistryValue", CallKind::Method, args); }),
+            err::kTypeMismatch);
+}
+
+}  // namespace
+}  // namespace velmora::frame::testing

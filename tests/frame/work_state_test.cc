@@ -1,0 +1,102 @@
+// The per-thread state shared by all Work objects of a thread, and the
+// members that answer by themselves.
+#include <commonvelmora/work.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "frame/app_descriptions.h"
+#include "frame/frame_fixture.h"
+
+namespace velmora::frame::testing {
+namespace {
+
+class WorkStateTest : public FrameTest {};
+
+TEST_F(WorkStateTest, WorkObjectsOfOneThreadShareTheStateAndOtherThreadsStartEmpty) {
+  Work first;
+  first.AppNumber(akDealingDesk);
+  first.LogFileName("Trade");
+  Work second;  // creating a Work neither reads nor resets the block
+  EXPECT_EQ(second.AppNumber(), akDealingDesk);
+  EXPECT_EQ(threadState().logFilePrefix, "Trade");
+
+  App_Key seen = akDealingDesk;
+  std::string prefixSeen = "unset";
+  std::thread other([&] {
+    Work third;
+    seen = third.AppNumber();
+    prefixSeen = threadState().logFilePrefix;
+    third.AppNumber(akDataLoader);
+  });
+  other.join();
+  EXPECT_EQ(seen, 0);
+  EXPECT_EQ(prefixSeen, "");
+  EXPECT_EQ(first.AppNumber(), akDealingDesk);
+}
+
+TEST_F(WorkStateTest, AppNumberKeepsAnyValue) {
+  Work work;
+  std::vector<Variant> value{Variant(std::int32_t{-7})};
+  work.invoke("AppNumber", CallKind::Let, value);
+  EXPECT_EQ(static_cast<std::int32_t>(work.AppNumber()), -7);
+  work.MaxLogFile(-1);
+  EXPECT_EQ(threadState().maxLogFile, -1);  // stored without a test
+}
+
+TEST_F(WorkStateTest, AppDescriptionHasTextsForTheSuitesCodesOnly) {
+  Work work;
+  EXPECT_FALSE(work.AppDescription(akTradeManager).empty());
+  EXPECT_FALSE(work.AppDescription(akDataLoader).empty());
+  EXPECT_EQ(work.AppDescription(akReserved), "");
+  EXPECT_EQ(work.AppDescription(static_cast<App_Key>(0)), "");
+  EXPECT_EQ(work.AppDescription(static_cast<App_Key>(999)), "");
+  EXPECT_EQ(work.AppDescription(static_cast<App_Key>(-2147483647 - 1)), "");
+  std::vector<Variant> code{Variant(std::int16_t{1000})};
+  EXPECT_EQ(work.invoke("AppDescription", CallKind::Method, code),
+            Variant(work.AppDescription(akTradeManager)));
+}
+
+TEST_F(WorkStateTest, TheStringTableIsChosenByTheUsersLanguage) {
+  EXPECT_EQ(tableLanguageOf("de_DE.UTF-8"), TableLanguage::German);
+  EXPECT_EQ(tableLanguageOf("ru_RU"), TableLanguage::Russian);
+  EXPECT_EQ(tableLanguageOf("ru:en"), TableLanguage::Russian);
+  EXPECT_EQ(tableLanguageOf("C"), TableLanguage::English);
+  EXPECT_EQ(tableLanguageOf(""), TableLanguage::English);
+  // The variants hold the same texts, so the answer never depends on it.
+  for (std::int32_t code = 1000; code <= 1020; ++code) {
+    EXPECT_EQ(appDescription(code, TableLanguage::German),
+              appDescription(code, TableLanguage::English));
+    EXPECT_EQ(appDescription(code, TableLanguage::Russian),
+              appDescription(code, TableLanguage::English));
+  }
+  // LANGUAGE wins over LANG, as in the C library's message look-up.
+  const char* oldLanguage = std::getenv("LANGUAGE");
+  const std::string saved = oldLanguage ? oldLanguage : "";
+  ::setenv("LANGUAGE", "ru_RU", 1);
+  EXPECT_EQ(userTableLanguage(), TableLanguage::Russian);
+  if (oldLanguage) {
+    ::setenv("LANGUAGE", saved.c_str(), 1);
+  } else {
+    ::unsetenv("LANGUAGE");
+  }
+}
+
+TEST_F(WorkStateTest, RegestryStringIsTheSuitesRootWithATrailingBackslash) {
+  Work work;
+  EXPECT_EQ(work.RegestryString(), "Software\\Velmora, Ltd.\\");
+  EXPECT_EQ(work.RegestryString().back(), '\\');
+}
+
+TEST_F(WorkStateTest, PendingMembersAnswerNeutrally) {
+  Work work;
+  ObjectRef none;
+  SafeArray list = SafeArray::ofVariants({Variant(1)});
+  EXPECT_FALSE(work.ExecMetod(none, "Refresh", list));
+  EXPECT_FALSE(work.DeleteFile("no such file"));
+  EXPECT_TRUE(work.GetImageData(none).isEmpty());
+  EXPECT_EQ(work.GetPictureByArray(list), nullptr);
+}
+
+}  // namespace
+}  // namespace velmora::frame::testing

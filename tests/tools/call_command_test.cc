@@ -1,0 +1,140 @@
+// velmora call, run as the real binary: typed arguments, by-reference
+// results, objects across lines, exit statuses and per-line flushing.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "tools/tool_process.h"
+
+namespace velmora::tool::testing {
+namespace {
+
+using nlohmann::json;
+
+class CallCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "cvcall-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    scratch_ = pattern;
+    // The child inherits these: its settings store and logs stay in here.
+    ::setenv("VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").c_str(), 1);
+    ::setenv("TMPDIR", scratch_.c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("VELMORA_REGISTRY");
+    ::unsetenv("TMPDIR");
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch_, ignored);
+  }
+  std::filesystem::path scratch_;
+};
+
+TEST_F(CallCommandTest, TypedArgumentsComeBackInTheSameForms) {
+  // CheckArray works on its array in place, so the array is printed back as
+  // it was passed: every form goes in and out through the variant mapping.
+  const json list = json::parse(R"([
+    {"$int16":-5}, {"$byte":7}, {"$single":1.5}, {"$currency":"-1.2345"},
+    {"$date":"2024-03-07T23:59:00"}, {"$error":5}, {"$bytes":"AQID"},
+    {"$array":[[1,2],[3,4]],"lbound":1}, {"$array":[[1],[2]],"lbound":[0,3]},
+    {"$array":null}, {"$bytes":"","lbound":1}, {"$empty":true}, {"$missing":true},
+    {"$nothing":true}, null, true, 2.5, {"$double":"inf"}, "tëxt", 7, [1, [2]]])");
+  const RunResult r = runTool({"call", "CheckArray", list.dump()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const json out = json::parse(r.out);
+  EXPECT_EQ(out["args"][0], list);
+}
+
+TEST_F(CallCommandTest, NumbersBecomeIntegersOrDoublesAsAScriptLiteralDoes) {
+  const RunResult r = runTool({"call", "CheckArray", "[5, 3000000000, 2.0, 1e2, -2147483648]"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("[5,3000000000.0,2.0,100.0,-2147483648]"), std::string::npos) << r.out;
+}
+
+TEST_F(CallCommandTest, ByReferenceArgumentsShowWhatTheMemberWrote) {
+  const std::string key = R"("Software\\Velmora, Ltd.\\Tool Test")";
+  RunResult r = runTool({"call", "ReadRegistryValue", key, R"("Size")", "-1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(json::parse(r.out)["args"][2], json(0));  // key created, no default
+  r = runTool({"call", "ReadRegistryValue", key, R"("Size")", "-1", R"({"$missing":true})"});
+  EXPECT_EQ(json::parse(r.out)["args"][2], json(2));  // value not found
+  r = runTool({"call", "ReadRegistryValue", key, R"("Size")", "-1", R"({"$int16":25})"});
+  EXPECT_EQ(json::parse(r.out)["result"], json::parse(R"({"$int16":25})"));
+  EXPECT_EQ(json::parse(r.out)["args"][2], json(0));
+}
+
+TEST_F(CallCommandTest, AStreamRunsOnOneThreadAndAnswersEachLineAtOnce) {
+  ToolProcess tool({"call", "-"});
+  // Each answer is read before the next line is sent: an answer held in a
+  // buffer would leave readLine() waiting.
+  tool.writeLine(R"(["CheckArray", [{"$new":"CommonVelmora.Work"}]])");
+  EXPECT_EQ(json::parse(tool.readLine())["args"], json::parse(R"([[{"$ref":1,"type":"Work"}]])"));
+  tool.writeLine(R"({"on":{"$ref":1},"member":"AppNumber","kind":"let","args":[1005]})");
+  EXPECT_EQ(json::parse(tool.readLine()),
+            json::parse(R"({"result":{"$empty":true},"args":[1005]})"));
+  // The tool's own Work shares the thread's state with object 1.
+  tool.writeLine(R"(["AppNumber"])");
+  EXPECT_EQ(json::parse(tool.readLine())["result"], json(1005));
+  tool.writeLine(R"({"on":{"$ref":1},"member":"RegestryString"})");
+  EXPECT_EQ(json::parse(tool.readLine())["result"], json("Software\\Velmora, Ltd.\\"));
+  EXPECT_EQ(tool.finish(), 0);
+}
+
+TEST_F(CallCommandTest, AMalformedLineIsReportedAndTheRunGoesOn) {
+  ToolProcess tool({"call", "-"});
+  tool.writeLine("not json");
+  tool.writeLine(R"({"member":"RegestryString","colour":"red"})");
+  tool.writeLine(R"(["CheckArray", {"$ref":7}])");
+  tool.writeLine("");
+  tool.writeLine(R"(["NoSuchMember"])");
+  tool.writeLine(R"({"on":{"$nothing":true},"member":"Anything"})");
+  tool.writeLine(R"(["AppDescription", 1000])");
+  std::string out;
+  EXPECT_EQ(tool.finish(&out), 2);
+  std::vector<json> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(json::parse(out.substr(start, end - start)));
+  }
+  ASSERT_EQ(lines.size(), 6u) << out;
+  for (int i : {0, 1, 2})
+    EXPECT_TRUE(lines[static_cast<std::size_t>(i)]["error"].contains("usage"));
+  EXPECT_EQ(lines[3]["error"]["number"], json(438));
+  EXPECT_EQ(lines[4]["error"]["number"], json(91));
+  EXPECT_FALSE(lines[5]["result"].get<std::string>().empty());
+}
+
+TEST_F(CallCommandTest, ExitStatusTellsErrorsFromBadUsage) {
+  RunResult r = runTool({"call", "NoSuchMember"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(json::parse(r.out), json::parse(R"({"error":{"number":438,
+                "description":"Object doesn't support this property or method"}})"));
+  r = runTool({"call", "AppNumber", "1", "2"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(json::parse(r.out)["error"]["number"], json(450));
+
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"call"},
+                                              {"call", "AppDescription", "bare words"},
+                                              {"call", "CheckArray", R"({"$ref":1})"},
+                                              {"call", "CheckArray", R"({"$unknown":1})"},
+                                              {"call", "CheckArray", R"({"$int16":40000})"},
+                                              {"call", "-", "extra"}}) {
+    r = runTool(bad);
+    EXPECT_EQ(r.status, 2) << bad.back();
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(r.out, "");
+  }
+
+  ToolProcess onlyErrors({"call", "-"});
+  onlyErrors.writeLine(R"(["NoSuchMember"])");
+  EXPECT_EQ(onlyErrors.finish(), 3);
+
+  r = runTool({"call", "--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("{\"$ref\":N}"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::tool::testing
