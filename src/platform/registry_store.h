@@ -86,6 +86,8 @@ class RegistryStore {
   // key itself was new.
   virtual std::int32_t createKey(std::string_view path, std::unique_ptr<RegistryKey>& key,
                                  bool& created) = 0;
+  // Opens `path` only when it exists (kNotFound otherwise).
+  virtual std::int32_t openKey(std::string_view path, std::unique_ptr<RegistryKey>& key) = 0;
   // Deletes the key with its values. A key that still has sub-keys is
   // refused with kAccessDenied, and so is the root.
   virtual std::int32_t deleteKey(std::string_view path) = 0;

@@ -318,26 +318,14 @@ std::int32_t SqliteRegistryStore::createKey(std::string_view path,
   if (const std::int32_t code = open(); code != regcode::kSuccess) return code;
   Connection& c = *connection_;
   const std::string_view trimmed = trimKeyPath(path);
-  if (trimmed.empty()) {
-    key = std::make_unique<SqliteRegistryKey>(c, kRootId);
-    return regcode::kSuccess;
-  }
-
-  const std::string folded = foldCase(trimmed);
-  {
-    StatementScope query(c.keyByPath);
-    query->bind(1, folded);
-    const int rc = query->step();
-    if (rc == SQLITE_ROW) {
-      key = std::make_unique<SqliteRegistryKey>(c, query->int64At(0));
-      return regcode::kSuccess;
-    }
-    if (rc != SQLITE_DONE) return registryCodeFor(rc);
+  std::int64_t id = kRootId;
+  if (const std::int32_t code = findKey(trimmed, id); code != regcode::kNotFound) {
+    if (code == regcode::kSuccess) key = std::make_unique<SqliteRegistryKey>(c, id);
+    return code;
   }
 
   // Some level is missing: walk down from the root under the write lock,
   // creating what is missing (another process may have made some meanwhile).
-  std::int64_t id = kRootId;
   bool madeLast = false;
   const std::int32_t code = c.writeTransaction([&]() -> std::int32_t {
     for (const std::string_view level : keyPathLevels(trimmed)) {
@@ -374,23 +362,41 @@ std::int32_t SqliteRegistryStore::createKey(std::string_view path,
   return regcode::kSuccess;
 }
 
+std::int32_t SqliteRegistryStore::findKey(std::string_view trimmed, std::int64_t& id) {
+  if (trimmed.empty()) {
+    id = kRootId;
+    return regcode::kSuccess;
+  }
+  const std::string folded = foldCase(trimmed);
+  StatementScope query(connection_->keyByPath);
+  query->bind(1, folded);
+  const int rc = query->step();
+  if (rc == SQLITE_DONE) return regcode::kNotFound;
+  if (rc != SQLITE_ROW) return registryCodeFor(rc);
+  id = query->int64At(0);
+  return regcode::kSuccess;
+}
+
+std::int32_t SqliteRegistryStore::openKey(std::string_view path,
+                                          std::unique_ptr<RegistryKey>& key) {
+  key.reset();
+  if (const std::int32_t code = checkKeyPath(path); code != regcode::kSuccess) return code;
+  if (const std::int32_t code = open(); code != regcode::kSuccess) return code;
+  std::int64_t id = 0;
+  const std::int32_t code = findKey(trimKeyPath(path), id);
+  if (code == regcode::kSuccess) key = std::make_unique<SqliteRegistryKey>(*connection_, id);
+  return code;
+}
+
 std::int32_t SqliteRegistryStore::deleteKey(std::string_view path) {
   if (const std::int32_t code = checkKeyPath(path); code != regcode::kSuccess) return code;
   const std::string_view trimmed = trimKeyPath(path);
   if (trimmed.empty()) return regcode::kAccessDenied;  // the root stays
   if (const std::int32_t code = open(); code != regcode::kSuccess) return code;
   Connection& c = *connection_;
-  const std::string folded = foldCase(trimmed);
   return c.writeTransaction([&]() -> std::int32_t {
     std::int64_t id = 0;
-    {
-      StatementScope find(c.keyByPath);
-      find->bind(1, folded);
-      const int rc = find->step();
-      if (rc == SQLITE_DONE) return regcode::kNotFound;
-      if (rc != SQLITE_ROW) return registryCodeFor(rc);
-      id = find->int64At(0);
-    }
+    if (const std::int32_t code = findKey(trimmed, id); code != regcode::kSuccess) return code;
     {
       StatementScope children(c.hasSubKey);
       children->bind(1, id);

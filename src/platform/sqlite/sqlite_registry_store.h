@@ -32,6 +32,7 @@ class SqliteRegistryStore final : public RegistryStore {
 
   std::int32_t createKey(std::string_view path, std::unique_ptr<RegistryKey>& key,
                          bool& created) override;
+  std::int32_t openKey(std::string_view path, std::unique_ptr<RegistryKey>& key) override;
   std::int32_t deleteKey(std::string_view path) override;
 
   const std::string& path() const { return path_; }
@@ -40,6 +41,9 @@ class SqliteRegistryStore final : public RegistryStore {
 
  private:
   std::int32_t open();
+  // The id of the existing key at checked, trimmed `path`: kSuccess with
+  // `id` set, or kNotFound.
+  std::int32_t findKey(std::string_view trimmed, std::int64_t& id);
 
   std::string path_;
   std::chrono::milliseconds busyTimeout_;

@@ -1,0 +1,56 @@
+#include "registry/settings_file.h"
+
+#include "registry_test_support.h"
+
+namespace velmora::registry::testing {
+namespace {
+
+using SettingsFileTest = RegistryTest;
+
+TEST_F(SettingsFileTest, ExportImportRoundTripsEveryByte) {
+  RegistryStore& store = userRegistryStore();
+  std::string awkward;
+  for (int c = 0; c < 256; ++c) awkward += static_cast<char>(c);
+  awkward += "Цена \xF0\x9F\x98\x80 \xE0\x80\x80 \"q\" \\";
+  SetRegistryValue("App", "all bytes", Variant(awkward));
+  SetRegistryValue("App", "=\"[x]\" # not a comment", Variant(std::int32_t{-5}));
+  SetRegistryValue("App", "", Variant(""));
+  SetRegistryValue("App\\Sub\\Deeper", "Ширина", Variant(std::int32_t{40000}));
+  std::unique_ptr<RegistryKey> key;
+  bool created = false;
+  store.createKey("App\\Empty", key, created);
+
+  std::string text;
+  ASSERT_EQ(exportSettings(store, "app\\", text), regcode::kSuccess);
+  EXPECT_NE(text.find("\"Ширина\" = \"&h9C40\""), std::string::npos) << text;
+
+  // Into a second store, then out again: the same text.
+  ::setenv("VELMORA_REGISTRY", (folder_ / "other.sqlite3").c_str(), 1);
+  std::string error;
+  ASSERT_EQ(importSettings(userRegistryStore(), text, error), regcode::kSuccess) << error;
+  std::string again;
+  ASSERT_EQ(exportSettings(userRegistryStore(), "app", again), regcode::kSuccess);
+  EXPECT_EQ(again, text);
+  EXPECT_EQ(storedData("App", "all bytes"), awkward);
+  EXPECT_EQ(storedData("App", ""), std::string(1, '\0'));
+}
+
+TEST_F(SettingsFileTest, SyntaxErrorsWriteNothing) {
+  std::string error;
+  const std::string text = "[\"A\"]\n\"v\" = \"1\"\n[\"B\"]\n\"w\" = \"\\q\"\n";
+  EXPECT_EQ(importSettings(userRegistryStore(), text, error), regcode::kInvalidParameter);
+  EXPECT_EQ(error.substr(0, 7), "line 4:");
+  EXPECT_EQ(DeleteRegistryKey("A"), regcode::kNotFound);
+  for (const char* bad :
+       {"\"v\" = \"1\"", "[A]", "[\"A\"]\n\"v\" \"1\"", "[\"A\"]\n\"v\" = \"\\x4\"",
+        "[\"A\"]\n\"v\" = \"1\" extra", "[\"A\\\\\\\\B\"]"}) {
+    std::string message;
+    EXPECT_NE(importSettings(userRegistryStore(), bad, message), regcode::kSuccess) << bad;
+  }
+  std::string out;
+  EXPECT_EQ(exportSettings(userRegistryStore(), "Missing", out), regcode::kNotFound);
+  EXPECT_EQ(DeleteRegistryKey("Missing"), regcode::kNotFound);  // export created nothing
+}
+
+}  // namespace
+}  // namespace velmora::registry::testing
