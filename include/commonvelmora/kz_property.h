@@ -1,0 +1,111 @@
+// KZProperty: one named value, the node of a property tree.
+//
+// The value may be anything a Variant holds. When it is a KZProperties
+// collection the property is an inner node of the tree and that collection's
+// Parent() names this property. The name is given once, the read-only flag
+// latches, and no member ever raises: assignments the rules forbid are simply
+// ignored, so clients can assign without guarding.
+//
+// From C++ use the methods below; from scripts and the command-line tool the
+// same members are reached by name through invoke(), `Value` being the default
+// member (invoke with the empty name).
+#pragma once
+
+#include <commonvelmora/export.h>
+#include <commonvelmora/identifiers.h>
+#include <commonvelmora/object.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+class KZProperties;
+
+class VELMORA_EXPORT KZProperty : public Object {
+ public:
+  static constexpr std::string_view kProgId = ids::kKZPropertyProgId;
+  static constexpr std::string_view kClassId = ids::kKZPropertyClassId;
+  static constexpr std::string_view kInterfaceId = ids::kKZPropertyInterfaceId;
+  static constexpr std::string_view kInterfaceName = "_KZProperty";
+  static constexpr std::string_view kHelpString = "Single Property Object";
+
+  // What ValueType() reports. These codes belong to this class; they are not
+  // the Variant's kind codes.
+  enum ValueKind : std::int16_t {
+    kEmptyValue = 0,    // never assigned, or assigned empty
+    kObjectValue = 1,   // an object reference, Nothing included
+    kNumericValue = 2,  // numbers, currency, booleans, text that reads as a number
+    kOtherValue = 3,    // other text, dates, null, error values, arrays
+  };
+
+  KZProperty();
+  ~KZProperty() override;
+
+  static std::shared_ptr<KZProperty> create();
+
+  // The name can be given once: assigning while a name is set is ignored.
+  std::string Name() const { return name_; }
+  void Name(std::string NewName);
+
+  // An object value is held (kept alive) and returned as the same reference.
+  // On a read-only property assignments are ignored.
+  Variant Value() const { return value_; }
+  const Variant& valueRef() const { return value_; }
+  void Value(Variant NewValue);
+
+  // Latches: once true, assigning false is ignored.
+  bool ReadOnly() const { return readOnly_; }
+  void ReadOnly(bool NewReadOnly);
+
+  // The code of what the value holds now (recomputed on every call).
+  std::int16_t ValueType();
+  // True when the value is an object whose type name is "KZProperties" in any
+  // letter case.
+  bool IsParent() const;
+  // The library never assigns a property's parent (see SetParent), so this
+  // reads Nothing; it never keeps a parent alive.
+  ObjectRef Parent() const { return parent_.lock(); }
+
+  // The help string of a member of the interface ("" when it has none).
+  static std::string_view helpString(std::string_view member);
+
+  // Change announcements: every assignment (even an ignored one) marks the
+  // object as changed and remembers which member it was. Nothing in the
+  // library reads the mark; it is there for a persistence host that wants to
+  // know whether to save.
+  bool changed() const { return lastChanged_ != nullptr; }
+  std::string_view lastChanged() const { return lastChanged_ ? lastChanged_ : ""; }
+  void clearChanged() { lastChanged_ = nullptr; }
+
+  // Object
+  Variant invoke(std::string_view name, CallKind kind, Args args) override;
+  std::string typeName() const override { return "KZProperty"; }
+  std::string progId() const override { return std::string(kProgId); }
+  void writeProperties(PropertyBag& bag) override;
+  void readProperties(PropertyBag& bag) override;
+
+ private:
+  friend class KZProperties;
+
+  // Library-internal. Kept for the interface's shape; nothing calls it,
+  // because an item moved between collections through PropCollection would
+  // otherwise keep a stale back-reference.
+  void SetParent(std::weak_ptr<Object> parent) { parent_ = std::move(parent); }
+  void UpdateValueType();
+  void announce(const char* member) { lastChanged_ = member; }
+  // Stores an object value and, when it is one of our collections, makes this
+  // property its parent.
+  void adoptObject(ObjectRef object);
+
+  std::string name_;
+  Variant value_;
+  std::weak_ptr<Object> parent_;
+  bool readOnly_ = false;
+  std::int16_t valueType_ = kEmptyValue;
+  const char* lastChanged_ = nullptr;
+};
+
+}  // namespace velmora

@@ -1,0 +1,488 @@
+#include <commonvelmora/convert.h>
+#include <commonvelmora/kz_properties.h>
+#include <commonvelmora/member_table.h>
+#include <commonvelmora/property_bag.h>
+
+#include <array>
+#include <charconv>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "core/unicode_fold.h"
+#include "properties/ignore_failures.h"
+#include "properties/tree_helpers.h"
+
+namespace velmora {
+
+using properties::ignoringFailures;
+
+namespace {
+
+struct Help {
+  std::string_view member;
+  std::string_view text;
+};
+constexpr std::array<Help, 10> kHelp{{
+    {"NewItem", "Retrieve Last Added Property Item"},
+    {"LastRemovedName", "Retrive Last Removed Item Name"},
+    {"Count", "Retrieve Property Count"},
+    {"Properties", "Get Single Property Object"},
+    {"Remove", "Remove Property From Property Collection"},
+    {"PropCollection", "Collections Reference (Default Member)"},
+    {"Clear", "Clear object"},
+    {"Clone", "Retrieve New KZProperties Object Like Current"},
+    {"Parent", "Parents Reference"},
+    {"Find", "Find KZProperty Object By Full Path"},
+}};
+
+std::string_view delimeterArg(Args a, std::size_t i, std::string& storage) {
+  if (!supplied(a, i)) return KZProperties::kDefaultDelimeter;
+  storage = toText(a[i]);
+  return storage;
+}
+
+const MemberTable<KZProperties>& memberTable() {
+  static const auto table = [] {
+    MemberTable<KZProperties> t;
+    t.get("NewItem", 0, 0, [](KZProperties& c, Args) -> Variant { return c.NewItem(); })
+        .get("LastRemovedName", 0, 0,
+             [](KZProperties& c, Args) -> Variant { return c.LastRemovedName(); })
+        .get("Count", 0, 0, [](KZProperties& c, Args) -> Variant { return c.Count(); })
+        .get("Properties", 1, 1,
+             [](KZProperties& c, Args a) -> Variant { return c.Properties(a[0]); })
+        .method("Add", 1, 3,
+                [](KZProperties& c, Args a) -> Variant {
+                  const bool readOnly = supplied(a, 2) ? toBool(a[2]) : false;
+                  return c.Add(toText(a[0]), optionalArg(a, 1), readOnly);
+                })
+        .method("Remove", 1, 1, [](KZProperties& c, Args a) -> Variant { return c.Remove(a[0]); })
+        .get("PropCollection", 0, 0,
+             [](KZProperties& c, Args) -> Variant { return c.PropCollection(); })
+        .method("Clear", 0, 0, [](KZProperties& c, Args) -> Variant { return c.Clear(); })
+        .method("Clone", 0, 0, [](KZProperties& c, Args) -> Variant { return c.Clone(); })
+        .get("Parent", 0, 0, [](KZProperties& c, Args) -> Variant { return c.Parent(); })
+        .get("ItemIndex", 1, 1,
+             [](KZProperties& c, Args a) -> Variant { return c.ItemIndex(toText(a[0])); })
+        .method("MoveUp", 1, 1, [](KZProperties& c, Args a) -> Variant { return c.MoveUp(a[0]); })
+        .method("MoveDown", 1, 1,
+                [](KZProperties& c, Args a) -> Variant { return c.MoveDown(a[0]); })
+        .method("Find", 1, 2,
+                [](KZProperties& c, Args a) -> Variant {
+                  std::string delimeter;
+                  return c.Find(toText(a[0]), delimeterArg(a, 1, delimeter));
+                })
+        .method("FindEx", 1, 2, [](KZProperties& c, Args a) -> Variant {
+          std::string delimeter;
+          return c.FindEx(toText(a[0]), delimeterArg(a, 1, delimeter));
+        });
+    return t;
+  }();
+  return table;
+}
+
+// "Properties(7)": the entry names of the items, built without allocating.
+class ItemEntryName {
+ public:
+  explicit ItemEntryName(std::int32_t position) {
+    constexpr std::string_view prefix = "Properties(";
+    char* out = std::copy(prefix.begin(), prefix.end(), buffer_.data());
+    out = std::to_chars(out, buffer_.data() + buffer_.size() - 1, position).ptr;
+    *out++ = ')';
+    size_ = static_cast<std::size_t>(out - buffer_.data());
+  }
+  std::string_view view() const { return {buffer_.data(), size_}; }
+
+ private:
+  std::array<char, 32> buffer_{};
+  std::size_t size_ = 0;
+};
+
+// Restoring scans "Properties(1)" .. "Properties(Count)". Our writer leaves
+// gaps only where an item could not be stored at all, so a long run of absent
+// entries means a damaged or hostile "Count": the scan gives up after this
+// many in a row instead of probing up to two billion names.
+constexpr int kMaxConsecutiveGaps = 4096;
+
+// Collections being written on this thread, outermost first. Owned by the
+// outermost writeProperties call (a pointer, so no thread-exit destructor
+// is involved).
+thread_local std::unordered_set<const KZProperties*>* tlWriting = nullptr;
+
+class WritingGuard {
+ public:
+  explicit WritingGuard(const KZProperties* self) : self_(self) {
+    if (tlWriting == nullptr) tlWriting = owned_ = new std::unordered_set<const KZProperties*>();
+    if (!tlWriting->insert(self).second) {
+      release();
+      // The collection is already being written further up: a cycle. The
+      // property holding it is stored without its value.
+      throw AutomationError(err::kOutOfStack);
+    }
+  }
+  ~WritingGuard() {
+    tlWriting->erase(self_);
+    release();
+  }
+  WritingGuard(const WritingGuard&) = delete;
+  WritingGuard& operator=(const WritingGuard&) = delete;
+
+ private:
+  void release() {
+    if (owned_ != nullptr) {
+      delete owned_;
+      owned_ = nullptr;
+      tlWriting = nullptr;
+    }
+  }
+  const KZProperties* self_;
+  std::unordered_set<const KZProperties*>* owned_ = nullptr;
+};
+
+// What collections hold strongly (their item lists and their newest item),
+// waiting to be released, owned by the outermost ~KZProperties on this
+// thread. Releasing a list releases its properties, whose values may be
+// collections again: queuing what they hold here instead of releasing it in
+// place keeps the destruction of a 100,000-deep tree off the call stack.
+thread_local std::vector<std::shared_ptr<const void>>* tlReleasing = nullptr;
+
+}  // namespace
+
+KZProperties::KZProperties() = default;
+
+KZProperties::~KZProperties() {
+  if (!items_ && !newItem_) return;
+  if (tlReleasing != nullptr) {
+    tlReleasing->push_back(std::move(items_));
+    tlReleasing->push_back(std::move(newItem_));
+    return;
+  }
+  std::vector<std::shared_ptr<const void>> pending;
+  tlReleasing = &pending;
+  pending.push_back(std::move(items_));
+  pending.push_back(std::move(newItem_));
+  while (!pending.empty()) {
+    std::shared_ptr<const void> next = std::move(pending.back());
+    pending.pop_back();
+    next.reset();  // may queue more
+  }
+  tlReleasing = nullptr;
+}
+
+std::shared_ptr<KZProperties> KZProperties::create() { return std::make_shared<KZProperties>(); }
+
+KeyedCollection& KZProperties::items() const {
+  if (!items_) items_ = std::make_shared<KeyedCollection>();
+  return *items_;
+}
+
+std::int32_t KZProperties::Count() const {
+  std::int32_t n = -2;
+  ignoringFailures([&] { n = items().count(); });
+  return n;
+}
+
+bool KZProperties::ItemExists(const Variant& Index) const {
+  bool exists = false;
+  ignoringFailures([&] {
+    const ObjectRef* object = items().item(Index).getIf<ObjectRef>();
+    exists = object != nullptr && *object != nullptr;
+  });
+  return exists;
+}
+
+std::shared_ptr<KZProperty> KZProperties::Properties(const Variant& Index) const {
+  std::shared_ptr<KZProperty> found;
+  ignoringFailures([&] {
+    const ObjectRef* object = items().item(Index).getIf<ObjectRef>();
+    if (object != nullptr) found = std::dynamic_pointer_cast<KZProperty>(*object);
+  });
+  return found;
+}
+
+std::shared_ptr<KZProperty> KZProperties::Add(std::string PropertyName, Variant Value,
+                                              bool RedOnly) {
+  std::shared_ptr<KZProperty> result;
+  ignoringFailures([&] {
+    KeyedCollection& list = items();
+    const std::int32_t position = list.find(PropertyName);
+    const ObjectRef* existing = position != 0 ? list.at(position).getIf<ObjectRef>() : nullptr;
+    if (existing == nullptr || *existing == nullptr) {
+      auto property = KZProperty::create();
+      property->Name(std::move(PropertyName));
+      if (!Value.isMissing()) property->Value(std::move(Value));
+      property->ReadOnly(RedOnly);
+      list.add(Variant(property), std::string_view(property->name_));
+      newItem_ = property;
+      result = std::move(property);
+      return;
+    }
+    ObjectRef item = *existing;
+    if (!Value.isMissing()) {
+      if (auto* property = dynamic_cast<KZProperty*>(item.get())) {
+        property->Value(std::move(Value));
+      } else {
+        item->let("Value", std::move(Value));
+      }
+    }
+    result = std::dynamic_pointer_cast<KZProperty>(std::move(item));
+  });
+  return result;
+}
+
+bool KZProperties::Remove(const Variant& Index) {
+  if (!ItemExists(Index)) return false;
+  std::string name;
+  ignoringFailures([&] { name = properties::itemName(items().item(Index)); });
+  ignoringFailures([&] { items().remove(Index); });
+  lastRemovedName_ = Variant(std::move(name));
+  return true;
+}
+
+std::shared_ptr<KeyedCollection> KZProperties::PropCollection() const {
+  items();
+  return items_;
+}
+
+Variant KZProperties::Clear() {
+  items_ = std::make_shared<KeyedCollection>();
+  return {};
+}
+
+// Depth-first with an explicit stack, so the depth of the tree is bounded
+// only by memory. Each inner collection's copy is added to its property
+// before it is filled, which gives the same result as copying bottom-up: the
+// copy is the same object either way.
+std::shared_ptr<KZProperties> KZProperties::Clone() const {
+  auto root = create();
+  struct Frame {
+    std::shared_ptr<const Object> keepAlive;  // null for this collection itself
+    const KZProperties* source;
+    std::shared_ptr<KZProperties> target;
+    std::int32_t next;
+  };
+  std::vector<Frame> stack;
+  stack.push_back(Frame{nullptr, this, root, 1});
+  std::unordered_set<const KZProperties*> onPath{this};
+
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.next > top.source->Count()) {
+      onPath.erase(top.source);
+      stack.pop_back();
+      continue;
+    }
+    const std::int32_t position = top.next++;
+    const KZProperties* source = top.source;
+    std::shared_ptr<KZProperties> target = top.target;  // `top` dies on push_back
+    ignoringFailures([&] {
+      properties::ItemFields fields = properties::readItemFields(source->items().at(position));
+      const ObjectRef* object = fields.value.getIf<ObjectRef>();
+      if (object == nullptr || *object == nullptr || (*object)->typeName() != "KZProperties") {
+        target->Add(std::move(fields.name), std::move(fields.value), fields.readOnly);
+        return;
+      }
+      auto* inner = dynamic_cast<const KZProperties*>(object->get());
+      if (inner == nullptr) {
+        // A client's own collection clones itself.
+        target->Add(std::move(fields.name), (*object)->call("Clone"), fields.readOnly);
+        return;
+      }
+      if (onPath.contains(inner)) {
+        // A cycle: the collection is its own ancestor. Copying it again would
+        // never end, so the copy's property holds Nothing.
+        target->Add(std::move(fields.name), Variant::nothing(), fields.readOnly);
+        return;
+      }
+      auto copy = create();
+      target->Add(std::move(fields.name), Variant(copy), fields.readOnly);
+      ObjectRef keep = *object;
+      onPath.insert(inner);
+      stack.push_back(Frame{std::move(keep), inner, std::move(copy), 1});
+    });
+  }
+  return root;
+}
+
+std::int32_t KZProperties::ItemIndex(std::string_view PropKey) const {
+  std::int32_t result = -1;
+  ignoringFailures([&] {
+    if (PropKey.empty() || !items().containsKey(PropKey)) return;
+    const std::int32_t n = items().count();
+    for (std::int32_t i = 1; i <= n; ++i) {
+      std::string name;
+      if (!ignoringFailures([&] { name = properties::itemName(items().at(i)); })) continue;
+      if (equalsNoCase(name, PropKey)) {
+        result = i;
+        return;
+      }
+    }
+  });
+  return result;
+}
+
+std::int32_t KZProperties::positionArgument(const Variant& index) const {
+  std::int32_t p = 0;
+  ignoringFailures([&] { p = isNumeric(index) ? toInt32(index) : ItemIndex(toText(index)); });
+  return p;
+}
+
+std::int32_t KZProperties::MoveUp(const Variant& PropIndex) {
+  std::int32_t result = -1;
+  ignoringFailures([&] {
+    const std::int32_t p = positionArgument(PropIndex);
+    if (p < 1 || p > Count()) return;
+    if (p == 1) {
+      result = 1;
+      return;
+    }
+    Variant item = items().at(p);
+    if (item.isNothing() || !item.isObject()) return;
+    // The name is read before anything changes, so an item without one stays
+    // where it is instead of being dropped.
+    const std::string name = properties::itemName(item);
+    items().remove(Variant(p));
+    result = p - 1;
+    items().add(std::move(item), std::string_view(name), Variant(p - 1));
+  });
+  return result;
+}
+
+std::int32_t KZProperties::MoveDown(const Variant& PropIndex) {
+  std::int32_t result = -1;
+  ignoringFailures([&] {
+    const std::int32_t p = positionArgument(PropIndex);
+    const std::int32_t n = Count();
+    if (p < 1 || p > n) return;
+    if (p == n) {
+      result = p;
+      return;
+    }
+    Variant item = items().at(p);
+    if (item.isNothing() || !item.isObject()) return;
+    const std::string name = properties::itemName(item);
+    items().remove(Variant(p));
+    result = p + 1;
+    items().add(std::move(item), std::string_view(name), Variant::missing(), Variant(p));
+  });
+  return result;
+}
+
+std::shared_ptr<KZProperty> KZProperties::Find(std::string_view Path,
+                                               std::string_view Delimeter) const {
+  return find(Path, Delimeter, /*positions=*/false);
+}
+
+std::shared_ptr<KZProperty> KZProperties::FindEx(std::string_view Path,
+                                                 std::string_view Delimeter) const {
+  return find(Path, Delimeter, /*positions=*/true);
+}
+
+namespace {
+
+// The item a path segment selects in one collection: by key, or with
+// `positions` by 1-based position when the segment reads as a number.
+// Null when nothing is found or the item is not one of our properties.
+const KZProperty* lookUp(const KeyedCollection& list, std::string_view segment, bool positions) {
+  std::int32_t position = 0;
+  if (positions && isNumeric(Variant(segment))) {
+    position = toInt16(Variant(segment));  // beyond the 16-bit range raises
+    if (position < 1 || position > list.count()) return nullptr;
+  } else {
+    position = list.find(segment);
+    if (position == 0) return nullptr;
+  }
+  return properties::propertyOf(list.at(position));
+}
+
+// The keyed collection of an inner node: ours directly, a client's own
+// collection object through its PropCollection.
+const KeyedCollection* innerList(const Variant& value, std::shared_ptr<Object>& keep) {
+  if (KZProperties* ours = properties::collectionOf(value)) return ours->PropCollection().get();
+  if (!properties::isCollectionValue(value)) return nullptr;
+  keep = toObject(value.object()->get("PropCollection"));
+  return dynamic_cast<const KeyedCollection*>(keep.get());
+}
+
+}  // namespace
+
+std::shared_ptr<KZProperty> KZProperties::find(std::string_view path, std::string_view delimeter,
+                                               bool positions) const {
+  std::shared_ptr<KZProperty> result;
+  if (path.empty()) return result;
+  ignoringFailures([&] {
+    const KeyedCollection* list = &items();
+    std::shared_ptr<Object> keep;
+    const KZProperty* current = nullptr;
+    std::size_t start = 0;
+    while (true) {
+      std::size_t end = delimeter.empty() ? std::string_view::npos : path.find(delimeter, start);
+      std::string_view segment =
+          path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+      if (current != nullptr) {
+        list = innerList(current->valueRef(), keep);
+        if (list == nullptr) return;
+      }
+      current = lookUp(*list, segment, positions);
+      if (current == nullptr) return;
+      if (end == std::string_view::npos) break;
+      start = end + delimeter.size();
+    }
+    result = std::static_pointer_cast<KZProperty>(
+        std::const_pointer_cast<Object>(current->shared_from_this()));
+  });
+  return result;
+}
+
+std::string_view KZProperties::helpString(std::string_view member) {
+  for (const Help& h : kHelp) {
+    if (h.member == member) return h.text;
+  }
+  return {};
+}
+
+Variant KZProperties::invoke(std::string_view name, CallKind kind, Args args) {
+  return memberTable().dispatch(*this, name, kind, args);
+}
+
+void KZProperties::writeProperties(PropertyBag& bag) {
+  properties::ensureClassesRegistered();
+  WritingGuard guard(this);
+  const std::int32_t n = Count();
+  // The reader's default is a 16-bit 0, but the bag compares kinds exactly, so
+  // the 32-bit 0 is what keeps an empty collection from writing an entry.
+  ignoringFailures([&] { bag.writeProperty("Count", Variant(n), Variant(std::int32_t{0})); });
+  for (std::int32_t i = 1; i <= n; ++i) {
+    ignoringFailures(
+        [&] { bag.writeProperty(ItemEntryName(i).view(), items().at(i), Variant::nothing()); });
+  }
+}
+
+void KZProperties::readProperties(PropertyBag& bag) {
+  properties::ensureClassesRegistered();
+  std::int32_t n = 0;
+  ignoringFailures([&] { n = toInt32(bag.readProperty("Count", Variant(std::int16_t{0}))); });
+  // Entries not yet accounted for: once every one is, the rest cannot exist.
+  std::size_t unread = bag.size() - (bag.contains("Count") ? 1u : 0u);
+  int gaps = 0;
+  for (std::int32_t i = 1; i <= n && unread > 0 && gaps < kMaxConsecutiveGaps; ++i) {
+    const ItemEntryName entry(i);
+    if (!bag.contains(entry.view())) {
+      ++gaps;
+      continue;
+    }
+    gaps = 0;
+    --unread;
+    ignoringFailures([&] {
+      Variant item = bag.readProperty(entry.view());
+      KZProperty* property = properties::propertyOf(item);
+      if (property == nullptr) return;  // an entry of another kind or class
+      KeyedCollection& list = items();
+      if (list.containsKey(property->name_)) return;
+      const std::string key = property->name_;
+      list.add(std::move(item), std::string_view(key));
+    });
+  }
+}
+
+}  // namespace velmora

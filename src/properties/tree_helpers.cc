@@ -1,0 +1,68 @@
+#include "properties/tree_helpers.h"
+
+#include <commonvelmora/convert.h>
+#include <commonvelmora/error.h>
+
+#include "properties/register_classes.h"
+
+namespace velmora::properties {
+
+namespace {
+bool equalsUpperAscii(std::string_view text, std::string_view upper) {
+  if (text.size() != upper.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != upper[i]) return false;
+  }
+  return true;
+}
+}  // namespace
+
+bool isCollectionValue(const Variant& value) {
+  const ObjectRef* object = value.getIf<ObjectRef>();
+  if (object == nullptr || !*object) return false;
+  if (dynamic_cast<const KZProperties*>(object->get()) != nullptr) return true;
+  try {
+    return equalsUpperAscii((*object)->typeName(), "KZPROPERTIES");
+  } catch (...) {
+    return false;  // a type name that cannot be read is no collection
+  }
+}
+
+KZProperty* propertyOf(const Variant& item) {
+  const ObjectRef* object = item.getIf<ObjectRef>();
+  return object ? dynamic_cast<KZProperty*>(object->get()) : nullptr;
+}
+
+KZProperties* collectionOf(const Variant& value) {
+  const ObjectRef* object = value.getIf<ObjectRef>();
+  return object ? dynamic_cast<KZProperties*>(object->get()) : nullptr;
+}
+
+ItemFields readItemFields(const Variant& item) {
+  if (const KZProperty* p = propertyOf(item)) {
+    return ItemFields{p->Name(), p->Value(), p->ReadOnly()};
+  }
+  const ObjectRef& object = item.object();  // 13 for a plain value
+  if (!object) throw AutomationError(err::kObjectNotSet);
+  ItemFields fields;
+  fields.name = toText(object->get("Name"));
+  fields.value = object->get("Value");
+  fields.readOnly = toBool(object->get("ReadOnly"));
+  return fields;
+}
+
+std::string itemName(const Variant& item) {
+  if (const KZProperty* p = propertyOf(item)) return p->Name();
+  const ObjectRef& object = item.object();
+  if (!object) throw AutomationError(err::kObjectNotSet);
+  return toText(object->get("Name"));
+}
+
+void ensureClassesRegistered() {
+  static const bool registered = (registerPropertyClasses(), true);
+  (void)registered;
+}
+
+}  // namespace velmora::properties

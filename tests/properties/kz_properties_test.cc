@@ -1,0 +1,218 @@
+#include <commonvelmora/kz_properties.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+std::vector<std::string> names(const KZProperties& c) {
+  std::vector<std::string> out;
+  for (std::int32_t i = 1; i <= c.Count(); ++i) out.push_back(c.Properties(Variant(i))->Name());
+  return out;
+}
+
+std::shared_ptr<KZProperties> threeItems() {
+  auto c = KZProperties::create();
+  c->Add("A", Variant(std::int32_t{1}));
+  c->Add("B", Variant(std::int32_t{2}));
+  c->Add("C", Variant(std::int32_t{3}));
+  return c;
+}
+
+TEST(KZPropertiesTest, AddKeepsOneItemPerNameInAnyCase) {
+  KZProperties c;
+  auto first = c.Add("Width", Variant(std::int32_t{10}));
+  auto again = c.Add("WIDTH", Variant(std::int32_t{20}));
+  EXPECT_EQ(again, first);
+  EXPECT_EQ(c.Count(), 1);
+  EXPECT_EQ(first->Value(), Variant(std::int32_t{20}));
+  EXPECT_EQ(first->Name(), "Width");
+  EXPECT_EQ(c.NewItem(), first);
+
+  // Omitted value changes nothing; an explicit empty value is a value.
+  EXPECT_EQ(c.Add("width"), first);
+  EXPECT_EQ(first->Value(), Variant(std::int32_t{20}));
+  c.Add("Width", Variant());
+  EXPECT_TRUE(first->Value().isEmpty());
+  EXPECT_EQ(c.Add("Fresh")->ValueType(), 0);
+
+  // Cyrillic names fold too.
+  auto ru = c.Add("Ширина", Variant(std::int32_t{1}));
+  EXPECT_EQ(c.Add("ШИРИНА"), ru);
+}
+
+TEST(KZPropertiesTest, ReadOnlyAddKeepsItsInitialValue) {
+  KZProperties c;
+  auto p = c.Add("Fixed", Variant("initial"), true);
+  EXPECT_TRUE(p->ReadOnly());
+  EXPECT_EQ(p->Value(), Variant("initial"));
+  EXPECT_EQ(c.Add("FIXED", Variant("other")), p);
+  EXPECT_EQ(p->Value(), Variant("initial"));
+}
+
+TEST(KZPropertiesTest, RemoveRemembersTheName) {
+  auto c = threeItems();
+  EXPECT_FALSE(c->Remove(Variant("Nope")));
+  EXPECT_TRUE(c->LastRemovedName().isEmpty());
+  EXPECT_TRUE(c->Remove(Variant("b")));
+  EXPECT_EQ(c->LastRemovedName(), Variant("B"));
+  EXPECT_TRUE(c->Remove(Variant(std::int32_t{1})));
+  EXPECT_EQ(c->LastRemovedName(), Variant("A"));
+  EXPECT_FALSE(c->Remove(Variant(std::int32_t{5})));
+  EXPECT_EQ(names(*c), std::vector<std::string>{"C"});
+}
+
+TEST(KZPropertiesTest, ItemIndexIgnoresCase) {
+  auto c = threeItems();
+  EXPECT_EQ(c->ItemIndex(""), -1);
+  EXPECT_EQ(c->ItemIndex("Z"), -1);
+  EXPECT_EQ(c->ItemIndex("c"), 3);
+}
+
+TEST(KZPropertiesTest, MoveUpAndDown) {
+  auto c = threeItems();
+  EXPECT_EQ(c->MoveUp(Variant(std::int32_t{1})), 1);
+  EXPECT_EQ(c->MoveUp(Variant(std::int32_t{3})), 2);
+  EXPECT_EQ(names(*c), (std::vector<std::string>{"A", "C", "B"}));
+  EXPECT_EQ(c->MoveDown(Variant(std::int32_t{3})), 3);
+  EXPECT_EQ(c->MoveDown(Variant(std::int32_t{1})), 2);
+  EXPECT_EQ(names(*c), (std::vector<std::string>{"C", "A", "B"}));
+  EXPECT_EQ(c->MoveUp(Variant(std::int32_t{4})), -1);
+  EXPECT_EQ(c->MoveDown(Variant(std::int32_t{0})), -1);
+  EXPECT_EQ(c->MoveDown(Variant("a")), 3);
+  EXPECT_EQ(names(*c), (std::vector<std::string>{"C", "B", "A"}));
+  // Keys survive the moves.
+  EXPECT_EQ(c->Properties(Variant("A"))->Name(), "A");
+  EXPECT_EQ(c->MoveUp(Variant::null()), -1);
+}
+
+TEST(KZPropertiesTest, NumericNamesArePositionsOnlyForMoves) {
+  KZProperties c;
+  c.Add("x");
+  c.Add("y");
+  c.Add("1");
+  // "1" is a position for MoveDown, a key for Properties and Remove.
+  EXPECT_EQ(c.MoveDown(Variant("1")), 2);
+  EXPECT_EQ(names(c), (std::vector<std::string>{"y", "x", "1"}));
+  EXPECT_EQ(c.Properties(Variant("1"))->Name(), "1");
+  EXPECT_EQ(c.MoveUp(Variant(2.5)), 1);  // halves round to even
+  EXPECT_TRUE(c.Remove(Variant("1")));
+  EXPECT_EQ(names(c), (std::vector<std::string>{"x", "y"}));
+}
+
+TEST(KZPropertiesTest, ClearKeepsNewItemAndLastRemoved) {
+  auto c = threeItems();
+  c->Remove(Variant("A"));
+  auto newest = c->NewItem();
+  EXPECT_TRUE(c->Clear().isEmpty());
+  EXPECT_EQ(c->Count(), 0);
+  EXPECT_EQ(c->NewItem(), newest);
+  EXPECT_EQ(c->LastRemovedName(), Variant("A"));
+}
+
+TEST(KZPropertiesTest, PropCollectionIsLive) {
+  auto c = threeItems();
+  auto list = c->PropCollection();
+  EXPECT_EQ(list, c->PropCollection());
+  list->remove(Variant(std::int32_t{1}));
+  EXPECT_EQ(c->Count(), 2);
+  // Things a client puts in that are not properties are skipped, not fatal.
+  list->add(Variant(std::int32_t{99}), std::string_view("Number"));
+  EXPECT_EQ(c->Properties(Variant("Number")), nullptr);
+  EXPECT_EQ(c->Find("Number"), nullptr);
+  EXPECT_EQ(c->Clone()->Count(), 2);
+  EXPECT_EQ(c->MoveUp(Variant(std::int32_t{3})), -1);
+}
+
+std::shared_ptr<KZProperties> grid() {
+  auto root = KZProperties::create();
+  auto columns = KZProperties::create();
+  columns->Add("Price", Variant(std::int32_t{80}));
+  columns->Add("Qty", Variant(std::int32_t{40}), true);
+  root->Add("Columns", Variant(columns));
+  root->Add("Title", Variant("Orders"));
+  root->Add("7", Variant("seven"));
+  return root;
+}
+
+TEST(KZPropertiesTest, FindWalksNamesAndFindExPositions) {
+  auto root = grid();
+  EXPECT_EQ(root->Find("columns\\PRICE")->Value(), Variant(std::int32_t{80}));
+  EXPECT_EQ(root->Find("Columns/Qty", "/")->Name(), "Qty");
+  EXPECT_EQ(root->Find("Columns::Qty", "::")->Name(), "Qty");
+  EXPECT_EQ(root->Find(""), nullptr);
+  EXPECT_EQ(root->FindEx(""), nullptr);
+  EXPECT_EQ(root->Find("Columns\\"), nullptr);
+  EXPECT_EQ(root->Find("Title\\X"), nullptr);  // not a collection
+  EXPECT_EQ(root->Find("Columns\\Price", ""), nullptr);
+  EXPECT_EQ(root->Find("Title", "")->Name(), "Title");
+  EXPECT_EQ(root->Find("1"), nullptr);
+  EXPECT_EQ(root->Find("7")->Value(), Variant("seven"));
+  EXPECT_EQ(root->FindEx("1\\2")->Name(), "Qty");
+  EXPECT_EQ(root->FindEx("Columns\\1")->Name(), "Price");
+  EXPECT_EQ(root->FindEx("7"), nullptr);  // position 7 does not exist
+  EXPECT_EQ(root->FindEx("40000"), nullptr);
+  EXPECT_EQ(root->FindEx("0"), nullptr);
+  // By name, through the object interface, with the default delimiter.
+  Variant found = root->call("Find", {Variant("Columns\\Price")});
+  EXPECT_EQ(found.object()->get(""), Variant(std::int32_t{80}));
+  EXPECT_TRUE(root->call("FindEx", {Variant("9"), Variant("\\")}).isNothing());
+}
+
+TEST(KZPropertiesTest, CloneIsDeepExceptForForeignObjects) {
+  auto root = grid();
+  auto original = root->Find("Columns")->Value().object();
+  auto copy = root->Clone();
+  EXPECT_EQ(names(*copy), (std::vector<std::string>{"Columns", "Title", "7"}));
+  auto copiedColumns =
+      std::dynamic_pointer_cast<KZProperties>(copy->Find("Columns")->Value().object());
+  ASSERT_NE(copiedColumns, nullptr);
+  EXPECT_NE(copiedColumns, original);
+  EXPECT_EQ(copiedColumns->Parent(), copy->Find("Columns"));
+  EXPECT_TRUE(copy->Find("Columns\\Qty")->ReadOnly());
+  EXPECT_EQ(copy->Find("Columns\\Qty")->Value(), Variant(std::int32_t{40}));
+  EXPECT_EQ(copy->NewItem()->Name(), "7");
+  EXPECT_TRUE(copy->LastRemovedName().isEmpty());
+  EXPECT_EQ(copy->Parent(), nullptr);
+  copy->Find("Columns\\Price")->Value(Variant(std::int32_t{1}));
+  EXPECT_EQ(root->Find("Columns\\Price")->Value(), Variant(std::int32_t{80}));
+}
+
+TEST(KZPropertiesTest, CloneStopsAtACycle) {
+  auto root = KZProperties::create();
+  auto inner = KZProperties::create();
+  inner->Add("Leaf", Variant(std::int32_t{1}));
+  inner->Add("Back", Variant(root));
+  root->Add("Inner", Variant(inner));
+  auto copy = root->Clone();
+  EXPECT_EQ(copy->Find("Inner\\Leaf")->Value(), Variant(std::int32_t{1}));
+  auto back = copy->Find("Inner\\Back");
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(back->Value().isNothing());
+  inner->Clear();  // break the cycle so the tree can be released
+}
+
+TEST(KZPropertiesTest, MembersByName) {
+  auto c = KZProperties::create();
+  Variant added = c->call("Add", {Variant("A"), Variant::missing(), Variant(true)});
+  EXPECT_EQ(added.object()->get("ReadOnly"), Variant(true));
+  EXPECT_EQ(added.object()->get("ValueType"), Variant(std::int16_t{0}));
+  c->call("Add", {Variant("B"), Variant(std::int16_t{2})});
+  EXPECT_EQ(c->get("Count"), Variant(std::int32_t{2}));
+  EXPECT_EQ(c->get("ItemIndex", {Variant("b")}), Variant(std::int32_t{2}));
+  EXPECT_EQ(c->call("MoveUp", {Variant("B")}), Variant(std::int32_t{1}));
+  EXPECT_EQ(c->get("Properties", {Variant(std::int32_t{1})}).object()->get("Name"), Variant("B"));
+  EXPECT_EQ(c->call("Remove", {Variant("A")}), Variant(true));
+  EXPECT_EQ(c->get("LastRemovedName"), Variant("A"));
+  EXPECT_EQ(c->get("PropCollection").object()->typeName(), "Collection");
+  EXPECT_EQ(c->call("Clone").object()->typeName(), "KZProperties");
+  EXPECT_TRUE(c->call("Clear").isEmpty());
+  EXPECT_EQ(KZProperties::helpString("LastRemovedName"), "Retrive Last Removed Item Name");
+  EXPECT_EQ(KZProperties::helpString("PropCollection"), "Collections Reference (Default Member)");
+  EXPECT_EQ(KZProperties::helpString("FindEx"), "");
+}
+
+}  // namespace
+}  // namespace velmora

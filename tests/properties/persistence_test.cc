@@ -1,0 +1,203 @@
+#include <commonvelmora/error.h>
+#include <commonvelmora/kz_properties.h>
+#include <commonvelmora/property_bag.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "properties/register_classes.h"
+
+namespace velmora {
+namespace {
+
+class PersistenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { properties::registerPropertyClasses(); }
+
+  // Writes `tree` as the entry "Properties" of a bag and reads it back
+  // through the bag's bytes, as a file would.
+  static std::shared_ptr<KZProperties> roundTrip(const std::shared_ptr<KZProperties>& tree) {
+    PropertyBag out;
+    out.writeProperty("Properties", Variant(tree));
+    const std::vector<std::uint8_t> bytes = out.contents();
+    PropertyBag in;
+    in.setContents(bytes);
+    return std::dynamic_pointer_cast<KZProperties>(in.readProperty("Properties").object());
+  }
+};
+
+// Depth of a chain root -> "Next" -> ... and the deepest property.
+std::pair<int, std::shared_ptr<KZProperty>> chainDepth(const std::shared_ptr<KZProperties>& root) {
+  int depth = 0;
+  std::shared_ptr<KZProperty> last;
+  auto current = root;
+  while (current) {
+    auto next = current->Properties(Variant("Next"));
+    if (!next) break;
+    last = next;
+    ++depth;
+    current = std::dynamic_pointer_cast<KZProperties>(
+        next->Value().isObject() ? next->Value().object() : nullptr);
+  }
+  return {depth, last};
+}
+
+std::shared_ptr<KZProperties> chain(int depth) {
+  auto root = KZProperties::create();
+  auto current = root;
+  for (int i = 0; i < depth; ++i) {
+    auto next = KZProperties::create();
+    current->Add("Next", Variant(next));
+    current = next;
+  }
+  current->Add("End", Variant(std::int32_t{depth}));
+  return root;
+}
+
+TEST_F(PersistenceTest, TreeComesBackWithNamesOrderValuesAndFlags) {
+  auto root = KZProperties::create();
+  auto columns = KZProperties::create();
+  columns->Add("Price", Variant(2.5));
+  columns->Add("Qty", Variant(std::int32_t{40}), true);
+  columns->Add("Caption", Variant("Цена"));
+  columns->Add("Empty", Variant());
+  columns->Add("Null", Variant::null());
+  columns->Add("When", Variant(Date{45000.25}));
+  columns->Add("Numbers", Variant(SafeArray::ofVariants({1, "two"})));
+  root->Add("Zeta", Variant(std::int16_t{1}));
+  root->Add("Columns", Variant(columns));
+  root->Add("Alpha", Variant(true), true);
+  root->MoveUp(Variant("Alpha"));
+  root->Remove(Variant("Zeta"));
+
+  auto back = roundTrip(root);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->Count(), 2);
+  EXPECT_EQ(back->Properties(Variant(std::int32_t{1}))->Name(), "Alpha");
+  EXPECT_TRUE(back->Find("Alpha")->ReadOnly());
+  EXPECT_EQ(back->NewItem(), nullptr);
+  EXPECT_EQ(back->Parent(), nullptr);
+  auto inner = std::dynamic_pointer_cast<KZProperties>(back->Find("Columns")->Value().object());
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(inner->Parent(), back->Find("Columns"));
+  for (std::int32_t i = 1; i <= columns->Count(); ++i) {
+    auto want = columns->Properties(Variant(i));
+    auto got = inner->Properties(Variant(i));
+    ASSERT_NE(got, nullptr);
+    EXPECT_EQ(got->Name(), want->Name());
+    EXPECT_EQ(got->Value(), want->Value()) << want->Name();
+    EXPECT_EQ(got->ReadOnly(), want->ReadOnly());
+  }
+}
+
+TEST_F(PersistenceTest, AnEmptyCollectionWritesNothing) {
+  KZProperties empty;
+  PropertyBag bag;
+  empty.writeProperties(bag);
+  EXPECT_EQ(bag.size(), 0u);
+}
+
+TEST_F(PersistenceTest, DeepChainsCloneAndReleaseWithoutRecursion) {
+  constexpr int kDepth = 100'000;
+  auto root = chain(kDepth);
+  auto copy = root->Clone();
+  auto [depth, last] = chainDepth(copy);
+  EXPECT_EQ(depth, kDepth);
+  auto end = std::dynamic_pointer_cast<KZProperties>(last->Value().object())->Find("End");
+  EXPECT_EQ(end->Value(), Variant(std::int32_t{kDepth}));
+  // Both trees are released here; a recursive release would overflow.
+}
+
+TEST_F(PersistenceTest, DeepChainsPersistDownToTheBagLimit) {
+  auto root = chain(100'000);
+  auto back = roundTrip(root);
+  ASSERT_NE(back, nullptr);
+  auto [depth, last] = chainDepth(back);
+  // Each collection and each property is one nesting level of the bag.
+  EXPECT_GT(depth, PropertyBag::kMaxDepth / 2 - 4);
+  EXPECT_LE(depth, PropertyBag::kMaxDepth / 2);
+  ASSERT_NE(last, nullptr);
+  EXPECT_TRUE(last->Value().isNothing());
+  EXPECT_EQ(last->ValueType(), 1);
+}
+
+TEST_F(PersistenceTest, ACycleIsWrittenOnceAndComesBackAsNothing) {
+  auto root = KZProperties::create();
+  auto inner = KZProperties::create();
+  root->Add("Inner", Variant(inner));
+  inner->Add("Leaf", Variant("x"));
+  inner->Add("Back", Variant(root));
+  auto back = roundTrip(root);
+  inner->Clear();  // break the cycle so the tree can be released
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->Find("Inner\\Leaf")->Value(), Variant("x"));
+  EXPECT_TRUE(back->Find("Inner\\Back")->Value().isNothing());
+}
+
+TEST_F(PersistenceTest, BadEntriesAreSkipped) {
+  PropertyBag bag;
+  bag.writeProperty("Count", Variant(std::int32_t{6}));
+  auto named = [](const char* name, std::int32_t value) {
+    auto p = KZProperty::create();
+    p->Name(name);
+    p->Value(Variant(value));
+    return p;
+  };
+  bag.writeProperty("Properties(1)", Variant(named("One", 1)));
+  bag.writeProperty("Properties(2)", Variant(KZProperties::create()));  // wrong class
+  bag.writeProperty("Properties(3)", Variant("not an object"));
+  bag.writeProperty("Properties(4)", Variant(named("ONE", 4)));  // duplicate name
+  // Properties(5) is missing.
+  bag.writeProperty("Properties(6)", Variant(named("Six", 6)));
+  auto c = KZProperties::create();
+  c->readProperties(bag);
+  EXPECT_EQ(c->Count(), 2);
+  EXPECT_EQ(c->Find("one")->Value(), Variant(std::int32_t{1}));
+  EXPECT_EQ(c->Find("Six")->Value(), Variant(std::int32_t{6}));
+}
+
+TEST_F(PersistenceTest, AbsurdCountsEndQuickly) {
+  PropertyBag bag;
+  bag.writeProperty("Count", Variant(std::int32_t{2'000'000'000}));
+  bag.writeProperty("Stray", Variant("x"));
+  auto c = KZProperties::create();
+  c->readProperties(bag);
+  EXPECT_EQ(c->Count(), 0);
+
+  PropertyBag negative;
+  negative.writeProperty("Count", Variant(std::int32_t{-5}));
+  c->readProperties(negative);
+  PropertyBag text;
+  text.writeProperty("Count", Variant("many"));
+  c->readProperties(text);
+  EXPECT_EQ(c->Count(), 0);
+}
+
+TEST_F(PersistenceTest, TruncatedBytesNeverCrash) {
+  auto root = KZProperties::create();
+  auto inner = KZProperties::create();
+  inner->Add("Leaf", Variant("value"));
+  root->Add("A", Variant(inner));
+  root->Add("B", Variant(std::int32_t{2}));
+  PropertyBag out;
+  out.writeProperty("Properties", Variant(root));
+  const auto bytes = out.contents();
+  for (std::size_t n = 0; n < bytes.size(); ++n) {
+    PropertyBag in;
+    try {
+      in.setContents(std::span(bytes.data(), n));
+    } catch (const AutomationError& e) {
+      EXPECT_EQ(e.number(), err::kBadFileFormat);
+      continue;
+    }
+    try {
+      auto c = in.readProperty("Properties");
+      (void)c;
+    } catch (const AutomationError&) {
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora

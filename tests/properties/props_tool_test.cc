@@ -1,0 +1,88 @@
+// The velmora tool's props command, run as a user would run it.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+class PropsToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tool = std::getenv("VELMORA_TOOL");
+    if (tool == nullptr || !std::filesystem::exists(tool)) GTEST_SKIP() << "VELMORA_TOOL not set";
+    tool_ = tool;
+    dir_ = std::filesystem::temp_directory_path() /
+           ("props_tool_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+  }
+
+  ToolRun run(const std::string& args) {
+    ToolRun r;
+    const std::string command = "'" + tool_ + "' props " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return r;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+      r.out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+  }
+  std::string file(const char* name) const { return "'" + (dir_ / name).string() + "'"; }
+
+  std::string tool_;
+  std::filesystem::path dir_;
+};
+
+TEST_F(PropsToolTest, DemoShowAndFind) {
+  ASSERT_EQ(run("demo " + file("tree.bin")).status, 0);
+  ToolRun show = run("show " + file("tree.bin"));
+  EXPECT_EQ(show.status, 0);
+  EXPECT_NE(show.out.find("Grid = [3 items]\n  Columns = [3 items]\n    Price = 1200 (Long)\n"),
+            std::string::npos)
+      << show.out;
+  EXPECT_NE(show.out.find("    Qty = 800 (Long)  read-only\n"), std::string::npos) << show.out;
+  EXPECT_NE(show.out.find("User = \"trader\"\n"), std::string::npos) << show.out;
+
+  ToolRun found = run("find " + file("tree.bin") + " grid/columns/qty --delimiter /");
+  EXPECT_EQ(found.status, 0);
+  EXPECT_EQ(found.out, "Qty = 800 (Long)  read-only\n");
+  found = run("find " + file("tree.bin") + " '1\\1\\3' --ex");
+  EXPECT_EQ(found.status, 0);
+  EXPECT_EQ(found.out, "Instrument = 2400 (Long)\n");
+  found = run("find " + file("tree.bin") + " 'Grid\\Columns'");
+  EXPECT_EQ(found.status, 0);
+  EXPECT_EQ(found.out.substr(0, 20), "Columns = [3 items]\n");
+  EXPECT_EQ(run("find " + file("tree.bin") + " 'Grid\\Nope'").status, 1);
+}
+
+TEST_F(PropsToolTest, ClearErrors) {
+  EXPECT_EQ(run("").status, 2);
+  EXPECT_EQ(run("bogus").status, 2);
+  EXPECT_EQ(run("find onlyfile").status, 2);
+  ToolRun help = run("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: velmora props show FILE"), std::string::npos);
+  EXPECT_EQ(run("show " + file("missing.bin")).status, 1);
+  std::ofstream(dir_ / "junk.bin") << "not a bag at all";
+  ToolRun junk = run("show " + file("junk.bin"));
+  EXPECT_EQ(junk.status, 3);
+  EXPECT_NE(junk.out.find("error 321"), std::string::npos) << junk.out;
+}
+
+}  // namespace
