@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -45,6 +46,8 @@ class VELMORA_EXPORT PropertyBag {
                        const Variant& defaultValue = Variant::missing()) const;
   bool contains(std::string_view name) const;
   std::size_t size() const;  // number of stored entries
+  // The stored entries' names in the order they were first written.
+  std::vector<std::string> names() const;
 
   std::vector<std::uint8_t> contents() const;
   void setContents(std::span<const std::uint8_t> bytes);

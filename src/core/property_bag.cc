@@ -428,6 +428,14 @@ bool PropertyBag::contains(std::string_view name) const {
 
 std::size_t PropertyBag::size() const { return impl_ ? impl_->entries.size() : 0; }
 
+std::vector<std::string> PropertyBag::names() const {
+  std::vector<std::string> out;
+  if (!impl_) return out;
+  out.reserve(impl_->entries.size());
+  for (const auto& e : impl_->entries) out.push_back(e.name);
+  return out;
+}
+
 std::vector<std::uint8_t> PropertyBag::contents() const {
   bytes::Writer w;
   w.raw(std::string_view(kMagic, sizeof kMagic));
