@@ -72,7 +72,7 @@ VELMORA_EXPORT bool parseNumber(std::string_view text, double& out);
 // Round a double to the nearest integer, halves to even (banker's rounding).
 VELMORA_EXPORT double roundHalfEven(double d);
 
-// Current local date and time as a Date (Now) and today's date (Date).
+// A date from its calendar parts, and back (times to the nearest second).
 VELMORA_EXPORT Date dateFromParts(int year, int month, int day, int hour = 0, int minute = 0,
                                   int second = 0);
 struct DateParts {
