@@ -12,7 +12,11 @@ namespace velmora::frame {
 void EnsureDelegate() {
   ThreadState& state = threadState();
   if (state.delegate) return;
-  ignoreErrors([&] { state.delegate = createObject(ids::kDelegateProgId); });
+  // Most installations have no component: asking first spares every log
+  // entry the cost of a failed creation's exception.
+  ClassRegistry& classes = ClassRegistry::instance();
+  if (!classes.contains(ids::kDelegateProgId)) return;
+  ignoreErrors([&] { state.delegate = classes.create(ids::kDelegateProgId); });
 }
 
 std::optional<Variant> callDelegate(std::string_view name, CallKind kind, Args args) noexcept {
