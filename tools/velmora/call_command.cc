@@ -16,7 +16,7 @@
 namespace velmora::tool {
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 constexpr const char* kHelp = R"(usage: velmora call MEMBER [ARG...]
        velmora call -

@@ -14,7 +14,7 @@
 
 namespace velmora::tool {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 ObjectRef ObjectTable::find(std::int64_t ref) const {
   if (ref < 1 || ref > static_cast<std::int64_t>(objects_.size())) {

@@ -43,7 +43,7 @@ class ObjectTable {
 
 // "$new" creates the object through the ClassRegistry, so an unknown ProgID
 // raises the AutomationError 429; any other bad form raises JsonFormError.
-Variant variantFromJson(const nlohmann::json& json, ObjectTable& objects);
-nlohmann::json jsonFromVariant(const Variant& value, ObjectTable& objects);
+Variant variantFromJson(const nlohmann::ordered_json& json, ObjectTable& objects);
+nlohmann::ordered_json jsonFromVariant(const Variant& value, ObjectTable& objects);
 
 }  // namespace velmora::tool

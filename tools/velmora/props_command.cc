@@ -89,6 +89,7 @@ int loadTree(const std::string& path, std::shared_ptr<KZProperties>& tree) {
 
 std::string describe(const Variant& value) {
   if (value.isEmpty()) return "(empty)";
+  if (value.isNull()) return "Null";
   if (value.isText()) return "\"" + value.text() + "\"";
   if (value.isObject()) {
     if (value.isNothing()) return "Nothing";
