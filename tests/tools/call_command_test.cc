@@ -47,6 +47,22 @@ TEST_F(CallCommandTest, TypedArgumentsComeBackInTheSameForms) {
   EXPECT_EQ(out["args"][0], list);
 }
 
+TEST_F(CallCommandTest, TextFormsAreReadExactly) {
+  const RunResult r = runTool({"call", "CheckArray", R"([
+    {"$bytes":"AQ=="}, {"$bytes":"AQI="}, {"$currency":"-0.0001"}, {"$currency":"12"},
+    {"$currency":7}, {"$date":"2024-03-07"}, {"$int16":-32768}])"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out)["args"][0], nlohmann::json::parse(R"([
+    {"$bytes":"AQ=="}, {"$bytes":"AQI="}, {"$currency":"-0.0001"}, {"$currency":"12"},
+    {"$currency":"7"}, {"$date":"2024-03-07T00:00:00"}, {"$int16":-32768}])"));
+  for (const char* bad :
+       {R"({"$bytes":"AQ="})", R"({"$bytes":"A=Q="})", R"({"$currency":"1.23456"})",
+        R"({"$currency":"1,5"})", R"({"$date":"2024-13-01"})", R"({"$array":[[1,2],[3]]})",
+        R"({"$byte":256})"}) {
+    EXPECT_EQ(runTool({"call", "CheckArray", std::string("[") + bad + "]"}).status, 2) << bad;
+  }
+}
+
 TEST_F(CallCommandTest, NumbersBecomeIntegersOrDoublesAsAScriptLiteralDoes) {
   const RunResult r = runTool({"call", "CheckArray", "[5, 3000000000, 2.0, 1e2, -2147483648]"});
   ASSERT_EQ(r.status, 0) << r.err;
