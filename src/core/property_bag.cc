@@ -97,7 +97,9 @@ ReadBounds readBounds(bytes::Reader& r, const std::function<std::size_t()>& limi
   if (dims > r.remaining() / kBoundSize) r.fail("too many array dimensions");
   ReadBounds out;
   out.bounds.reserve(dims);
-  bool anyEmpty = false;
+  // The element count as SafeArray works it out: a running product that may
+  // never pass 2^32 - 1 before it meets a dimension without elements.
+  std::uint64_t n = dims == 0 ? 0 : 1;
   for (std::uint32_t d = 0; d < dims; ++d) {
     const std::int32_t lbound = r.i32();
     const std::uint32_t count = r.u32();
@@ -105,19 +107,15 @@ ReadBounds readBounds(bytes::Reader& r, const std::function<std::size_t()>& limi
         static_cast<std::int64_t>(lbound) + count - 1 > std::numeric_limits<std::int32_t>::max()) {
       r.fail("array bound out of range");
     }
-    if (count == 0) anyEmpty = true;
+    if (count != 0 && n > std::numeric_limits<std::uint32_t>::max() / count) {
+      r.fail("array element count out of range");
+    }
+    n *= count;
     out.bounds.push_back({lbound, static_cast<std::int32_t>(count)});
   }
-  if (dims == 0 || anyEmpty) return out;
-  // Every element takes at least one byte, so the count cannot exceed what
-  // remains; checking at each step also keeps the product from overflowing.
-  const std::size_t most = limit();
-  std::size_t n = 1;
-  for (const auto& b : out.bounds) {
-    n *= static_cast<std::size_t>(b.count);
-    if (n > most) r.fail("array larger than its data");
-  }
-  out.elements = n;
+  // Every element takes at least one byte, so no more than the data holds.
+  if (n != 0 && n > limit()) r.fail("array larger than its data");
+  out.elements = static_cast<std::size_t>(n);
   return out;
 }
 

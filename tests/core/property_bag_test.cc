@@ -118,6 +118,7 @@ TEST_F(PropertyBagTest, EveryKindRoundTrips) {
       {"never dimensioned", Variant(SafeArray())},
       {"no elements", Variant(SafeArray(VarType::Variant, {{0, 0}}))},
       {"no bytes", Variant(SafeArray(VarType::Byte, {{5, 0}, {0, 3}}))},
+      {"empty but wide", Variant(SafeArray(VarType::Variant, {{0, 0}, {0, 0x7fffffff}, {0, 9}}))},
   };
   PropertyBag bag;
   for (const auto& [name, value] : values) bag.writeProperty(name, value);
@@ -290,6 +291,11 @@ TEST_F(PropertyBagTest, CorruptBytesFailCleanlyAndLeaveTheBagAlone) {
       header({1, 0, 0, 0, 1, 0, 0, 0,    'a',  0x11, 0x20, 3, 0, 0, 0, 0,    0,    0,    0,   2,
               0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0x7f, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0x7f}),
       "element count overflow");
+  // 2^31-1 x 2^31-1 x 0 holds nothing, but its running count passes 2^32.
+  expectBad(header({1,    0, 0, 0, 1,    0,    0,    0,    'a', 0x0c, 0x20, 3, 0,    0,    0,
+                    0,    0, 0, 0, 0xff, 0xff, 0xff, 0x7f, 0,   0,    0,    0, 0xff, 0xff, 0xff,
+                    0x7f, 0, 0, 0, 0,    0,    0,    0,    0,   0,    0,    0, 0}),
+            "running element count overflow");
   // An upper bound beyond the 32-bit range.
   expectBad(header({1, 0, 0,    0,    1,    0,    0, 0, 'a', 0x11, 0x20, 1, 0,
                     0, 0, 0xff, 0xff, 0xff, 0x7f, 2, 0, 0,   0,    0,    0}),
