@@ -14,6 +14,10 @@
 //   - errors are trapped and the neutral result ("" or false) is returned;
 //     the six invocation members first write an error entry to the log.
 //
+// Because Work keeps nothing itself, any Work object -- even a temporary,
+// Work().RegestryString() -- serves where a client would use the type
+// library's application object without naming an instance.
+//
 // Work is also an Object, so every member can be called by name (invoke()),
 // with the arguments' in/out behaviour of the C++ signatures: by-value
 // arguments are copied, by-reference ones are written back to the caller's
