@@ -7,6 +7,12 @@
 // -1, -2, false). Trees of any depth are safe to clone and to destroy (both
 // work without recursion); persistence is bounded by the PropertyBag's
 // nesting limit, see writeProperties().
+//
+// Ownership: a collection holds its properties and its NewItem, a property
+// holds its value; Parent links are weak. A collection made reachable from
+// its own property's value is a reference cycle and stays alive until the
+// client breaks it (for instance by assigning another value to the property
+// that closes it).
 #pragma once
 
 #include <commonvelmora/export.h>
@@ -105,6 +111,9 @@ class VELMORA_EXPORT KZProperties : public Object {
   void SetParent(std::weak_ptr<Object> parent) { parent_ = std::move(parent); }
   bool ItemExists(const Variant& Index) const;
   KeyedCollection& items() const;
+  // The keyed collection of an inner node: ours directly, a client's own
+  // collection object through its PropCollection (kept alive by `keep`).
+  static const KeyedCollection* innerList(const Variant& value, std::shared_ptr<Object>& keep);
   std::shared_ptr<KZProperty> find(std::string_view path, std::string_view delimeter,
                                    bool positions) const;
   std::int32_t positionArgument(const Variant& index) const;

@@ -395,16 +395,17 @@ const KZProperty* lookUp(const KeyedCollection& list, std::string_view segment, 
   return properties::propertyOf(list.at(position));
 }
 
+}  // namespace
+
 // The keyed collection of an inner node: ours directly, a client's own
 // collection object through its PropCollection.
-const KeyedCollection* innerList(const Variant& value, std::shared_ptr<Object>& keep) {
-  if (KZProperties* ours = properties::collectionOf(value)) return ours->PropCollection().get();
+const KeyedCollection* KZProperties::innerList(const Variant& value,
+                                               std::shared_ptr<Object>& keep) {
+  if (KZProperties* ours = properties::collectionOf(value)) return &ours->items();
   if (!properties::isCollectionValue(value)) return nullptr;
   keep = toObject(value.object()->get("PropCollection"));
   return dynamic_cast<const KeyedCollection*>(keep.get());
 }
-
-}  // namespace
 
 std::shared_ptr<KZProperty> KZProperties::find(std::string_view path, std::string_view delimeter,
                                                bool positions) const {

@@ -3,6 +3,8 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
+#include <typeinfo>
+
 #include "properties/register_classes.h"
 
 namespace velmora::properties {
@@ -30,15 +32,22 @@ bool isCollectionValue(const Variant& value) {
   }
 }
 
-KZProperty* propertyOf(const Variant& item) {
-  const ObjectRef* object = item.getIf<ObjectRef>();
-  return object ? dynamic_cast<KZProperty*>(object->get()) : nullptr;
+namespace {
+// Nearly every item is exactly our class; comparing the dynamic type first
+// saves the general cast on every step of a path search.
+template <class T>
+T* exactlyOrDerived(const Variant& v) {
+  const ObjectRef* object = v.getIf<ObjectRef>();
+  if (object == nullptr || *object == nullptr) return nullptr;
+  Object* raw = object->get();
+  if (typeid(*raw) == typeid(T)) return static_cast<T*>(raw);
+  return dynamic_cast<T*>(raw);
 }
+}  // namespace
 
-KZProperties* collectionOf(const Variant& value) {
-  const ObjectRef* object = value.getIf<ObjectRef>();
-  return object ? dynamic_cast<KZProperties*>(object->get()) : nullptr;
-}
+KZProperty* propertyOf(const Variant& item) { return exactlyOrDerived<KZProperty>(item); }
+
+KZProperties* collectionOf(const Variant& value) { return exactlyOrDerived<KZProperties>(value); }
 
 ItemFields readItemFields(const Variant& item) {
   if (const KZProperty* p = propertyOf(item)) {
