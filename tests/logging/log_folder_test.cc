@@ -40,13 +40,15 @@ TEST_F(LogFolderTest, ProfileTempFolderLogsUnderVelmoraManager) {
 }
 
 TEST_F(LogFolderTest, WithoutTmpdirTheHomeLocalFolderIsTheProfile) {
-  fs::create_directories(scratch_ / ".local");
+  // A fresh account has no ~/.local yet: the default temporary folder is
+  // created on demand, so logging works from the first entry.
   ScopedEnv tmp("TMPDIR", nullptr);
   ScopedEnv home("HOME", scratch_.c_str());
   EXPECT_EQ(defaultFileSystem().tempFolder(), (scratch_ / ".local" / "tmp").string());
   ASSERT_TRUE(GetLogFolder());
   EXPECT_EQ(threadState().logFolder,
             (scratch_ / ".local" / "Velmora Manager" / "LogFiles").string());
+  EXPECT_TRUE(fs::is_directory(scratch_ / ".local" / "tmp"));
 }
 
 TEST_F(LogFolderTest, FolderThatCannotBeCreatedGivesNoNameAndKeepsTheLastFolder) {

@@ -82,7 +82,15 @@ class PosixFileSystem final : public FileSystem {
     if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != '\0') return tmp;
     const std::string home = homeFolder();
     if (home.empty()) return "";
-    return appendPathPart(appendPathPart(home, ".local", '/'), "tmp", '/');
+    // Like a Windows profile's temporary folder, ours always exists: a fresh
+    // account has no ~/.local yet, and without it no log folder could be made.
+    std::string local = appendPathPart(home, ".local", '/');
+    std::string temp = appendPathPart(local, "tmp", '/');
+    if (!folderExists(temp) &&
+        !((folderExists(local) || createFolder(local)) && createFolder(temp))) {
+      return "";
+    }
+    return temp;
   }
 
   std::string libraryFolder() override {
