@@ -42,7 +42,9 @@ class VELMORA_EXPORT KeyedCollection : public Object {
   void remove(const Variant& index);
   void clear();
 
-  // Object: Add, Item (default), Remove, Count; for-each.
+  // Object: Add, Item (default), Remove, Count; for-each. The enumerator walks
+  // the live collection (removing the item it just returned is safe) and keeps
+  // a shared_ptr-owned collection alive; one owned otherwise must outlive it.
   Variant invoke(std::string_view name, CallKind kind, Args args) override;
   std::string typeName() const override { return "Collection"; }
   std::unique_ptr<Enumerator> newEnum() override;

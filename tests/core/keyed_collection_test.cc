@@ -91,6 +91,7 @@ TEST(KeyedCollectionTest, ErrorsLeaveTheCollectionUnchanged) {
   KeyedCollection c;
   c.add(Variant("x"), "X");
   EXPECT_EQ(errorOf([&] { c.item(Variant("missing")); }), err::kInvalidCall);
+  EXPECT_EQ(errorOf([&] { c.item(Variant("1")); }), err::kInvalidCall);  // text is always a key
   EXPECT_EQ(errorOf([&] { c.item(Variant(0)); }), err::kSubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { c.item(Variant(2)); }), err::kSubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { c.item(Variant(1e300)); }), err::kSubscriptOutOfRange);
