@@ -66,13 +66,16 @@ class RegistryKey {
   // Creates or overwrites `name` as a string value holding `data`. An
   // overwrite keeps the value's place in the enumeration order and its name.
   virtual std::int32_t setStringValue(std::string_view name, std::string_view data) = 0;
-  // The value at position `index` in creation order. `nameCapacity` counts
+  // The value at position `index` in creation order. Values are read ahead
+  // in small chunks, each one consistent read: walking the indexes in order
+  // sees every value that existed when its chunk was read. `nameCapacity` counts
   // the terminating zero of the platform's buffers, so a name needs fewer
   // bytes than that; data may fill `dataCapacity`. kMoreData when either does
   // not fit, kNoMoreItems past the end.
+  // `name` and `data` stay valid until the next call on this key.
   virtual std::int32_t enumValue(std::uint32_t index, std::size_t nameCapacity,
-                                 std::size_t dataCapacity, std::string& name,
-                                 std::string& data) = 0;
+                                 std::size_t dataCapacity, std::string_view& name,
+                                 std::string_view& data) = 0;
   // The name of the sub-key at `index` in creation order; kNoMoreItems past the end.
   virtual std::int32_t enumSubKey(std::uint32_t index, std::string& name) = 0;
   virtual std::int32_t deleteValue(std::string_view name) = 0;
@@ -86,6 +89,12 @@ class RegistryStore {
   // key itself was new.
   virtual std::int32_t createKey(std::string_view path, std::unique_ptr<RegistryKey>& key,
                                  bool& created) = 0;
+  // Opening an existing key and querying one value in one step, for the
+  // hot path of reading a setting: the same answer as openKey followed by
+  // queryValue, from one consistent read. `keyFound` tells whether the key
+  // exists; kNotFound for a missing key or value.
+  virtual std::int32_t getValue(std::string_view path, std::string_view name, std::size_t capacity,
+                                std::string& data, bool& keyFound) = 0;
   // Opens `path` only when it exists (kNotFound otherwise).
   virtual std::int32_t openKey(std::string_view path, std::unique_ptr<RegistryKey>& key) = 0;
   // Deletes the key with its values. A key that still has sub-keys is

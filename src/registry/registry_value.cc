@@ -2,6 +2,7 @@
 // deleting values and keys.
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/registry_store.h"
 #include "registry/edit_regestry.h"
@@ -20,9 +21,23 @@ Variant ReadRegistryValue(const std::string& regKey, const std::string& valueNam
   const bool hasDefault = !defaultValue.isMissing();
   const auto fallback = [&] { return hasDefault ? defaultValue : Variant(std::string()); };
 
+  RegistryStore& store = userRegistryStore();
+  // The everyday case, an existing value of an existing key, in one step;
+  // every other case takes the full way below, which gives the same answer.
+  {
+    std::string data;
+    bool keyFound = false;
+    const std::int32_t code = store.getValue(regKey, valueName, kDataBufferBytes, data, keyFound);
+    if (keyFound && code == regcode::kSuccess && !data.empty()) {
+      errorCode = code;
+      if (data.back() == '\0') data.pop_back();
+      return readForm(std::move(data));
+    }
+  }
+
   std::unique_ptr<RegistryKey> key;
   bool created = false;
-  errorCode = userRegistryStore().createKey(regKey, key, created);
+  errorCode = store.createKey(regKey, key, created);
   if (errorCode != regcode::kSuccess) return fallback();
 
   // A key that was just made holds nothing to read.
@@ -31,7 +46,7 @@ Variant ReadRegistryValue(const std::string& regKey, const std::string& valueNam
     errorCode = key->queryValue(valueName, kDataBufferBytes, data);
     if (errorCode == regcode::kSuccess && !data.empty()) {
       if (data.back() == '\0') data.pop_back();
-      return readForm(data);
+      return readForm(std::move(data));
     }
     // Too long, access denied, ...: the default does not replace what is there.
     const bool absent = errorCode == regcode::kNotFound || errorCode == regcode::kSuccess;

@@ -150,16 +150,18 @@ std::int32_t exportKey(RegistryStore& store, const std::string& path, std::strin
   out += '[';
   appendQuoted(path, out);
   out += "]\n";
-  std::string name, data;
+  std::string_view valueName, data;
   std::int32_t code = regcode::kSuccess;
-  for (std::uint32_t i = 0; (code = key->enumValue(i, SIZE_MAX, SIZE_MAX, name, data)) == 0; ++i) {
-    appendQuoted(name, out);
+  for (std::uint32_t i = 0; (code = key->enumValue(i, SIZE_MAX, SIZE_MAX, valueName, data)) == 0;
+       ++i) {
+    appendQuoted(valueName, out);
     out += " = ";
     appendQuoted(data, out);
     out += '\n';
   }
   if (code != regcode::kNoMoreItems) return code;
   out += '\n';
+  std::string name;
   for (std::uint32_t i = 0; (code = key->enumSubKey(i, name)) == 0; ++i) {
     const std::int32_t sub = exportKey(store, path.empty() ? name : path + "\\" + name, out);
     if (sub != regcode::kSuccess) return sub;

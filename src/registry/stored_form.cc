@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace velmora::registry {
 namespace {
@@ -53,10 +54,10 @@ std::string storedForm(const Variant& value) {
   return "&h" + hexDigitsOf(value);
 }
 
-Variant readForm(std::string_view text) {
-  if (!text.starts_with("&h")) return Variant(text);
+Variant readForm(std::string text) {
+  if (!text.starts_with("&h")) return Variant(std::move(text));
   double number = toDouble(Variant(text));
-  std::string_view digits = text.substr(2);
+  std::string_view digits = std::string_view(text).substr(2);
   while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) {
     digits.remove_suffix(1);
   }

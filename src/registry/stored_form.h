@@ -41,6 +41,6 @@ std::string storedForm(const Variant& value);
 // 16-bit variables that hold negative numbers are rare; the cases above are
 // the everyday ones. Five digits or more follow the 32-bit reading
 // ("&hFFFFFFFF" is -1, "&h10000" is 65536).
-Variant readForm(std::string_view text);
+Variant readForm(std::string text);
 
 }  // namespace velmora::registry

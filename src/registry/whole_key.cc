@@ -3,8 +3,10 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/registry_store.h"
@@ -19,8 +21,9 @@ namespace {
 constexpr std::size_t kNameBufferBytes = 1024;
 constexpr std::size_t kDataBufferBytes = 1024;
 
-void dropTrailingZero(std::string& text) {
-  if (!text.empty() && text.back() == '\0') text.pop_back();
+std::string_view withoutTrailingZero(std::string_view text) {
+  if (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+  return text;
 }
 
 }  // namespace
@@ -33,26 +36,27 @@ Variant ReadAllValue(const std::string& regKey) {
   }
   std::vector<Variant> names;
   std::vector<Variant> values;
-  std::string name;
-  std::string data;
+  std::string_view name;
+  std::string_view data;
   for (std::uint32_t i = 0;; ++i) {
     if (key->enumValue(i, kNameBufferBytes, kDataBufferBytes, name, data) != regcode::kSuccess) {
       break;
     }
-    dropTrailingZero(name);
-    dropTrailingZero(data);
-    names.emplace_back(name);
-    values.push_back(readForm(data));
+    if (names.capacity() == names.size()) {
+      names.reserve(names.size() * 2 + 16);
+      values.reserve(names.capacity());
+    }
+    names.emplace_back(withoutTrailingZero(name));
+    values.push_back(readForm(std::string(withoutTrailingZero(data))));
   }
   if (names.empty()) return Variant();
 
+  // Row 0 then row 1 in the array's flat storage (the last index runs fastest).
   const auto count = static_cast<std::int32_t>(names.size());
   SafeArray table(VarType::Variant, {{0, 2}, {0, count}});
-  for (std::int32_t i = 0; i < count; ++i) {
-    const auto at = static_cast<std::size_t>(i);
-    table.at({0, i}) = std::move(names[at]);
-    table.at({1, i}) = std::move(values[at]);
-  }
+  std::vector<Variant>& cells = table.variants();
+  std::move(names.begin(), names.end(), cells.begin());
+  std::move(values.begin(), values.end(), cells.begin() + count);
   return Variant(std::move(table));
 }
 

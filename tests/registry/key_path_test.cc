@@ -78,3 +78,32 @@ TEST_F(KeyPathTest, OperationsOnADeletedKeySayKeyDeleted) {
 
 }  // namespace
 }  // namespace velmora::registry::testing
+
+namespace velmora::registry::testing {
+namespace {
+
+TEST_F(KeyPathTest, EnumerationInAnyOrderAcrossReadAheadChunks) {
+  constexpr std::uint32_t kCount = 600;
+  for (std::uint32_t i = 0; i < kCount; ++i)
+    SetRegistryValue("Many", std::to_string(i), Variant(""));
+  std::unique_ptr<RegistryKey> key;
+  bool created = false;
+  ASSERT_EQ(userRegistryStore().createKey("Many", key, created), regcode::kSuccess);
+  std::string_view name, data;
+  for (const std::uint32_t i : {599u, 0u, 300u, 301u, 256u, 255u, 257u}) {
+    ASSERT_EQ(key->enumValue(i, 1024, 1024, name, data), regcode::kSuccess);
+    EXPECT_EQ(name, std::to_string(i));
+  }
+  for (std::uint32_t i = 0; i < kCount; ++i) {
+    ASSERT_EQ(key->enumValue(i, 1024, 1024, name, data), regcode::kSuccess);
+    ASSERT_EQ(name, std::to_string(i));
+  }
+  EXPECT_EQ(key->enumValue(kCount, 1024, 1024, name, data), regcode::kNoMoreItems);
+  // A write through the key is seen by the next listing.
+  ASSERT_EQ(key->setStringValue("new", "x"), regcode::kSuccess);
+  ASSERT_EQ(key->enumValue(kCount, 1024, 1024, name, data), regcode::kSuccess);
+  EXPECT_EQ(name, "new");
+}
+
+}  // namespace
+}  // namespace velmora::registry::testing

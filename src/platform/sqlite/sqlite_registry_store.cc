@@ -4,6 +4,7 @@
 
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "core/unicode_fold.h"
 #include "platform/registry_path.h"
@@ -19,6 +20,8 @@ constexpr std::int64_t kSchemaVersion = 1;
 
 // The folded full path makes opening an existing key a single look-up; the
 // parent and folded level name keep the tree and its sibling uniqueness.
+// Values are kept clustered by key in creation order, so listing a key is
+// one range scan; the name index finds a single value.
 constexpr const char* kSchema = R"sql(
 CREATE TABLE keys(
   id INTEGER PRIMARY KEY,
@@ -28,14 +31,14 @@ CREATE TABLE keys(
   path BLOB NOT NULL UNIQUE);
 CREATE UNIQUE INDEX keys_by_parent ON keys(parent, folded);
 CREATE TABLE vals(
-  seq INTEGER PRIMARY KEY,
   key_id INTEGER NOT NULL,
+  seq INTEGER NOT NULL,
   folded BLOB NOT NULL,
   name BLOB NOT NULL,
   type INTEGER NOT NULL,
-  data BLOB NOT NULL);
+  data BLOB NOT NULL,
+  PRIMARY KEY(key_id, seq)) WITHOUT ROWID;
 CREATE UNIQUE INDEX vals_by_name ON vals(key_id, folded);
-CREATE INDEX vals_by_key ON vals(key_id);
 INSERT INTO keys(id, parent, name, folded, path) VALUES(1, 0, x'', x'', x'');
 PRAGMA user_version = 1;
 )sql";
@@ -52,6 +55,7 @@ struct SqliteRegistryStore::Connection {
   Statement begin, commit, rollback;
   Statement keyByPath, childKey, insertKey, keyExists, hasSubKey, subKeyAt, removeKey;
   Statement valueData, upsertValue, removeValue, valueAt, valueAfter, removeKeyValues;
+  Statement valueByPath;
 
   ~Connection() {
     // Closes once the statements, destroyed after this body, are finalized.
@@ -138,14 +142,18 @@ struct SqliteRegistryStore::Connection {
         // One statement, so one transaction that takes the write lock at once;
         // nothing is inserted when the key has been deleted meanwhile.
         {&upsertValue,
-         "INSERT INTO vals(key_id, folded, name, type, data)"
-         " SELECT ?1, ?2, ?3, 1, ?4 WHERE EXISTS (SELECT 1 FROM keys WHERE id = ?1)"
+         "INSERT INTO vals(key_id, seq, folded, name, type, data)"
+         " SELECT ?1, (SELECT COALESCE(MAX(seq), 0) + 1 FROM vals WHERE key_id = ?1), ?2, ?3, 1, ?4"
+         " WHERE EXISTS (SELECT 1 FROM keys WHERE id = ?1)"
          " ON CONFLICT(key_id, folded) DO UPDATE SET type = excluded.type, data = excluded.data"},
         {&removeValue, "DELETE FROM vals WHERE key_id = ?1 AND folded = ?2"},
         {&valueAt,
-         "SELECT seq, name, data FROM vals WHERE key_id = ?1 ORDER BY seq LIMIT 1 OFFSET ?2"},
+         "SELECT seq, name, data FROM vals WHERE key_id = ?1 ORDER BY seq LIMIT ?3 OFFSET ?2"},
         {&valueAfter,
-         "SELECT seq, name, data FROM vals WHERE key_id = ?1 AND seq > ?2 ORDER BY seq LIMIT 1"},
+         "SELECT seq, name, data FROM vals WHERE key_id = ?1 AND seq > ?2 ORDER BY seq LIMIT ?3"},
+        {&valueByPath,
+         "SELECT k.id, v.data FROM keys k"
+         " LEFT JOIN vals v ON v.key_id = k.id AND v.folded = ?2 WHERE k.path = ?1"},
         {&removeKeyValues, "DELETE FROM vals WHERE key_id = ?1"},
     };
     for (const auto& [statement, sql] : all) {
@@ -217,6 +225,7 @@ class SqliteRegistryKey final : public RegistryKey {
     if (!isValidValueName(name) || data.size() > kMaxValueDataBytes) {
       return regcode::kInvalidParameter;
     }
+    chunk_.clear();
     const std::string folded = foldCase(name);
     StatementScope upsert(c_.upsertValue);
     upsert->bind(1, id_);
@@ -229,25 +238,23 @@ class SqliteRegistryKey final : public RegistryKey {
   }
 
   std::int32_t enumValue(std::uint32_t index, std::size_t nameCapacity, std::size_t dataCapacity,
-                         std::string& name, std::string& data) override {
-    // Walking the indexes in order continues after the last value seen, so a
-    // whole key is listed in linear time instead of quadratic.
-    const bool next = index > 0 && index == nextIndex_;
-    StatementScope query(next ? c_.valueAfter : c_.valueAt);
-    query->bind(1, id_);
-    query->bind(2, next ? lastSeq_ : static_cast<std::int64_t>(index));
-    const int rc = query->step();
-    if (rc == SQLITE_DONE) return regcode::kNoMoreItems;
-    if (rc != SQLITE_ROW) return registryCodeFor(rc);
-    nextIndex_ = index + 1;
-    lastSeq_ = query->int64At(0);
-    const std::string_view foundName = query->bytesAt(1);
-    const std::string_view foundData = query->bytesAt(2);
-    if (foundName.size() >= nameCapacity || foundData.size() > dataCapacity) {
-      return regcode::kMoreData;
+                         std::string_view& name, std::string_view& data) override {
+    const std::size_t end = chunkStart_ + chunk_.size();
+    if (index < chunkStart_ || index >= end || chunk_.empty()) {
+      // Walking the indexes in order continues after the last value seen,
+      // so a whole key is listed in a few statements instead of one each.
+      const bool next = !chunk_.empty() && index == end;
+      const std::int64_t after = next ? chunk_.back().seq : 0;
+      if (next && chunk_.size() < kChunkRows) return regcode::kNoMoreItems;
+      if (const std::int32_t code = fetchChunk(index, next, after); code != regcode::kSuccess) {
+        return code;
+      }
+      if (chunk_.empty()) return regcode::kNoMoreItems;
     }
-    name.assign(foundName);
-    data.assign(foundData);
+    const Row& row = chunk_[index - chunkStart_];
+    if (row.nameSize >= nameCapacity || row.dataSize > dataCapacity) return regcode::kMoreData;
+    name = std::string_view(chunkBytes_).substr(row.nameAt, row.nameSize);
+    data = std::string_view(chunkBytes_).substr(row.nameAt + row.nameSize, row.dataSize);
     return regcode::kSuccess;
   }
 
@@ -264,6 +271,7 @@ class SqliteRegistryKey final : public RegistryKey {
 
   std::int32_t deleteValue(std::string_view name) override {
     if (!isValidValueName(name)) return regcode::kInvalidParameter;
+    chunk_.clear();
     const std::string folded = foldCase(name);
     int rc = SQLITE_OK;
     {
@@ -277,10 +285,42 @@ class SqliteRegistryKey final : public RegistryKey {
   }
 
  private:
+  // A value of the chunk: its name and then its data in chunkBytes_.
+  struct Row {
+    std::int64_t seq;
+    std::size_t nameAt;
+    std::size_t nameSize;
+    std::size_t dataSize;
+  };
+  static constexpr std::size_t kChunkRows = 256;
+
+  // Reads up to kChunkRows values from position `index`, or those after
+  // `afterSeq` when `next`. Each chunk is one consistent read.
+  std::int32_t fetchChunk(std::uint32_t index, bool next, std::int64_t afterSeq) {
+    chunk_.clear();
+    chunkBytes_.clear();
+    chunkStart_ = index;
+    StatementScope query(next ? c_.valueAfter : c_.valueAt);
+    query->bind(1, id_);
+    query->bind(2, next ? afterSeq : static_cast<std::int64_t>(index));
+    query->bind(3, static_cast<std::int64_t>(kChunkRows));
+    int rc = SQLITE_OK;
+    while ((rc = query->step()) == SQLITE_ROW) {
+      const std::string_view foundName = query->bytesAt(1);
+      const std::string_view foundData = query->bytesAt(2);
+      chunk_.push_back({query->int64At(0), chunkBytes_.size(), foundName.size(), foundData.size()});
+      chunkBytes_.append(foundName).append(foundData);
+    }
+    if (rc == SQLITE_DONE) return regcode::kSuccess;
+    chunk_.clear();
+    return registryCodeFor(rc);
+  }
+
   SqliteRegistryStore::Connection& c_;
   std::int64_t id_;
-  std::uint32_t nextIndex_ = 0;
-  std::int64_t lastSeq_ = 0;
+  std::vector<Row> chunk_;  // values chunkStart_, chunkStart_ + 1, ... as last read
+  std::string chunkBytes_;
+  std::uint32_t chunkStart_ = 0;
 };
 
 }  // namespace
@@ -374,6 +414,29 @@ std::int32_t SqliteRegistryStore::findKey(std::string_view trimmed, std::int64_t
   if (rc == SQLITE_DONE) return regcode::kNotFound;
   if (rc != SQLITE_ROW) return registryCodeFor(rc);
   id = query->int64At(0);
+  return regcode::kSuccess;
+}
+
+std::int32_t SqliteRegistryStore::getValue(std::string_view path, std::string_view name,
+                                           std::size_t capacity, std::string& data,
+                                           bool& keyFound) {
+  keyFound = false;
+  if (const std::int32_t code = checkKeyPath(path); code != regcode::kSuccess) return code;
+  if (!isValidValueName(name)) return regcode::kInvalidParameter;
+  if (const std::int32_t code = open(); code != regcode::kSuccess) return code;
+  const std::string foldedPath = foldCase(trimKeyPath(path));
+  const std::string foldedName = foldCase(name);
+  StatementScope query(connection_->valueByPath);
+  query->bind(1, foldedPath);
+  query->bind(2, foldedName);
+  const int rc = query->step();
+  if (rc == SQLITE_DONE) return regcode::kNotFound;
+  if (rc != SQLITE_ROW) return registryCodeFor(rc);
+  keyFound = true;
+  if (query->isNullAt(1)) return regcode::kNotFound;
+  const std::string_view bytes = query->bytesAt(1);
+  if (bytes.size() > capacity) return regcode::kMoreData;
+  data.assign(bytes);
   return regcode::kSuccess;
 }
 

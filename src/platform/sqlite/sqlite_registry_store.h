@@ -3,8 +3,9 @@
 // Layout: a table of keys (each with its parent, its name as created, the
 // case-folded name, and the case-folded full path for a one-step look-up) and
 // a table of values (key, case-folded name, name as created, type, data).
-// A value's row id is its place in creation order: a new value takes the
-// next id, an overwrite updates the row in place and so keeps its place.
+// A value's sequence number within its key is its place in creation order:
+// a new value takes the next number, an overwrite updates the row in place
+// and so keeps its place.
 //
 // The file runs in WAL mode, so readers never wait for a writer. Every
 // operation is one transaction; writes take the write lock at once and wait
@@ -32,6 +33,8 @@ class SqliteRegistryStore final : public RegistryStore {
 
   std::int32_t createKey(std::string_view path, std::unique_ptr<RegistryKey>& key,
                          bool& created) override;
+  std::int32_t getValue(std::string_view path, std::string_view name, std::size_t capacity,
+                        std::string& data, bool& keyFound) override;
   std::int32_t openKey(std::string_view path, std::unique_ptr<RegistryKey>& key) override;
   std::int32_t deleteKey(std::string_view path) override;
 

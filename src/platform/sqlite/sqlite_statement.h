@@ -30,6 +30,7 @@ class Statement {
   void bind(int index, std::int64_t value) { sqlite3_bind_int64(stmt_, index, value); }
 
   int step() { return sqlite3_step(stmt_); }
+  bool isNullAt(int column) { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
   void reset() { sqlite3_reset(stmt_); }
 
   std::int64_t int64At(int column) { return sqlite3_column_int64(stmt_, column); }
