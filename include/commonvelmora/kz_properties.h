@@ -110,6 +110,7 @@ class VELMORA_EXPORT KZProperties : public Object {
 
   void SetParent(std::weak_ptr<Object> parent) { parent_ = std::move(parent); }
   bool ItemExists(const Variant& Index) const;
+  void appendCopy(std::string name, Variant value, bool readOnly);
   KeyedCollection& items() const;
   // The keyed collection of an inner node: ours directly, a client's own
   // collection object through its PropCollection (kept alive by `keep`).

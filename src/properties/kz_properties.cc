@@ -249,6 +249,22 @@ Variant KZProperties::Clear() {
   return {};
 }
 
+// Clone's Add. The copy only receives names that were distinct keys of the
+// source, so the look-up Add starts with is skipped; should a name be taken
+// after all (a client keyed an item unlike its name), Add's rule applies.
+void KZProperties::appendCopy(std::string name, Variant value, bool readOnly) {
+  auto property = KZProperty::create();
+  property->Name(std::move(name));
+  if (!value.isMissing()) property->Value(std::move(value));  // as Add treats it
+  property->ReadOnly(readOnly);
+  if (ignoringFailures(
+          [&] { items().add(Variant(property), std::string_view(property->name_)); })) {
+    newItem_ = std::move(property);
+    return;
+  }
+  Add(property->name_, property->value_, readOnly);
+}
+
 // Depth-first with an explicit stack, so the depth of the tree is bounded
 // only by memory. Each inner collection's copy is added to its property
 // before it is filled, which gives the same result as copying bottom-up: the
@@ -279,23 +295,23 @@ std::shared_ptr<KZProperties> KZProperties::Clone() const {
       properties::ItemFields fields = properties::readItemFields(source->items().at(position));
       const ObjectRef* object = fields.value.getIf<ObjectRef>();
       if (object == nullptr || *object == nullptr || (*object)->typeName() != "KZProperties") {
-        target->Add(std::move(fields.name), std::move(fields.value), fields.readOnly);
+        target->appendCopy(std::move(fields.name), std::move(fields.value), fields.readOnly);
         return;
       }
       auto* inner = dynamic_cast<const KZProperties*>(object->get());
       if (inner == nullptr) {
         // A client's own collection clones itself.
-        target->Add(std::move(fields.name), (*object)->call("Clone"), fields.readOnly);
+        target->appendCopy(std::move(fields.name), (*object)->call("Clone"), fields.readOnly);
         return;
       }
       if (onPath.contains(inner)) {
         // A cycle: the collection is its own ancestor. Copying it again would
         // never end, so the copy's property holds Nothing.
-        target->Add(std::move(fields.name), Variant::nothing(), fields.readOnly);
+        target->appendCopy(std::move(fields.name), Variant::nothing(), fields.readOnly);
         return;
       }
       auto copy = create();
-      target->Add(std::move(fields.name), Variant(copy), fields.readOnly);
+      target->appendCopy(std::move(fields.name), Variant(copy), fields.readOnly);
       ObjectRef keep = *object;
       onPath.insert(inner);
       stack.push_back(Frame{std::move(keep), inner, std::move(copy), 1});
