@@ -15,7 +15,7 @@ constexpr const char* kUsage =
     "  log message|error|path write to or locate the day's log file\n"
     "  format TEMPLATE ARG... fill %0, %1, ... placeholders of a message template\n"
     "  reg get|set|delete|list|export|import   read and write the settings store\n"
-    "  props show|find FILE   inspect a persisted property tree\n"
+    "  props show|find|demo   inspect (or write a sample of) a persisted property tree\n"
     "\n"
     "'velmora COMMAND --help' describes each command.\n";
 
