@@ -78,6 +78,25 @@ TEST_F(StoreFaultsTest, ForeignOrDamagedFileGivesAFailureCode) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);  // nothing lost
 }
 
+TEST_F(StoreFaultsTest, DamagedPagesGiveACorruptionCode) {
+  onNewThread([] {
+    for (int i = 0; i < 200; ++i) SetRegistryValue("K", std::to_string(i), Variant("value"));
+  });  // the thread's connection closes and folds the log into the file
+  {
+    std::fstream file(storeFile_, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(4096);  // every page after the first
+    const std::string noise(static_cast<std::size_t>(std::filesystem::file_size(storeFile_)) - 4096,
+                            '\xA5');
+    file << noise;
+  }
+  onNewThread([] {
+    std::int32_t code = -1;
+    EXPECT_EQ(ReadRegistryValue("K", "1", code, Variant("d")), Variant("d"));
+    EXPECT_TRUE(code == regcode::kRegistryCorrupt || code == regcode::kBadDatabase) << code;
+    EXPECT_NE(SetRegistryValue("K", "new", Variant("x")), regcode::kSuccess);
+  });
+}
+
 TEST_F(StoreFaultsTest, WaitsForAnotherProcessThenReportsBusy) {
   ::setenv("VELMORA_REGISTRY_BUSY_MS", "200", 1);
   onNewThread([] { ASSERT_EQ(SetRegistryValue("K", "old", Variant("1")), regcode::kSuccess); });
