@@ -1,7 +1,8 @@
 // Items live in a vector of shared entries (the position order); keys live in
-// a hash map from the folded key to the entry, so a key look-up costs one fold
-// and one hash probe. Each entry knows its own index, renumbered when an
-// insertion or removal shifts it, so finding a key's position is O(1) too.
+// a flat hash index from the folded key's hash to the entry, so a key look-up
+// costs one fold (into a stack buffer for short ASCII keys) and one probe.
+// Each entry knows its own index, renumbered when an insertion or removal
+// shifts it, so finding a key's position is O(1) too.
 //
 // Decisions where the runtime leaves room:
 // - A key must be text; any other kind raises 13. The empty text is a key like
@@ -19,9 +20,9 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "core/flat_key_index.h"
 #include "core/unicode_fold.h"
 
 namespace velmora {
@@ -30,10 +31,16 @@ namespace {
 struct Entry {
   Variant item;
   std::string key;     // as given; "" when the item has no key
-  std::string folded;  // the map's key (the map holds views into it)
+  std::string folded;  // the folded key, kept only when the key is not ASCII
+  std::size_t hash = 0;
   bool hasKey = false;
+  bool asciiKey = false;  // an ASCII key is folded on the fly when compared
   bool removed = false;
   std::size_t index = 0;  // position - 1 while in the collection
+
+  bool matches(const FoldedKey& probe) const {
+    return asciiKey ? probe.matchesAscii(key) : folded == probe.view();
+  }
 };
 
 const std::string kNoKey;
@@ -42,14 +49,18 @@ const std::string kNoKey;
 
 struct KeyedCollection::Impl {
   std::vector<std::shared_ptr<Entry>> entries;
-  std::unordered_map<std::string_view, Entry*> byKey;
+  FlatKeyIndex<Entry*> byKey;
 
   void renumberFrom(std::size_t first) {
     for (std::size_t i = first; i < entries.size(); ++i) entries[i]->index = i;
   }
+  const Entry* findKey(const FoldedKey& key) const {
+    const auto* found = byKey.find(key.hash(), [&](const Entry* e) { return e->matches(key); });
+    return found == nullptr ? nullptr : *found;
+  }
   const Entry* findKey(std::string_view key) const {
-    auto it = byKey.find(foldCase(key));
-    return it == byKey.end() ? nullptr : it->second;
+    if (byKey.size() == 0) return nullptr;
+    return findKey(FoldedKey(key));
   }
 };
 
@@ -98,10 +109,13 @@ void KeyedCollection::add(Variant item, std::optional<std::string_view> key, con
 
   auto entry = std::make_shared<Entry>();
   if (key) {
+    const FoldedKey folded(*key);
+    if (impl_->findKey(folded) != nullptr) throw AutomationError(err::kDuplicateKey);
     entry->key = std::string(*key);
-    entry->folded = foldCase(*key);
+    entry->asciiKey = isAsciiText(*key);
+    if (!entry->asciiKey) entry->folded = std::string(folded.view());
+    entry->hash = folded.hash();
     entry->hasKey = true;
-    if (impl_->byKey.count(entry->folded) != 0) throw AutomationError(err::kDuplicateKey);
   }
 
   // Resolve the place before changing anything, so a bad position leaves the
@@ -116,7 +130,7 @@ void KeyedCollection::add(Variant item, std::optional<std::string_view> key, con
   impl_->renumberFrom(at);
   if (raw->hasKey) {
     try {
-      impl_->byKey.emplace(raw->folded, raw);
+      impl_->byKey.insert(raw->hash, raw);
     } catch (...) {
       impl_->entries.erase(impl_->entries.begin() + static_cast<std::ptrdiff_t>(at));
       impl_->renumberFrom(at);
@@ -148,7 +162,7 @@ std::int32_t KeyedCollection::find(std::string_view key) const {
 void KeyedCollection::remove(const Variant& index) {
   const auto at = static_cast<std::size_t>(positionOf(index)) - 1;
   std::shared_ptr<Entry> entry = impl_->entries[at];
-  if (entry->hasKey) impl_->byKey.erase(entry->folded);
+  if (entry->hasKey) impl_->byKey.erase(entry->hash, entry.get());
   impl_->entries.erase(impl_->entries.begin() + static_cast<std::ptrdiff_t>(at));
   impl_->renumberFrom(at);
   // The entry's index now names the position of the item that followed it,

@@ -8,17 +8,11 @@
 #include <utf8proc.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace velmora {
 namespace {
-
-bool isAscii(std::string_view text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
 
 char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
 
@@ -34,8 +28,15 @@ struct FreeDeleter {
 
 }  // namespace
 
+bool isAsciiText(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 std::string foldCase(std::string_view text) {
-  if (isAscii(text)) return asciiFold(text);
+  if (isAsciiText(text)) return asciiFold(text);
   utf8proc_uint8_t* raw = nullptr;
   const utf8proc_ssize_t n = utf8proc_map(
       reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
@@ -49,7 +50,7 @@ std::string foldCase(std::string_view text) {
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (isAscii(a) && isAscii(b)) {
+  if (isAsciiText(a) && isAsciiText(b)) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
       if (asciiLower(a[i]) != asciiLower(b[i])) return false;
@@ -57,6 +58,40 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
   }
   return foldCase(a) == foldCase(b);
+}
+
+FoldedKey::FoldedKey(std::string_view text) {
+  // One pass lowers the letters into the buffer and finds out whether the
+  // text is ASCII at all; the buffer is simply discarded when it is not.
+  bool ascii = true;
+  if (text.size() <= inline_.size()) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const char c = text[i];
+      ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+      inline_[i] = asciiLower(c);
+    }
+    if (ascii) view_ = std::string_view(inline_.data(), text.size());
+  } else {
+    ascii = false;
+  }
+  if (!ascii) {
+    heap_ = foldCase(text);
+    view_ = heap_;
+  }
+  hash_ = std::hash<std::string_view>()(view_);
+}
+
+bool FoldedKey::matchesAscii(std::string_view original) const {
+  if (original.size() != view_.size()) return false;
+  for (std::size_t i = 0; i < original.size(); ++i) {
+    if (asciiLower(original[i]) != view_[i]) return false;
+  }
+  return true;
+}
+
+bool FoldedKey::matches(std::string_view original) const {
+  if (isAsciiText(original)) return matchesAscii(original);
+  return foldCase(original) == view_;
 }
 
 }  // namespace velmora
