@@ -139,11 +139,6 @@ std::string_view trimBlanks(std::string_view s) {
   return s;
 }
 
-struct KeyEntry {
-  std::string path;
-  std::vector<std::pair<std::string, std::string>> values;
-};
-
 std::int32_t exportKey(RegistryStore& store, const std::string& path, std::string& out) {
   std::unique_ptr<RegistryKey> key;
   if (const std::int32_t code = store.openKey(path, key); code != regcode::kSuccess) return code;
@@ -182,8 +177,8 @@ std::int32_t exportSettings(RegistryStore& store, std::string_view regKey, std::
   return exportKey(store, std::string(trimKeyPath(regKey)), out);
 }
 
-std::int32_t importSettings(RegistryStore& store, std::string_view text, std::string& error) {
-  std::vector<KeyEntry> keys;
+bool parseSettings(std::string_view text, std::vector<SettingsKey>& keys, std::string& error) {
+  keys.clear();
   std::size_t lineNumber = 0;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
@@ -193,11 +188,11 @@ std::int32_t importSettings(RegistryStore& store, std::string_view text, std::st
     if (line.empty() || line[0] == '#') continue;
     const auto fail = [&](std::string_view what) {
       error = "line " + std::to_string(lineNumber) + ": " + std::string(what);
-      return regcode::kInvalidParameter;
+      return false;
     };
     if (line[0] == '[') {
       line.remove_prefix(1);
-      KeyEntry entry;
+      SettingsKey entry;
       if (!takeQuoted(line, entry.path) || trimBlanks(line) != "]") {
         return fail("expected [\"key path\"]");
       }
@@ -213,8 +208,13 @@ std::int32_t importSettings(RegistryStore& store, std::string_view text, std::st
     if (!takeQuoted(line, data) || !trimBlanks(line).empty()) return fail("expected \"data\"");
     keys.back().values.emplace_back(std::move(name), std::move(data));
   }
+  return true;
+}
 
-  for (const KeyEntry& entry : keys) {
+std::int32_t importSettings(RegistryStore& store, std::string_view text, std::string& error) {
+  std::vector<SettingsKey> keys;
+  if (!parseSettings(text, keys, error)) return regcode::kInvalidParameter;
+  for (const SettingsKey& entry : keys) {
     std::unique_ptr<RegistryKey> key;
     bool created = false;
     std::int32_t code = store.createKey(entry.path, key, created);

@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/registry_store.h"
 
@@ -31,6 +33,17 @@ std::string quotedSettingText(std::string_view bytes);
 // creation order) to `out`. Returns the store's result code; kNotFound when
 // the key does not exist (nothing is created).
 std::int32_t exportSettings(RegistryStore& store, std::string_view regKey, std::string& out);
+
+// One key of the text form with its values (name, data) in their order.
+struct SettingsKey {
+  std::string path;
+  std::vector<std::pair<std::string, std::string>> values;
+};
+
+// Reads the whole text form; false on a syntax error, with `error` telling
+// the line. Nothing here touches a store, so untrusted files are checked
+// before anything is written.
+bool parseSettings(std::string_view text, std::vector<SettingsKey>& keys, std::string& error);
 
 // Writes the keys and values of `text` into the store. The whole text is
 // read first: on a syntax error nothing is written, `error` tells the line,
