@@ -2,6 +2,8 @@
 #include <commonvelmora/keyed_collection.h>
 #include <gtest/gtest.h>
 
+#include "support/error_of.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,16 +11,9 @@
 #include "core/unicode_fold.h"
 
 namespace velmora {
-namespace {
 
-int errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using velmora::test_support::errorOf;
+namespace {
 
 std::string itemsOf(KeyedCollection& c) {
   std::string out;

@@ -3,6 +3,8 @@
 #include <commonvelmora/property_bag.h>
 #include <gtest/gtest.h>
 
+#include "support/error_of.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,16 +12,9 @@
 #include "core/byte_codec.h"
 
 namespace velmora {
-namespace {
 
-int errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using velmora::test_support::errorOf;
+namespace {
 
 // A persistable client object: a label and an optional child of its kind.
 class Node : public Object {

@@ -6,9 +6,13 @@
 #include <commonvelmora/error.h>
 #include <gtest/gtest.h>
 
+#include "support/error_of.h"
+
 #include <functional>
 
 namespace velmora::testing {
+
+using velmora::test_support::errorOf;
 
 inline RegionalSettings usEnglish() { return RegionalSettings{}; }
 
@@ -18,16 +22,6 @@ inline RegionalSettings german() {
                           .longTime = "HH:mm:ss",
                           .am = "",
                           .pm = ""};
-}
-
-// The error number `f` raises, or 0 when it returns normally.
-inline int errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 // Each test starts with US English settings and leaves them so.

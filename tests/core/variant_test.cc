@@ -2,19 +2,14 @@
 #include <commonvelmora/variant.h>
 #include <gtest/gtest.h>
 
+#include "support/error_of.h"
+
 #include <functional>
 
 namespace velmora {
-namespace {
 
-int errorNumberOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using velmora::test_support::errorOf;
+namespace {
 
 TEST(VariantTest, MissingIsDistinctFromEmptyAndSurvivesCopies) {
   const Variant empty;
@@ -45,19 +40,19 @@ TEST(VariantTest, KindsAndExactEquality) {
   EXPECT_TRUE(Variant("a") == Variant(std::string("a")));
   EXPECT_TRUE(Variant::nothing().isNothing());
   EXPECT_TRUE(Variant::nothing().isObject());
-  EXPECT_EQ(errorNumberOf([] { (void)Variant(5).text(); }), err::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { (void)Variant(5).text(); }), err::kTypeMismatch);
 }
 
 TEST(SafeArrayTest, NeverDimensionedAndEmptyBounds) {
   const SafeArray never;
   EXPECT_FALSE(never.isDimensioned());
-  EXPECT_EQ(errorNumberOf([&] { (void)never.ubound(); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { (void)never.ubound(); }), err::kSubscriptOutOfRange);
 
   const SafeArray none = SafeArray::ofVariants({});
   EXPECT_TRUE(none.isDimensioned());
   EXPECT_EQ(none.lbound(), 0);
   EXPECT_EQ(none.ubound(), -1);
-  EXPECT_EQ(errorNumberOf([&] { (void)none.get({0}); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { (void)none.get({0}); }), err::kSubscriptOutOfRange);
 }
 
 TEST(SafeArrayTest, MultiDimensionalWithLowerBounds) {
@@ -71,9 +66,9 @@ TEST(SafeArrayTest, MultiDimensionalWithLowerBounds) {
   EXPECT_EQ(a.get({2, 1}), Variant("last"));
   EXPECT_EQ(a.variants().back(), Variant("last"));  // last index varies fastest
   EXPECT_EQ(a.variants().front(), Variant(7));
-  EXPECT_EQ(errorNumberOf([&] { (void)a.get({0, 0}); }), err::kSubscriptOutOfRange);
-  EXPECT_EQ(errorNumberOf([&] { (void)a.get({1}); }), err::kSubscriptOutOfRange);
-  EXPECT_EQ(errorNumberOf([&] { (void)a.ubound(3); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { (void)a.get({0, 0}); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { (void)a.get({1}); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOf([&] { (void)a.ubound(3); }), err::kSubscriptOutOfRange);
 }
 
 TEST(SafeArrayTest, RedimPreserveKeepsEveryRow) {
@@ -99,7 +94,7 @@ TEST(SafeArrayTest, ArraysHaveValueSemantics) {
   Variant bytes(SafeArray::ofBytes({1, 2, 3}));
   EXPECT_EQ(bytes.type(), static_cast<VarType>(0x2000 | 17));
   EXPECT_EQ(bytes.array().get({2}), Variant(std::uint8_t{3}));
-  EXPECT_EQ(errorNumberOf([&] { bytes.array().set({0}, Variant("x")); }), err::kTypeMismatch);
+  EXPECT_EQ(errorOf([&] { bytes.array().set({0}, Variant("x")); }), err::kTypeMismatch);
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <commonvelmora/error.h>
 #include <commonvelmora/work.h>
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
+#include "support/error_of.h"
 
 #include <filesystem>
 #include <fstream>
@@ -20,15 +22,7 @@
 
 namespace velmora::frame::testing {
 
-// The error number `f` raises, or 0 when it returns normally.
-inline int errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using velmora::test_support::errorOf;
 
 inline std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -3,20 +3,15 @@
 #include <commonvelmora/error.h>
 #include <gtest/gtest.h>
 
+#include "support/error_of.h"
+
 #include <cmath>
 #include <limits>
 
 namespace velmora::registry {
-namespace {
 
-int errorOf(const auto& call) {
-  try {
-    call();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using velmora::test_support::errorOf;
+namespace {
 
 TEST(StoredFormTest, TextsAndNumbers) {
   EXPECT_EQ(storedForm(Variant("12")), "12");
