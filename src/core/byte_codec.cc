@@ -7,20 +7,18 @@
 
 namespace velmora::bytes {
 
-void Writer::fixed(std::uint64_t v, int width) {
-  const std::size_t at = out_.size();
-  const auto w = static_cast<std::size_t>(width);
-  out_.resize(at + w);
-  for (std::size_t i = 0; i < w; ++i) out_[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+void Writer::grow(std::size_t n) {
+  const std::size_t needed = size_ + n;
+  std::size_t capacity = out_.size() < 64 ? 64 : out_.size() * 2;
+  while (capacity < needed) capacity *= 2;
+  out_.resize(size_);  // nothing beyond the end needs to be copied over
+  out_.resize(capacity);
 }
 
 void Writer::f32(float v) { u32(std::bit_cast<std::uint32_t>(v)); }
 void Writer::f64(double v) { fixed(std::bit_cast<std::uint64_t>(v), 8); }
 
-void Writer::raw(std::string_view data) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(data.data());
-  out_.insert(out_.end(), p, p + data.size());
-}
+void Writer::raw(std::string_view data) { append(data.data(), data.size()); }
 
 void Writer::lengthPrefixed(std::string_view data) {
   if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
@@ -31,15 +29,16 @@ void Writer::lengthPrefixed(std::string_view data) {
 }
 
 std::size_t Writer::reserveLength() {
-  const std::size_t at = out_.size();
+  const std::size_t at = size_;
   u32(0);
   return at;
 }
 
-void Writer::patchLength(std::size_t at) {
-  const std::size_t length = out_.size() - at - 4;
-  if (length > std::numeric_limits<std::uint32_t>::max()) throw AutomationError(err::kOverflow);
-  for (std::size_t i = 0; i < 4; ++i) out_[at + i] = static_cast<std::uint8_t>(length >> (8 * i));
+void Writer::patchLength(std::size_t at) { patchCount(at, size_ - at - 4); }
+
+void Writer::patchCount(std::size_t at, std::size_t count) {
+  if (count > std::numeric_limits<std::uint32_t>::max()) throw AutomationError(err::kOverflow);
+  for (std::size_t i = 0; i < 4; ++i) out_[at + i] = static_cast<std::uint8_t>(count >> (8 * i));
 }
 
 void Reader::fail(const std::string& what) const {

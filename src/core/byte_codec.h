@@ -6,25 +6,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmora::bytes {
 
 class Writer {
  public:
-  void u8(std::uint8_t v) { out_.push_back(v); }
+  void u8(std::uint8_t v) { append(&v, 1); }
   void u16(std::uint16_t v) { fixed(v, 2); }
   void u32(std::uint32_t v) { fixed(v, 4); }
   void i32(std::int32_t v) { fixed(static_cast<std::uint32_t>(v), 4); }
   void i64(std::int64_t v) { fixed(static_cast<std::uint64_t>(v), 8); }
   void f32(float v);
   void f64(double v);
-  void raw(std::span<const std::uint8_t> data) {
-    out_.insert(out_.end(), data.begin(), data.end());
-  }
+  void raw(std::span<const std::uint8_t> data) { append(data.data(), data.size()); }
   void raw(std::string_view data);
   // A u32 length followed by the bytes; raises 6 (Overflow) beyond 4 GiB.
   void lengthPrefixed(std::string_view data);
@@ -33,13 +33,48 @@ class Writer {
   // bytes written after it.
   std::size_t reserveLength();
   void patchLength(std::size_t at);
+  // Overwrites the u32 at `at` (written earlier) with `count`.
+  void patchCount(std::size_t at, std::size_t count);
+  // Drops everything written from `at` on.
+  void truncate(std::size_t at) { size_ = at; }
 
-  std::size_t size() const { return out_.size(); }
-  std::vector<std::uint8_t>& data() { return out_; }
+  std::size_t size() const { return size_; }
+  // Makes room for `n` bytes in all, exactly, when the final size is known.
+  void reserve(std::size_t n) {
+    if (n <= out_.size()) return;
+    out_.resize(size_);
+    out_.resize(n);
+  }
+  std::span<const std::uint8_t> bytes() const { return {out_.data(), size_}; }
+  // The bytes written, as a vector.
+  std::vector<std::uint8_t>& data() {
+    out_.resize(size_);
+    return out_;
+  }
+  // Hands the bytes over; the writer starts again empty.
+  std::vector<std::uint8_t> release() {
+    out_.resize(size_);
+    size_ = 0;
+    return std::move(out_);
+  }
 
  private:
-  void fixed(std::uint64_t v, int width);
+  // Small appends are the common case (a tag, a length): the buffer is kept
+  // at its capacity and `size_` marks the end, so an append is one copy.
+  void append(const void* p, std::size_t n) {
+    if (n == 0) return;
+    if (n > out_.size() - size_) grow(n);
+    std::memcpy(out_.data() + size_, p, n);
+    size_ += n;
+  }
+  void grow(std::size_t n);
+  void fixed(std::uint64_t v, std::size_t width) {
+    std::uint8_t le[8];
+    for (std::size_t i = 0; i < 8; ++i) le[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    append(le, width);
+  }
   std::vector<std::uint8_t> out_;
+  std::size_t size_ = 0;
 };
 
 class Reader {

@@ -1,7 +1,17 @@
 // The property bag keeps each entry's value already encoded: writing an entry
 // takes a snapshot of the value (an object writes itself at that moment, as
-// the runtime's bag does), and contents() is a concatenation. Reading decodes
-// the entry afresh, so every read of an object entry makes a new object.
+// the runtime's bag does). Reading decodes the entry afresh, so every read of
+// an object entry makes a new object.
+//
+// No level copies the bytes of the levels below it. While an object is
+// written, its bag lays the object's entries out in place at the end of the
+// enclosing output, so a whole tree is encoded in one pass into one buffer
+// (see Node for when that layout has to be reassembled). Loaded bytes are
+// kept once, shared by every node parsed from them; entries are views into
+// them, and each stored object's entries are parsed once, while validating,
+// and handed to the object as they are when it is read. Nodes are shared
+// between a bag and the nested bags read from it, and copied before a shared
+// one is written (copy on write).
 //
 // Byte format, version 1. All integers are little-endian and fixed-width.
 //
@@ -50,11 +60,11 @@
 #include <functional>
 #include <limits>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "core/byte_codec.h"
+#include "core/flat_key_index.h"
 #include "core/unicode_fold.h"
 
 namespace velmora {
@@ -119,111 +129,240 @@ ReadBounds readBounds(bytes::Reader& r, const std::function<std::size_t()>& limi
   return out;
 }
 
-}  // namespace
-
-struct PropertyBag::Impl {
-  struct Entry {
-    std::string name;
-    std::vector<std::uint8_t> value;  // tag and payload
+// The entries of one bag: the top level of a bag, or a stored object.
+struct Node {
+  // Where an entry's value bytes (tag and payload) are.
+  enum class Where : std::uint8_t {
+    kBlob,    // loaded: in `blob`
+    kStream,  // written in place: in `stream`
+    kOwned,   // written apart: in the entry's own `owned`
   };
-  std::vector<Entry> entries;
-  std::unordered_map<std::string, std::size_t> index;  // folded name -> position
-  int depth = 0;                                       // nesting level of this bag's owner
+  struct Entry {
+    std::string name;      // as first written
+    std::size_t hash = 0;  // of the folded name
+    std::size_t at = 0;    // offset of the value in the blob or the stream
+    std::size_t size = 0;
+    Where where = Where::kOwned;
+    std::vector<std::uint8_t> owned;
+    // A loaded object's entries, parsed while validating (null otherwise).
+    std::shared_ptr<Node> object;
+  };
 
+  // Small bags (an object's few fields) are searched linearly; larger ones
+  // get a hash index of 1-based positions.
+  static constexpr std::size_t kLinearLimit = 8;
+
+  std::vector<Entry> entries;
+  FlatKeyIndex<std::uint32_t> index;
+  std::shared_ptr<const std::vector<std::uint8_t>> blob;  // loaded bytes
+
+  // A bag nested in an object being written lays its body out in place, at
+  // the end of the enclosing output: [count][name value]... from `bodyAt`.
+  // It stays in place while entries are only appended and nothing else
+  // writes to the stream in between (`streamEnd` is where the next entry
+  // goes); otherwise the body is reassembled from the entries when the
+  // object is done.
+  bytes::Writer* stream = nullptr;
+  bool inPlace = false;
+  std::size_t bodyAt = 0;
+  std::size_t streamEnd = 0;
+
+  std::span<const std::uint8_t> valueOf(const Entry& e) const {
+    switch (e.where) {
+      case Where::kBlob:
+        return {blob->data() + e.at, e.size};
+      case Where::kStream:
+        return {stream->bytes().data() + e.at, e.size};
+      case Where::kOwned:
+        break;
+    }
+    return e.owned;
+  }
+
+  // 1-based position of the entry named `key`, 0 when none.
+  std::size_t position(const FoldedKey& key) const {
+    if (entries.size() <= kLinearLimit) {
+      for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].hash == key.hash() && key.matches(entries[i].name)) return i + 1;
+      }
+      return 0;
+    }
+    const std::uint32_t* found = index.find(
+        key.hash(), [&](std::uint32_t ref) { return key.matches(entries[ref - 1].name); });
+    return found == nullptr ? 0 : *found;
+  }
   const Entry* find(std::string_view name) const {
-    auto it = index.find(foldCase(name));
-    return it == index.end() ? nullptr : &entries[it->second];
+    const std::size_t at = position(FoldedKey(name));
+    return at == 0 ? nullptr : &entries[at - 1];
+  }
+
+  void add(Entry e) {
+    if (entries.empty()) entries.reserve(4);
+    entries.push_back(std::move(e));
+    if (entries.size() > kLinearLimit) {
+      if (index.size() == 0) {
+        reindex();
+      } else {
+        index.insert(entries.back().hash, static_cast<std::uint32_t>(entries.size()));
+      }
+    }
+  }
+  void erase(std::size_t at) {
+    inPlace = false;
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(at));
+    reindex();
+  }
+  void reindex() {
+    index.clear();
+    if (entries.size() <= kLinearLimit) return;
+    index.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      index.insert(entries[i].hash, static_cast<std::uint32_t>(i + 1));
+    }
+  }
+
+  // Entries kept in the stream get their own copy, for a node that outlives
+  // the stream or is copied.
+  void detachFromStream() {
+    for (Entry& e : entries) {
+      if (e.where != Where::kStream) continue;
+      const auto bytes = valueOf(e);
+      e.owned.assign(bytes.begin(), bytes.end());
+      e.where = Where::kOwned;
+    }
+    stream = nullptr;
+    inPlace = false;
+  }
+
+  // The number of bytes writeBody() produces, to allocate the output once.
+  std::size_t bodySize() const {
+    std::size_t n = 4;
+    for (const Entry& e : entries) n += 4 + e.name.size() + e.size;
+    return n;
   }
 
   void writeBody(bytes::Writer& w) const {
     w.u32(static_cast<std::uint32_t>(entries.size()));
     for (const Entry& e : entries) {
       w.lengthPrefixed(e.name);
-      w.raw(e.value);
+      w.raw(valueOf(e));
     }
   }
+};
 
-  // Parses a body into `into`. With `check` every value is validated in full
-  // (untrusted bytes); without it the bytes are known good and nested
-  // objects and arrays are stepped over by their lengths.
-  static void parseBody(bytes::Reader& r, int depth, bool check, Impl& into) {
+}  // namespace
+
+struct PropertyBag::Impl {
+  std::shared_ptr<Node> node;  // null until something is written or loaded
+  int depth = 0;               // nesting level of this bag's owner
+
+  // The node to write into, copied first when another bag shares it.
+  Node& mutableNode() {
+    if (!node) {
+      node = std::make_shared<Node>();
+    } else if (node.use_count() > 1) {
+      auto copy = std::make_shared<Node>(*node);
+      copy->detachFromStream();
+      node = std::move(copy);
+    }
+    return *node;
+  }
+
+  // Parses and validates a body into `into`; offsets are the reader's, which
+  // are offsets into the loaded blob.
+  static void parseBody(bytes::Reader& r, int depth, Node& into) {
     const std::uint32_t count = r.u32();
     if (count > r.remaining() / kMinEntrySize) r.fail("entry count larger than its data");
     into.entries.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
       const std::size_t nameAt = r.offset();
-      std::string name(r.lengthPrefixed("entry name"));
-      const std::size_t mark = r.mark();
-      walkValue(r, depth, check);
-      auto value = r.since(mark);
-      if (!into.index.emplace(foldCase(name), into.entries.size()).second) {
-        bytes::Reader(value, nameAt).fail("duplicate entry name '" + name + "'");
+      Node::Entry e;
+      e.name = std::string(r.lengthPrefixed("entry name"));
+      e.at = r.offset();
+      e.object = parseValue(r, depth, into.blob);
+      e.size = r.offset() - e.at;
+      e.where = Node::Where::kBlob;
+      const FoldedKey key(e.name);
+      if (into.position(key) != 0) {
+        bytes::Reader({}, nameAt).fail("duplicate entry name '" + e.name + "'");
       }
-      into.entries.push_back({std::move(name), {value.begin(), value.end()}});
+      e.hash = key.hash();
+      into.add(std::move(e));
     }
   }
 
-  // Steps over one value, validating it (nested levels too when `check`).
-  static void walkValue(bytes::Reader& r, int depth, bool check) {
+  // Steps over one value, validating it in full; for a stored object returns
+  // its parsed entries.
+  static std::shared_ptr<Node> parseValue(
+      bytes::Reader& r, int depth, const std::shared_ptr<const std::vector<std::uint8_t>>& blob) {
     const std::uint16_t tag = r.u16();
     switch (tag) {
       case tagOf(VarType::Empty):
       case tagOf(VarType::Null):
-        return;
+        return nullptr;
       case tagOf(VarType::Int16):
         r.u16();
-        return;
+        return nullptr;
       case tagOf(VarType::Int32):
       case tagOf(VarType::Single):
       case tagOf(VarType::Error):
         r.u32();
-        return;
+        return nullptr;
       case tagOf(VarType::Double):
       case tagOf(VarType::Currency):
       case tagOf(VarType::Date):
         r.i64();
-        return;
+        return nullptr;
       case tagOf(VarType::Byte):
         r.u8();
-        return;
+        return nullptr;
       case tagOf(VarType::Bool):
         if (r.u8() > 1) r.fail("boolean neither 0 nor 1");
-        return;
+        return nullptr;
       case tagOf(VarType::String):
         r.lengthPrefixed("text");
-        return;
+        return nullptr;
       case tagOf(VarType::Object): {
-        if (r.lengthPrefixed("ProgID").empty()) return;  // Nothing
-        if (check && depth + 1 > kMaxDepth) r.fail("objects nested too deep");
+        if (r.lengthPrefixed("ProgID").empty()) return nullptr;  // Nothing
+        if (depth + 1 > kMaxDepth) r.fail("objects nested too deep");
         bytes::Reader body = r.subReader("object");
-        if (!check) return;
-        Impl nested;
-        parseBody(body, depth + 1, true, nested);
+        auto nested = std::make_shared<Node>();
+        nested->blob = blob;
+        parseBody(body, depth + 1, *nested);
         if (!body.atEnd()) body.fail("bytes left over after an object");
-        return;
+        return nested;
       }
       case kByteArray: {
-        if (check && depth + 1 > kMaxDepth) r.fail("arrays nested too deep");
+        if (depth + 1 > kMaxDepth) r.fail("arrays nested too deep");
         const ReadBounds b = readBounds(r, [&] { return r.remaining(); });
         r.take(b.elements, "byte array");
-        return;
+        return nullptr;
       }
       case kVariantArray: {
-        if (check && depth + 1 > kMaxDepth) r.fail("arrays nested too deep");
+        if (depth + 1 > kMaxDepth) r.fail("arrays nested too deep");
         // The payload length comes after the bounds; peek it for the limit.
         const ReadBounds b = readBounds(r, [&] {
           bytes::Reader ahead = r;
           return static_cast<std::size_t>(ahead.u32());
         });
         bytes::Reader elements = r.subReader("array");
-        if (!check) return;
-        for (std::size_t i = 0; i < b.elements; ++i) walkValue(elements, depth + 1, true);
+        for (std::size_t i = 0; i < b.elements; ++i) parseValue(elements, depth + 1, blob);
         if (!elements.atEnd()) elements.fail("bytes left over after an array");
-        return;
+        return nullptr;
       }
       default:
         r.fail("unknown value type " + std::to_string(tag));
     }
+  }
+
+  // Re-creates an object from its ProgID and its entries.
+  static ObjectRef readObject(std::string_view progId, std::shared_ptr<Node> entries, int depth) {
+    PropertyBag nested;
+    nested.impl_->node = std::move(entries);
+    nested.impl_->depth = depth + 1;
+    ObjectRef object = createObject(progId);
+    object->readProperties(nested);
+    return object;
   }
 
   // Decodes one value from known-good bytes, re-creating objects.
@@ -255,15 +394,17 @@ struct PropertyBag::Impl {
       case tagOf(VarType::Byte):
         return r.u8();
       case tagOf(VarType::Object): {
-        const std::string progId(r.lengthPrefixed("ProgID"));
+        // Only objects inside arrays come here (an entry's own object is
+        // parsed already); their bytes are copied into a blob of their own.
+        const std::string_view progId = r.lengthPrefixed("ProgID");
         if (progId.empty()) return Variant::nothing();
-        bytes::Reader body = r.subReader("object");
-        PropertyBag nested;
-        parseBody(body, depth + 1, false, *nested.impl_);
-        nested.impl_->depth = depth + 1;
-        ObjectRef object = createObject(progId);
-        object->readProperties(nested);
-        return object;
+        bytes::Reader sized = r.subReader("object");
+        const auto data = sized.take(sized.remaining(), "object");
+        auto nested = std::make_shared<Node>();
+        nested->blob = std::make_shared<const std::vector<std::uint8_t>>(data.begin(), data.end());
+        bytes::Reader body(*nested->blob);
+        parseBody(body, depth + 1, *nested);
+        return readObject(progId, std::move(nested), depth);
       }
       case kByteArray: {
         const ReadBounds b = readBounds(r, [&] { return r.remaining(); });
@@ -287,6 +428,56 @@ struct PropertyBag::Impl {
     }
   }
 
+  // Writes an object: its ProgID, then its body, which its entries lay out
+  // in place at the end of `w` (see Node).
+  static void encodeObject(bytes::Writer& w, Object& object, int depth) {
+    const std::string progId = object.progId();
+    checkPersistable(object, progId);
+    w.u16(tagOf(VarType::Object));
+    w.lengthPrefixed(progId);
+    const std::size_t lengthAt = w.reserveLength();
+    const std::size_t bodyAt = w.size();
+    w.u32(0);  // the count, patched when the object is done
+    PropertyBag nested;
+    nested.impl_->depth = depth + 1;
+    auto node = std::make_shared<Node>();
+    node->stream = &w;
+    node->inPlace = true;
+    node->bodyAt = bodyAt;
+    node->streamEnd = w.size();
+    // Only the bag owns the node, so that writing it never copies it.
+    const std::weak_ptr<Node> weak = node;
+    const Node* const laidOut = node.get();
+    nested.impl_->node = std::move(node);
+    // A node the object took elsewhere (by moving the bag) keeps working on
+    // its own copies once the stream is gone.
+    auto detachStray = [&](const Node* current) {
+      if (auto held = weak.lock(); held && held.get() != current) held->detachFromStream();
+    };
+    try {
+      object.writeProperties(nested);
+    } catch (...) {
+      detachStray(nullptr);
+      throw;
+    }
+
+    const Node* current = nested.impl_ ? nested.impl_->node.get() : nullptr;
+    detachStray(current);
+    if (current == laidOut && current->inPlace) {
+      w.patchCount(bodyAt, current->entries.size());
+    } else {
+      bytes::Writer body;
+      if (current != nullptr) {
+        current->writeBody(body);
+      } else {
+        body.u32(0);
+      }
+      w.truncate(bodyAt);
+      w.raw(body.bytes());
+    }
+    w.patchLength(lengthAt);
+  }
+
   static void encodeValue(bytes::Writer& w, const Variant& v, int depth) {
     const VarType type = v.type();
     if (type == VarType::Object && v.isNothing()) {
@@ -296,20 +487,9 @@ struct PropertyBag::Impl {
     }
     if ((type == VarType::Object || v.isArray()) && depth + 1 > kMaxDepth) throwTooDeep();
     switch (type) {
-      case VarType::Object: {
-        const ObjectRef& object = v.object();
-        const std::string progId = object->progId();
-        checkPersistable(*object, progId);
-        PropertyBag nested;
-        nested.impl_->depth = depth + 1;
-        object->writeProperties(nested);
-        w.u16(tagOf(type));
-        w.lengthPrefixed(progId);
-        const std::size_t at = w.reserveLength();
-        nested.impl_->writeBody(w);
-        w.patchLength(at);
+      case VarType::Object:
+        encodeObject(w, *v.object(), depth);
         return;
-      }
       case VarType::Empty:
       case VarType::Null:
         w.u16(tagOf(type));
@@ -385,30 +565,48 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
                                 const Variant& defaultValue) {
   if (!impl_) impl_ = std::make_unique<Impl>();
   Impl& d = *impl_;
-  std::string folded = foldCase(name);
-  auto it = d.index.find(folded);
+  const FoldedKey key(name);
+  const std::size_t found = d.node ? d.node->position(key) : 0;
   if (!defaultValue.isMissing() && value == defaultValue) {
-    if (it == d.index.end()) return;
-    const std::size_t at = it->second;
-    d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(at));
-    d.index.erase(it);
-    for (auto& [key, position] : d.index) {
-      if (position > at) --position;
+    if (found != 0) d.mutableNode().erase(found - 1);
+    return;
+  }
+  Node& node = d.mutableNode();
+  if (node.inPlace && (found != 0 || node.stream->size() != node.streamEnd)) node.inPlace = false;
+  Node::Entry fresh;
+  Node::Entry& e = found != 0 ? node.entries[found - 1] : fresh;
+  if (node.inPlace) {
+    // Appended where the body is laid out; a failure leaves no trace.
+    bytes::Writer& w = *node.stream;
+    const std::size_t recordAt = w.size();
+    try {
+      w.lengthPrefixed(name);
+      e.at = w.size();
+      Impl::encodeValue(w, value, d.depth);
+    } catch (...) {
+      w.truncate(recordAt);
+      throw;
     }
-    return;
+    e.size = w.size() - e.at;
+    e.where = Node::Where::kStream;
+    node.streamEnd = w.size();
+  } else {
+    bytes::Writer w;
+    Impl::encodeValue(w, value, d.depth);
+    e.owned = w.release();
+    e.at = 0;
+    e.size = e.owned.size();
+    e.where = Node::Where::kOwned;
   }
-  bytes::Writer w;
-  Impl::encodeValue(w, value, d.depth);
-  if (it != d.index.end()) {
-    d.entries[it->second].value = std::move(w.data());
-    return;
-  }
-  d.index.emplace(std::move(folded), d.entries.size());
-  d.entries.push_back({std::string(name), std::move(w.data())});
+  e.object = nullptr;
+  if (found != 0) return;
+  e.name = std::string(name);
+  e.hash = key.hash();
+  node.add(std::move(fresh));
 }
 
 Variant PropertyBag::readProperty(std::string_view name, const Variant& defaultValue) const {
-  const Impl::Entry* e = impl_ ? impl_->find(name) : nullptr;
+  const Node::Entry* e = impl_ && impl_->node ? impl_->node->find(name) : nullptr;
   if (e == nullptr) {
     if (defaultValue.isMissing()) {
       throw AutomationError(err::kDataValueNotFound,
@@ -416,34 +614,42 @@ Variant PropertyBag::readProperty(std::string_view name, const Variant& defaultV
     }
     return defaultValue;
   }
-  bytes::Reader r(e->value);
-  return Impl::decodeValue(r, impl_->depth);
+  const Node& node = *impl_->node;
+  bytes::Reader r(node.valueOf(*e));
+  if (!e->object) return Impl::decodeValue(r, impl_->depth);
+  // A loaded object: its entries are parsed already.
+  r.u16();
+  const std::string_view progId = r.lengthPrefixed("ProgID");
+  return Impl::readObject(progId, e->object, impl_->depth);
 }
 
 bool PropertyBag::contains(std::string_view name) const {
-  return impl_ && impl_->find(name) != nullptr;
+  return impl_ && impl_->node && impl_->node->find(name) != nullptr;
 }
 
-std::size_t PropertyBag::size() const { return impl_ ? impl_->entries.size() : 0; }
+std::size_t PropertyBag::size() const {
+  return impl_ && impl_->node ? impl_->node->entries.size() : 0;
+}
 
 std::vector<std::string> PropertyBag::names() const {
   std::vector<std::string> out;
-  if (!impl_) return out;
-  out.reserve(impl_->entries.size());
-  for (const auto& e : impl_->entries) out.push_back(e.name);
+  if (size() == 0) return out;
+  out.reserve(impl_->node->entries.size());
+  for (const auto& e : impl_->node->entries) out.push_back(e.name);
   return out;
 }
 
 std::vector<std::uint8_t> PropertyBag::contents() const {
   bytes::Writer w;
+  w.reserve(sizeof kMagic + 1 + (size() != 0 ? impl_->node->bodySize() : 4));
   w.raw(std::string_view(kMagic, sizeof kMagic));
   w.u8(kVersion);
-  if (impl_) {
-    impl_->writeBody(w);
+  if (size() != 0) {
+    impl_->node->writeBody(w);
   } else {
     w.u32(0);
   }
-  return std::move(w.data());
+  return w.release();
 }
 
 void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
@@ -452,11 +658,15 @@ void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
   if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0) r.fail("not a property bag");
   const std::uint8_t version = r.u8();
   if (version != kVersion) r.fail("unsupported version " + std::to_string(version));
-  auto loaded = std::make_unique<Impl>();
-  Impl::parseBody(r, 0, true, *loaded);
-  if (!r.atEnd()) r.fail("bytes left over after the last entry");
-  loaded->depth = impl_ ? impl_->depth : 0;
-  impl_ = std::move(loaded);
+  // The entries keep views into one copy of the input, taken up front.
+  auto loaded = std::make_shared<Node>();
+  loaded->blob = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+  bytes::Reader body(*loaded->blob);
+  body.take(r.offset(), "header");
+  Impl::parseBody(body, 0, *loaded);
+  if (!body.atEnd()) body.fail("bytes left over after the last entry");
+  if (!impl_) impl_ = std::make_unique<Impl>();
+  impl_->node = std::move(loaded);
 }
 
 }  // namespace velmora

@@ -7,8 +7,9 @@
 
 #include <utf8proc.h>
 
+#include <cstdint>
 #include <cstdlib>
-#include <functional>
+#include <cstring>
 #include <memory>
 
 namespace velmora {
@@ -20,6 +21,30 @@ std::string asciiFold(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = asciiLower(c);
   return out;
+}
+
+// Hashes the folded bytes eight at a time (keys are short, so a byte-serial
+// hash would dominate a look-up), with a final mix so that the low bits a
+// power-of-two table uses depend on every byte.
+std::size_t hashFolded(std::string_view text) {
+  constexpr std::uint64_t kMul = 0xbf58476d1ce4e5b9ull;
+  std::uint64_t h = 0x9e3779b97f4a7c15ull ^ text.size();
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    h = (h ^ word) * kMul;
+    h ^= h >> 31;
+  }
+  if (i < text.size()) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, text.size() - i);
+    h = (h ^ word) * kMul;
+    h ^= h >> 31;
+  }
+  h *= 0x94d049bb133111ebull;
+  h ^= h >> 29;
+  return static_cast<std::size_t>(h);
 }
 
 struct FreeDeleter {
@@ -65,11 +90,13 @@ FoldedKey::FoldedKey(std::string_view text) {
   // text is ASCII at all; the buffer is simply discarded when it is not.
   bool ascii = true;
   if (text.size() <= inline_.size()) {
+    unsigned char seen = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const char c = text[i];
-      ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+      seen |= static_cast<unsigned char>(c);
       inline_[i] = asciiLower(c);
     }
+    ascii = seen < 0x80;
     if (ascii) view_ = std::string_view(inline_.data(), text.size());
   } else {
     ascii = false;
@@ -78,7 +105,7 @@ FoldedKey::FoldedKey(std::string_view text) {
     heap_ = foldCase(text);
     view_ = heap_;
   }
-  hash_ = std::hash<std::string_view>()(view_);
+  hash_ = hashFolded(view_);
 }
 
 bool FoldedKey::matchesAscii(std::string_view original) const {
