@@ -10,6 +10,7 @@
 #include <commonvelmora/export.h>
 #include <commonvelmora/object.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -50,7 +51,11 @@ class VELMORA_EXPORT KeyedCollection : public Object {
   std::unique_ptr<Enumerator> newEnum() override;
 
  private:
+  friend class KZProperties;  // sizes its collections up front when cloning and restoring
+
   std::int32_t positionOf(const Variant& index) const;  // raises 5 or 9
+  // Room for `n` items in all, so adding them does not regrow the storage.
+  void reserve(std::size_t n);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -67,6 +67,11 @@ struct KeyedCollection::Impl {
 KeyedCollection::KeyedCollection() : impl_(std::make_unique<Impl>()) {}
 KeyedCollection::~KeyedCollection() = default;
 
+void KeyedCollection::reserve(std::size_t n) {
+  impl_->entries.reserve(n);
+  impl_->byKey.reserve(n);
+}
+
 std::int32_t KeyedCollection::count() const {
   return static_cast<std::int32_t>(impl_->entries.size());
 }

@@ -3,6 +3,7 @@
 #include <commonvelmora/member_table.h>
 #include <commonvelmora/property_bag.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <unordered_set>
@@ -278,6 +279,8 @@ std::shared_ptr<KZProperties> KZProperties::Clone() const {
     std::int32_t next;
   };
   std::vector<Frame> stack;
+  // Each copy is sized up front: its items are known before it is filled.
+  root->items().reserve(static_cast<std::size_t>(std::max(Count(), 0)));
   stack.push_back(Frame{nullptr, this, root, 1});
   std::unordered_set<const KZProperties*> onPath{this};
 
@@ -311,6 +314,7 @@ std::shared_ptr<KZProperties> KZProperties::Clone() const {
         return;
       }
       auto copy = create();
+      copy->items().reserve(static_cast<std::size_t>(std::max(inner->Count(), 0)));
       target->appendCopy(std::move(fields.name), Variant(copy), fields.readOnly);
       ObjectRef keep = *object;
       onPath.insert(inner);
@@ -481,6 +485,10 @@ void KZProperties::readProperties(PropertyBag& bag) {
   ignoringFailures([&] { n = toInt32(bag.readProperty("Count", Variant(std::int16_t{0}))); });
   // Entries not yet accounted for: once every one is, the rest cannot exist.
   std::size_t unread = bag.size() - (bag.contains("Count") ? 1u : 0u);
+  if (n > 0) {
+    items().reserve(static_cast<std::size_t>(items().count()) +
+                    std::min(static_cast<std::size_t>(n), unread));
+  }
   int gaps = 0;
   for (std::int32_t i = 1; i <= n && unread > 0 && gaps < kMaxConsecutiveGaps; ++i) {
     const ItemEntryName entry(i);
@@ -494,10 +502,9 @@ void KZProperties::readProperties(PropertyBag& bag) {
       Variant item = bag.readProperty(entry.view());
       KZProperty* property = properties::propertyOf(item);
       if (property == nullptr) return;  // an entry of another kind or class
-      KeyedCollection& list = items();
-      if (list.containsKey(property->name_)) return;
-      const std::string key = property->name_;
-      list.add(std::move(item), std::string_view(key));
+      // A duplicate name raises here and the entry is skipped. The key is
+      // the property's own name, which outlives the call.
+      items().add(std::move(item), std::string_view(property->name_));
     });
   }
 }
