@@ -56,6 +56,10 @@ class VELMORA_EXPORT KeyedCollection : public Object {
   std::int32_t positionOf(const Variant& index) const;  // raises 5 or 9
   // Room for `n` items in all, so adding them does not regrow the storage.
   void reserve(std::size_t n);
+  // Appends `item` under the key of `source`'s item at `position` (which has
+  // a key), reusing its folded form instead of folding it again: copying a
+  // collection. Raises 457 when the key is taken.
+  void appendWithKeyOf(const KeyedCollection& source, std::int32_t position, Variant item);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

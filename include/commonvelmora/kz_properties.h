@@ -111,6 +111,9 @@ class VELMORA_EXPORT KZProperties : public Object {
   void SetParent(std::weak_ptr<Object> parent) { parent_ = std::move(parent); }
   bool ItemExists(const Variant& Index) const;
   void appendCopy(std::string name, Variant value, bool readOnly);
+  // Clone's copy of a plain-valued property of ours; false when the item is
+  // anything else (then appendCopy() applies).
+  bool appendLeafCopy(const KZProperties& source, std::int32_t position);
   KeyedCollection& items() const;
   // The keyed collection of an inner node: ours directly, a client's own
   // collection object through its PropCollection (kept alive by `keep`).

@@ -72,6 +72,31 @@ void KeyedCollection::reserve(std::size_t n) {
   impl_->byKey.reserve(n);
 }
 
+void KeyedCollection::appendWithKeyOf(const KeyedCollection& source, std::int32_t position,
+                                      Variant item) {
+  const Entry& from = *source.impl_->entries.at(static_cast<std::size_t>(position) - 1);
+  // Keys rarely share a hash, so the probe key is only folded on a match.
+  const auto* taken =
+      impl_->byKey.find(from.hash, [&](const Entry* e) { return e->matches(FoldedKey(from.key)); });
+  if (taken != nullptr) throw AutomationError(err::kDuplicateKey);
+  auto entry = std::make_shared<Entry>();
+  entry->item = std::move(item);
+  entry->key = from.key;
+  entry->folded = from.folded;
+  entry->hash = from.hash;
+  entry->asciiKey = from.asciiKey;
+  entry->hasKey = true;
+  entry->index = impl_->entries.size();
+  Entry* raw = entry.get();
+  impl_->entries.push_back(std::move(entry));
+  try {
+    impl_->byKey.insert(raw->hash, raw);
+  } catch (...) {
+    impl_->entries.pop_back();
+    throw;
+  }
+}
+
 std::int32_t KeyedCollection::count() const {
   return static_cast<std::int32_t>(impl_->entries.size());
 }

@@ -266,6 +266,28 @@ void KZProperties::appendCopy(std::string name, Variant value, bool readOnly) {
   Add(property->name_, property->value_, readOnly);
 }
 
+// The common case of Clone, without the general path's copies: the item is
+// our own property holding a plain value and keyed by its name, so the copy
+// takes the source's key as it is. The copy ends in the state appendCopy()
+// leaves (name, value, flag assigned in that order).
+bool KZProperties::appendLeafCopy(const KZProperties& source, std::int32_t position) {
+  KeyedCollection& from = source.items();
+  const KZProperty* p = properties::propertyOf(from.at(position));
+  if (p == nullptr || p->value_.isObject() || from.keyAt(position) != p->name_) return false;
+  if (p->name_.empty()) return false;  // keyAt() reads "" for an item without a key too
+  auto property = KZProperty::create();
+  property->name_ = p->name_;
+  if (!p->value_.isMissing()) property->value_ = p->value_;
+  property->readOnly_ = p->readOnly_;
+  property->announce("ReadOnly");
+  if (!ignoringFailures([&] { items().appendWithKeyOf(from, position, Variant(property)); })) {
+    Add(property->name_, property->value_, property->readOnly_);
+    return true;
+  }
+  newItem_ = std::move(property);
+  return true;
+}
+
 // Depth-first with an explicit stack, so the depth of the tree is bounded
 // only by memory. Each inner collection's copy is added to its property
 // before it is filled, which gives the same result as copying bottom-up: the
@@ -295,6 +317,7 @@ std::shared_ptr<KZProperties> KZProperties::Clone() const {
     const KZProperties* source = top.source;
     std::shared_ptr<KZProperties> target = top.target;  // `top` dies on push_back
     ignoringFailures([&] {
+      if (target->appendLeafCopy(*source, position)) return;
       properties::ItemFields fields = properties::readItemFields(source->items().at(position));
       const ObjectRef* object = fields.value.getIf<ObjectRef>();
       if (object == nullptr || *object == nullptr || (*object)->typeName() != "KZProperties") {
