@@ -2,12 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "core/unicode_fold.h"
 #include "platform/registry_path.h"
+#include "platform/sqlite/read_cache.h"
 #include "platform/sqlite/result_codes.h"
 #include "platform/sqlite/sqlite_statement.h"
 #include "platform/sqlite/store_location.h"
@@ -55,7 +57,8 @@ struct SqliteRegistryStore::Connection {
   Statement begin, commit, rollback;
   Statement keyByPath, childKey, insertKey, keyExists, hasSubKey, subKeyAt, removeKey;
   Statement valueData, upsertValue, removeValue, valueAt, valueAfter, removeKeyValues;
-  Statement valueByPath;
+  Statement valueByPath, dataVersion;
+  ReadCache cache;
 
   ~Connection() {
     // Closes once the statements, destroyed after this body, are finalized.
@@ -155,6 +158,7 @@ struct SqliteRegistryStore::Connection {
          "SELECT k.id, v.data FROM keys k"
          " LEFT JOIN vals v ON v.key_id = k.id AND v.folded = ?2 WHERE k.path = ?1"},
         {&removeKeyValues, "DELETE FROM vals WHERE key_id = ?1"},
+        {&dataVersion, "PRAGMA data_version"},
     };
     for (const auto& [statement, sql] : all) {
       if (const int rc = statement->prepare(db, sql); rc != SQLITE_OK) return registryCodeFor(rc);
@@ -166,6 +170,28 @@ struct SqliteRegistryStore::Connection {
   // anything but success rolls back, so an operation happens whole or not.
   template <class Body>
   std::int32_t writeTransaction(Body body) {
+    const std::int32_t code = inTransaction(body);
+    cache.forget();
+    return code;
+  }
+
+  // Whether the read cache may answer now, having checked that nobody else
+  // wrote the file since its contents were read. Inside a transaction of
+  // ours (a write in progress) it may not.
+  bool cacheUsable() {
+    if (sqlite3_get_autocommit(db) != 0) {
+      StatementScope query(dataVersion);
+      if (query->step() == SQLITE_ROW) {
+        cache.checked(query->int64At(0));
+        return true;
+      }
+    }
+    cache.forget();
+    return false;
+  }
+
+  template <class Body>
+  std::int32_t inTransaction(Body body) {
     int rc = begin.step();
     begin.reset();
     if (failed(rc)) return registryCodeFor(rc);
@@ -225,36 +251,41 @@ class SqliteRegistryKey final : public RegistryKey {
     if (!isValidValueName(name) || data.size() > kMaxValueDataBytes) {
       return regcode::kInvalidParameter;
     }
-    chunk_.clear();
+    chunk_.reset();
     const std::string folded = foldCase(name);
-    StatementScope upsert(c_.upsertValue);
-    upsert->bind(1, id_);
-    upsert->bind(2, folded);
-    upsert->bind(3, name);
-    upsert->bind(4, data);
-    const int rc = upsert->step();
+    int rc = SQLITE_OK;
+    {
+      StatementScope upsert(c_.upsertValue);
+      upsert->bind(1, id_);
+      upsert->bind(2, folded);
+      upsert->bind(3, name);
+      upsert->bind(4, data);
+      rc = upsert->step();
+    }
+    c_.cache.forget();
     if (failed(rc)) return registryCodeFor(rc);
     return sqlite3_changes(c_.db) == 0 ? regcode::kKeyDeleted : regcode::kSuccess;
   }
 
   std::int32_t enumValue(std::uint32_t index, std::size_t nameCapacity, std::size_t dataCapacity,
                          std::string_view& name, std::string_view& data) override {
-    const std::size_t end = chunkStart_ + chunk_.size();
-    if (index < chunkStart_ || index >= end || chunk_.empty()) {
+    const std::size_t size = chunk_ ? chunk_->rows.size() : 0;
+    const std::size_t end = chunkStart_ + size;
+    if (index < chunkStart_ || index >= end) {
       // Walking the indexes in order continues after the last value seen,
       // so a whole key is listed in a few statements instead of one each.
-      const bool next = !chunk_.empty() && index == end;
-      const std::int64_t after = next ? chunk_.back().seq : 0;
-      if (next && chunk_.size() < kChunkRows) return regcode::kNoMoreItems;
+      const bool next = size != 0 && index == end;
+      const std::int64_t after = next ? chunk_->rows.back().seq : 0;
+      if (next && size < kChunkRows) return regcode::kNoMoreItems;
       if (const std::int32_t code = fetchChunk(index, next, after); code != regcode::kSuccess) {
         return code;
       }
-      if (chunk_.empty()) return regcode::kNoMoreItems;
+      if (chunk_->rows.empty()) return regcode::kNoMoreItems;
     }
-    const Row& row = chunk_[index - chunkStart_];
+    const ValueChunk::Row& row = chunk_->rows[index - chunkStart_];
     if (row.nameSize >= nameCapacity || row.dataSize > dataCapacity) return regcode::kMoreData;
-    name = std::string_view(chunkBytes_).substr(row.nameAt, row.nameSize);
-    data = std::string_view(chunkBytes_).substr(row.nameAt + row.nameSize, row.dataSize);
+    name = chunk_->name(row);
+    data = chunk_->data(row);
     return regcode::kSuccess;
   }
 
@@ -271,7 +302,7 @@ class SqliteRegistryKey final : public RegistryKey {
 
   std::int32_t deleteValue(std::string_view name) override {
     if (!isValidValueName(name)) return regcode::kInvalidParameter;
-    chunk_.clear();
+    chunk_.reset();
     const std::string folded = foldCase(name);
     int rc = SQLITE_OK;
     {
@@ -280,46 +311,47 @@ class SqliteRegistryKey final : public RegistryKey {
       remove->bind(2, folded);
       rc = remove->step();
     }
+    c_.cache.forget();
     if (failed(rc)) return registryCodeFor(rc);
     return sqlite3_changes(c_.db) == 0 ? c_.notFound(id_) : regcode::kSuccess;
   }
 
  private:
-  // A value of the chunk: its name and then its data in chunkBytes_.
-  struct Row {
-    std::int64_t seq;
-    std::size_t nameAt;
-    std::size_t nameSize;
-    std::size_t dataSize;
-  };
   static constexpr std::size_t kChunkRows = 256;
 
   // Reads up to kChunkRows values from position `index`, or those after
-  // `afterSeq` when `next`. Each chunk is one consistent read.
+  // `afterSeq` when `next`. Each chunk is one consistent read. The first
+  // chunk of a key is what a listing reads again and again, so it comes
+  // from the connection's read cache while the file is unchanged.
   std::int32_t fetchChunk(std::uint32_t index, bool next, std::int64_t afterSeq) {
-    chunk_.clear();
-    chunkBytes_.clear();
+    chunk_.reset();
     chunkStart_ = index;
+    const bool first = index == 0 && !next;
+    const bool cached = first && c_.cacheUsable();
+    if (cached) {
+      chunk_ = c_.cache.firstChunk(id_);
+      if (chunk_) return regcode::kSuccess;
+    }
+    auto chunk = std::make_shared<ValueChunk>();
     StatementScope query(next ? c_.valueAfter : c_.valueAt);
     query->bind(1, id_);
     query->bind(2, next ? afterSeq : static_cast<std::int64_t>(index));
     query->bind(3, static_cast<std::int64_t>(kChunkRows));
     int rc = SQLITE_OK;
     while ((rc = query->step()) == SQLITE_ROW) {
-      const std::string_view foundName = query->bytesAt(1);
-      const std::string_view foundData = query->bytesAt(2);
-      chunk_.push_back({query->int64At(0), chunkBytes_.size(), foundName.size(), foundData.size()});
-      chunkBytes_.append(foundName).append(foundData);
+      chunk->add(query->int64At(0), query->bytesAt(1), query->bytesAt(2));
     }
-    if (rc == SQLITE_DONE) return regcode::kSuccess;
-    chunk_.clear();
-    return registryCodeFor(rc);
+    if (rc != SQLITE_DONE) return registryCodeFor(rc);
+    if (cached) c_.cache.addFirstChunk(id_, chunk);
+    chunk_ = std::move(chunk);
+    return regcode::kSuccess;
   }
 
   SqliteRegistryStore::Connection& c_;
   std::int64_t id_;
-  std::vector<Row> chunk_;  // values chunkStart_, chunkStart_ + 1, ... as last read
-  std::string chunkBytes_;
+  // Values chunkStart_, chunkStart_ + 1, ... as last read; shared with the
+  // read cache, which never changes a chunk once made.
+  std::shared_ptr<const ValueChunk> chunk_;
   std::uint32_t chunkStart_ = 0;
 };
 
@@ -407,13 +439,22 @@ std::int32_t SqliteRegistryStore::findKey(std::string_view trimmed, std::int64_t
     id = kRootId;
     return regcode::kSuccess;
   }
+  Connection& c = *connection_;
   const std::string folded = foldCase(trimmed);
-  StatementScope query(connection_->keyByPath);
+  const bool cached = c.cacheUsable();
+  if (cached) {
+    if (const std::int64_t* known = c.cache.keyId(folded)) {
+      id = *known;
+      return regcode::kSuccess;
+    }
+  }
+  StatementScope query(c.keyByPath);
   query->bind(1, folded);
   const int rc = query->step();
   if (rc == SQLITE_DONE) return regcode::kNotFound;
   if (rc != SQLITE_ROW) return registryCodeFor(rc);
   id = query->int64At(0);
+  if (cached) c.cache.addKeyId(folded, id);
   return regcode::kSuccess;
 }
 

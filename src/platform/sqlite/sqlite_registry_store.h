@@ -13,6 +13,10 @@
 // are durable against a crash of the process (synchronous=NORMAL); after a
 // power loss the last few commits may be missing, never half written.
 //
+// A connection remembers the ids of keys it opened and the first values of
+// keys it listed, and answers from them again while a one-step check shows
+// that no other connection has written the file (see read_cache.h).
+//
 // One object is one connection and must stay on one thread. The file is
 // opened on first use, and opening is retried after a failure, so a store
 // that was missing, busy or read-only recovers once the cause is gone.
