@@ -3,9 +3,9 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -34,29 +34,35 @@ Variant ReadAllValue(const std::string& regKey) {
   if (userRegistryStore().createKey(regKey, key, created) != regcode::kSuccess || created) {
     return Variant();
   }
-  std::vector<Variant> names;
-  std::vector<Variant> values;
+  // The table's size is known only at the end of the listing, so the names
+  // and data are gathered into one buffer first and each cell is then made
+  // once, in its place.
+  std::string bytes;
+  std::vector<std::pair<std::size_t, std::size_t>> sizes;  // of each name and its data
   std::string_view name;
   std::string_view data;
   for (std::uint32_t i = 0;; ++i) {
     if (key->enumValue(i, kNameBufferBytes, kDataBufferBytes, name, data) != regcode::kSuccess) {
       break;
     }
-    if (names.capacity() == names.size()) {
-      names.reserve(names.size() * 2 + 16);
-      values.reserve(names.capacity());
-    }
-    names.emplace_back(withoutTrailingZero(name));
-    values.push_back(readForm(std::string(withoutTrailingZero(data))));
+    name = withoutTrailingZero(name);
+    data = withoutTrailingZero(data);
+    sizes.emplace_back(name.size(), data.size());
+    bytes.append(name).append(data);
   }
-  if (names.empty()) return Variant();
+  if (sizes.empty()) return Variant();
 
   // Row 0 then row 1 in the array's flat storage (the last index runs fastest).
-  const auto count = static_cast<std::int32_t>(names.size());
-  SafeArray table(VarType::Variant, {{0, 2}, {0, count}});
+  const std::size_t count = sizes.size();
+  SafeArray table(VarType::Variant, {{0, 2}, {0, static_cast<std::int32_t>(count)}});
   std::vector<Variant>& cells = table.variants();
-  std::move(names.begin(), names.end(), cells.begin());
-  std::move(values.begin(), values.end(), cells.begin() + count);
+  std::string_view rest = bytes;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto [nameSize, dataSize] = sizes[i];
+    cells[i] = Variant(std::string(rest.substr(0, nameSize)));
+    cells[count + i] = readForm(std::string(rest.substr(nameSize, dataSize)));
+    rest.remove_prefix(nameSize + dataSize);
+  }
   return Variant(std::move(table));
 }
 
