@@ -5,6 +5,7 @@
 #include <commonvelmora/commonvelmora.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -46,6 +47,22 @@ int main() {
     show("GetStringDescription",
          work.GetStringDescription("%0 of %1 orders filled",
                                    SafeArray::ofVariants({Variant(5), Variant(7)})));
+
+    // A tree of named settings, built, searched and stored as bytes the way a
+    // client keeps a layout in a database field.
+    auto tree = std::dynamic_pointer_cast<KZProperties>(work.GetKZProperties());
+    auto columns = std::dynamic_pointer_cast<KZProperties>(work.GetKZProperties());
+    if (tree && columns) {
+      columns->Add("Price", Variant(120));
+      columns->Add("Volume", Variant(80), true);
+      tree->Add("Columns", Variant(columns));
+      tree->Add("Title", Variant("Dealing desk"));
+      const auto found = tree->Find("Columns\\Volume");
+      show("Find(Columns\\Volume)", found ? toText(found->Value()) : "(nothing)");
+      PropertyBag bag;
+      bag.writeProperty("Properties", Variant(tree));
+      show("Persisted tree", std::to_string(bag.contents().size()) + " bytes");
+    }
   } catch (const AutomationError& e) {
     std::fprintf(stderr, "error %d: %s\n", e.number(), e.description().c_str());
     return 1;

@@ -10,6 +10,9 @@
 #include <commonvelmora/export.h>
 #include <commonvelmora/identifiers.h>
 #include <commonvelmora/keyed_collection.h>
+#include <commonvelmora/kz_properties.h>
+#include <commonvelmora/kz_property.h>
+#include <commonvelmora/member_table.h>
 #include <commonvelmora/object.h>
 #include <commonvelmora/property_bag.h>
 #include <commonvelmora/variant.h>
