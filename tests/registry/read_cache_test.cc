@@ -13,7 +13,13 @@ namespace {
 
 using ReadCacheTest = RegistryTest;
 
-// The names of a listing, in order ("" for no listing at all).
+// The value `name` of `key` reads as, without a default.
+Variant valueOf(const std::string& key, const std::string& name) {
+  std::int32_t code = -1;
+  return ReadRegistryValue(key, name, code, Variant::missing());
+}
+
+// The names and values of a listing, in order ("" for no listing at all).
 std::string namesOf(const Variant& listing) {
   if (!listing.isArray()) return "";
   std::string names;
@@ -41,23 +47,31 @@ TEST_F(ReadCacheTest, OtherProcessesAndThreadsAreSeenAtOnce) {
   SetRegistryValue("K", "b", Variant("2"));
   ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;b=2;");
   ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;b=2;");  // now from what was read
+  ASSERT_EQ(valueOf("K", "b"), Variant("2"));
+  ASSERT_EQ(valueOf("K", "c"), Variant(""));
 
   inOtherProcess([] {
     return SetRegistryValue("K", "b", Variant("changed")) == 0 &&
            SetRegistryValue("K", "c", Variant("3")) == 0;
   });
   EXPECT_EQ(namesOf(ReadAllValue("K")), "a=1;b=changed;c=3;");
+  EXPECT_EQ(valueOf("K", "b"), Variant("changed"));
+  EXPECT_EQ(valueOf("K", "c"), Variant("3"));
+  ASSERT_EQ(valueOf("K", "a"), Variant("1"));
 
   inOtherProcess([] { return DeleteRegistryValue("K", "a") == 0; });
   EXPECT_EQ(namesOf(ReadAllValue("K")), "b=changed;c=3;");
+  EXPECT_EQ(valueOf("K", "a"), Variant(""));
 
   std::thread([] { SetRegistryValue("K", "d", Variant("4")); }).join();
   EXPECT_EQ(namesOf(ReadAllValue("K")), "b=changed;c=3;d=4;");
+  EXPECT_EQ(valueOf("K", "d"), Variant("4"));
 }
 
 TEST_F(ReadCacheTest, KeyDeletedElsewhereIsNotReusedByItsOldId) {
   SetRegistryValue("A", "v", Variant("from A"));
   ASSERT_EQ(namesOf(ReadAllValue("A")), "v=from A;");
+  ASSERT_EQ(valueOf("A", "v"), Variant("from A"));
   // The freed row id may go to the next key made; "A" must not follow it.
   inOtherProcess([] {
     return DeleteRegistryKey("A") == 0 && SetRegistryValue("B", "w", Variant("from B")) == 0;
@@ -65,28 +79,35 @@ TEST_F(ReadCacheTest, KeyDeletedElsewhereIsNotReusedByItsOldId) {
   EXPECT_EQ(namesOf(ReadAllValue("A")), "");
   EXPECT_EQ(namesOf(ReadAllValue("B")), "w=from B;");
   std::int32_t code = -1;
-  EXPECT_EQ(ReadRegistryValue("A", "w", code, Variant("none")), Variant("none"));
+  EXPECT_EQ(ReadRegistryValue("A", "v", code, Variant("none")), Variant("none"));
 }
 
 TEST_F(ReadCacheTest, OwnWritesAndDeletesAreSeenAtOnce) {
   SetRegistryValue("K", "a", Variant("1"));
   ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;");
+  ASSERT_EQ(valueOf("K", "a"), Variant("1"));
   SetRegistryValue("K", "a", Variant("2"));
   EXPECT_EQ(namesOf(ReadAllValue("K")), "a=2;");
+  EXPECT_EQ(valueOf("K", "a"), Variant("2"));
   SetRegistryValue("K", "b", Variant("3"));
   EXPECT_EQ(namesOf(ReadAllValue("K")), "a=2;b=3;");
   DeleteRegistryValue("K", "a");
   EXPECT_EQ(namesOf(ReadAllValue("K")), "b=3;");
+  EXPECT_EQ(valueOf("K", "a"), Variant(""));
 
   // A key handle of its own writing, as the export/import and tool paths do.
   std::unique_ptr<RegistryKey> handle;
   ASSERT_EQ(userRegistryStore().openKey("K", handle), regcode::kSuccess);
+  ASSERT_EQ(valueOf("K", "c"), Variant(""));
   ASSERT_EQ(handle->setStringValue("c", "4"), regcode::kSuccess);
   EXPECT_EQ(namesOf(ReadAllValue("K")), "b=3;c=4;");
+  EXPECT_EQ(valueOf("K", "c"), Variant("4"));
   ASSERT_EQ(handle->deleteValue("b"), regcode::kSuccess);
   EXPECT_EQ(namesOf(ReadAllValue("K")), "c=4;");
+  EXPECT_EQ(valueOf("K", "b"), Variant(""));
 
   ASSERT_EQ(DeleteRegistryKey("K"), regcode::kSuccess);
+  EXPECT_EQ(valueOf("K", "c"), Variant(""));
   EXPECT_EQ(namesOf(ReadAllValue("K")), "");  // made anew, empty
 }
 

@@ -7,6 +7,7 @@ namespace velmora::sqlite {
 void ReadCache::checked(std::int64_t version) {
   if (checked_ && version == version_) return;
   keyIds_.clear();
+  values_.clear();
   chunks_.clear();
   version_ = version;
   checked_ = true;
@@ -14,6 +15,7 @@ void ReadCache::checked(std::int64_t version) {
 
 void ReadCache::forget() {
   keyIds_.clear();
+  values_.clear();
   chunks_.clear();
   checked_ = false;
 }
@@ -28,6 +30,24 @@ void ReadCache::addKeyId(std::string_view foldedPath, std::int64_t id) {
   if (!checked_ || keyId(foldedPath) != nullptr) return;
   if (keyIds_.size() == kMaxKeys) keyIds_.erase(keyIds_.begin());
   keyIds_.emplace_back(std::string(foldedPath), id);
+}
+
+const ValueLookup* ReadCache::value(std::string_view foldedPath,
+                                    std::string_view foldedName) const {
+  const auto found = std::find_if(values_.begin(), values_.end(), [&](const ValueEntry& entry) {
+    return entry.foldedName == foldedName && entry.foldedPath == foldedPath;
+  });
+  return found == values_.end() ? nullptr : &found->lookup;
+}
+
+void ReadCache::addValue(std::string_view foldedPath, std::string_view foldedName,
+                         ValueLookup lookup) {
+  if (!checked_ || lookup.data.size() > kMaxValueBytes ||
+      value(foldedPath, foldedName) != nullptr) {
+    return;
+  }
+  if (values_.size() == kMaxValues) values_.erase(values_.begin());
+  values_.push_back({std::string(foldedPath), std::string(foldedName), std::move(lookup)});
 }
 
 std::shared_ptr<const ValueChunk> ReadCache::firstChunk(std::int64_t keyId) const {

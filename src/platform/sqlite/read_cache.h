@@ -16,8 +16,9 @@
 // So an answer from the cache is the answer the file gave at the moment of
 // the check, as a read made then would have given it.
 //
-// The cache is small: a few key ids and the first chunk of a few keys'
-// values, each chunk at most kMaxChunkBytes; the oldest entry makes room.
+// The cache is small: a few key ids, single values of at most
+// kMaxValueBytes, and the first chunk of a few keys' values, each chunk at
+// most kMaxChunkBytes; the oldest entry makes room.
 #pragma once
 
 #include <cstddef>
@@ -54,9 +55,18 @@ struct ValueChunk {
   }
 };
 
+// What reading one value of one key found.
+struct ValueLookup {
+  bool keyFound = false;
+  bool valueFound = false;
+  std::string data;
+};
+
 class ReadCache {
  public:
   static constexpr std::size_t kMaxKeys = 32;
+  static constexpr std::size_t kMaxValues = 64;
+  static constexpr std::size_t kMaxValueBytes = 4096;
   static constexpr std::size_t kMaxChunks = 16;
   static constexpr std::size_t kMaxChunkBytes = std::size_t{64} << 10;
 
@@ -71,6 +81,10 @@ class ReadCache {
   const std::int64_t* keyId(std::string_view foldedPath) const;
   void addKeyId(std::string_view foldedPath, std::int64_t id);
 
+  // What reading `foldedName` of the key at `foldedPath` found, or nullptr.
+  const ValueLookup* value(std::string_view foldedPath, std::string_view foldedName) const;
+  void addValue(std::string_view foldedPath, std::string_view foldedName, ValueLookup lookup);
+
   // The values of key `keyId` from its first one, or null.
   std::shared_ptr<const ValueChunk> firstChunk(std::int64_t keyId) const;
   void addFirstChunk(std::int64_t keyId, std::shared_ptr<const ValueChunk> chunk);
@@ -78,7 +92,13 @@ class ReadCache {
  private:
   bool checked_ = false;
   std::int64_t version_ = 0;
+  struct ValueEntry {
+    std::string foldedPath;
+    std::string foldedName;
+    ValueLookup lookup;
+  };
   std::vector<std::pair<std::string, std::int64_t>> keyIds_;
+  std::vector<ValueEntry> values_;
   std::vector<std::pair<std::int64_t, std::shared_ptr<const ValueChunk>>> chunks_;
 };
 

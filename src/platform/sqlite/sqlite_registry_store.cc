@@ -465,20 +465,42 @@ std::int32_t SqliteRegistryStore::getValue(std::string_view path, std::string_vi
   if (const std::int32_t code = checkKeyPath(path); code != regcode::kSuccess) return code;
   if (!isValidValueName(name)) return regcode::kInvalidParameter;
   if (const std::int32_t code = open(); code != regcode::kSuccess) return code;
+  Connection& c = *connection_;
   const std::string foldedPath = foldCase(trimKeyPath(path));
   const std::string foldedName = foldCase(name);
-  StatementScope query(connection_->valueByPath);
-  query->bind(1, foldedPath);
-  query->bind(2, foldedName);
-  const int rc = query->step();
-  if (rc == SQLITE_DONE) return regcode::kNotFound;
-  if (rc != SQLITE_ROW) return registryCodeFor(rc);
-  keyFound = true;
-  if (query->isNullAt(1)) return regcode::kNotFound;
-  const std::string_view bytes = query->bytesAt(1);
-  if (bytes.size() > capacity) return regcode::kMoreData;
-  data.assign(bytes);
-  return regcode::kSuccess;
+  const auto answer = [&](const ValueLookup& found) {
+    keyFound = found.keyFound;
+    if (!found.valueFound) return regcode::kNotFound;
+    if (found.data.size() > capacity) return regcode::kMoreData;
+    data.assign(found.data);
+    return regcode::kSuccess;
+  };
+  const bool cached = c.cacheUsable();
+  if (cached) {
+    if (const ValueLookup* known = c.cache.value(foldedPath, foldedName)) return answer(*known);
+  }
+  ValueLookup found;
+  {
+    StatementScope query(c.valueByPath);
+    query->bind(1, foldedPath);
+    query->bind(2, foldedName);
+    const int rc = query->step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return registryCodeFor(rc);
+    found.keyFound = rc == SQLITE_ROW;
+    found.valueFound = found.keyFound && !query->isNullAt(1);
+    if (found.valueFound) {
+      const std::string_view bytes = query->bytesAt(1);
+      // Too large to keep and too large to hand out: spare the copy.
+      if (bytes.size() > capacity && bytes.size() > ReadCache::kMaxValueBytes) {
+        keyFound = true;
+        return regcode::kMoreData;
+      }
+      found.data.assign(bytes);
+    }
+  }
+  const std::int32_t code = answer(found);
+  if (cached) c.cache.addValue(foldedPath, foldedName, std::move(found));
+  return code;
 }
 
 std::int32_t SqliteRegistryStore::openKey(std::string_view path,
