@@ -20,6 +20,11 @@ void ReadCache::forget() {
   checked_ = false;
 }
 
+void ReadCache::forgetValues() {
+  values_.clear();
+  chunks_.clear();
+}
+
 const std::int64_t* ReadCache::keyId(std::string_view foldedPath) const {
   const auto found = std::find_if(keyIds_.begin(), keyIds_.end(),
                                   [&](const auto& entry) { return entry.first == foldedPath; });

@@ -9,7 +9,9 @@
 //     read of the file's current state. An unchanged version proves that
 //     only this connection can have written meanwhile.
 //   - This connection's own commits do not move the version, so every write
-//     of ours forgets everything once it is done (committed or not).
+//     of ours forgets, once it is done (committed or not), everything it may
+//     have changed: writing values forgets every value read, and a write
+//     that creates or deletes keys forgets everything.
 //   - A result is recorded under the version checked BEFORE it was read: a
 //     commit landing between the check and the read makes the next check
 //     forget a result that was newer than needed, never serve an older one.
@@ -76,6 +78,9 @@ class ReadCache {
   // Forgets everything: after a write of this connection, or when the
   // version could not be checked. Nothing can be added until checked().
   void forget();
+  // Forgets the values read, keeping the key ids: after this connection
+  // wrote or deleted values, which moves no key.
+  void forgetValues();
 
   // The id of the key at case-folded path `foldedPath`, or nullptr.
   const std::int64_t* keyId(std::string_view foldedPath) const;

@@ -262,7 +262,7 @@ class SqliteRegistryKey final : public RegistryKey {
       upsert->bind(4, data);
       rc = upsert->step();
     }
-    c_.cache.forget();
+    c_.cache.forgetValues();
     if (failed(rc)) return registryCodeFor(rc);
     return sqlite3_changes(c_.db) == 0 ? regcode::kKeyDeleted : regcode::kSuccess;
   }
@@ -311,7 +311,7 @@ class SqliteRegistryKey final : public RegistryKey {
       remove->bind(2, folded);
       rc = remove->step();
     }
-    c_.cache.forget();
+    c_.cache.forgetValues();
     if (failed(rc)) return registryCodeFor(rc);
     return sqlite3_changes(c_.db) == 0 ? c_.notFound(id_) : regcode::kSuccess;
   }
