@@ -7,6 +7,7 @@
 #include <commonvelmora/export.h>
 #include <commonvelmora/object.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,11 @@ class VELMORA_EXPORT ClassRegistry {
   // Removes a registration; true when there was one.
   bool remove(std::string_view progId);
   bool contains(std::string_view progId) const;
+  // The factory registered for `progId`; an empty one when there is none.
+  Factory factoryFor(std::string_view progId) const;
+  // Changes whenever a registration is added, replaced or removed, so that a
+  // caller may keep factories it looked up and knows when to look again.
+  std::uint64_t generation() const;
 
   // Creates an object; raises AutomationError 429 ("ActiveX component can't
   // create object") for an unknown ProgID or a factory that returns nothing.

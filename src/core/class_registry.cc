@@ -1,6 +1,7 @@
 #include <commonvelmora/class_registry.h>
 #include <commonvelmora/error.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -15,6 +16,7 @@ namespace velmora {
 struct ClassRegistry::Impl {
   mutable std::mutex mutex;
   std::unordered_map<std::string, Factory> factories;  // by folded ProgID
+  std::atomic<std::uint64_t> generation{0};
 };
 
 ClassRegistry::ClassRegistry() : impl_(new Impl) {}
@@ -30,12 +32,15 @@ void ClassRegistry::add(std::string_view progId, Factory factory) {
   std::string key = foldCase(progId);
   std::lock_guard lock(impl_->mutex);
   impl_->factories[std::move(key)] = std::move(factory);
+  impl_->generation.fetch_add(1, std::memory_order_release);
 }
 
 bool ClassRegistry::remove(std::string_view progId) {
   const std::string key = foldCase(progId);
   std::lock_guard lock(impl_->mutex);
-  return impl_->factories.erase(key) != 0;
+  const bool removed = impl_->factories.erase(key) != 0;
+  if (removed) impl_->generation.fetch_add(1, std::memory_order_release);
+  return removed;
 }
 
 bool ClassRegistry::contains(std::string_view progId) const {
@@ -44,14 +49,19 @@ bool ClassRegistry::contains(std::string_view progId) const {
   return impl_->factories.count(key) != 0;
 }
 
-ObjectRef ClassRegistry::create(std::string_view progId) const {
+ClassRegistry::Factory ClassRegistry::factoryFor(std::string_view progId) const {
   const std::string key = foldCase(progId);
-  Factory factory;
-  {
-    std::lock_guard lock(impl_->mutex);
-    auto it = impl_->factories.find(key);
-    if (it != impl_->factories.end()) factory = it->second;
-  }
+  std::lock_guard lock(impl_->mutex);
+  auto it = impl_->factories.find(key);
+  return it != impl_->factories.end() ? it->second : Factory();
+}
+
+std::uint64_t ClassRegistry::generation() const {
+  return impl_->generation.load(std::memory_order_acquire);
+}
+
+ObjectRef ClassRegistry::create(std::string_view progId) const {
+  const Factory factory = factoryFor(progId);
   if (!factory) throw AutomationError(err::kCantCreateObject);
   ObjectRef object = factory();
   if (!object) throw AutomationError(err::kCantCreateObject);

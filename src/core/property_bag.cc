@@ -64,6 +64,7 @@
 #include <vector>
 
 #include "core/byte_codec.h"
+#include "core/factory_cache.h"
 #include "core/flat_key_index.h"
 #include "core/unicode_fold.h"
 
@@ -82,16 +83,17 @@ constexpr std::uint16_t kVariantArray = tagOf(VarType::Array) | tagOf(VarType::V
 
 [[noreturn]] void throwTooDeep() { throw AutomationError(err::kOutOfStack); }
 
-void checkPersistable(const Object& object, const std::string& progId) {
+void checkPersistable(const Object& object, std::string_view progId) {
   if (progId.empty()) {
     throw AutomationError(kNotPersistable,
                           "Illegal Parameter. Can't write object because it does not support "
                           "persistence.");
   }
-  if (!ClassRegistry::instance().contains(progId)) {
+  if (!FactoryCache::local().find(progId)) {
     throw AutomationError(kNotPersistable,
-                          "Illegal Parameter. Can't write object because its class '" + progId +
-                              "' (" + object.typeName() + ") is not registered.");
+                          "Illegal Parameter. Can't write object because its class '" +
+                              std::string(progId) + "' (" + object.typeName() +
+                              ") is not registered.");
   }
 }
 
@@ -360,7 +362,9 @@ struct PropertyBag::Impl {
     PropertyBag nested;
     nested.impl_->node = std::move(entries);
     nested.impl_->depth = depth + 1;
-    ObjectRef object = createObject(progId);
+    const ClassRegistry::Factory factory = FactoryCache::local().find(progId);
+    ObjectRef object = factory ? factory() : nullptr;
+    if (!object) throw AutomationError(err::kCantCreateObject);
     object->readProperties(nested);
     return object;
   }
