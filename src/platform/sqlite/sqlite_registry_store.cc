@@ -168,6 +168,7 @@ struct SqliteRegistryStore::Connection {
 
   // Runs `body` (returning a result code) inside BEGIN IMMEDIATE ... COMMIT;
   // anything but success rolls back, so an operation happens whole or not.
+  // These writes make and remove keys, so the read cache forgets everything.
   template <class Body>
   std::int32_t writeTransaction(Body body) {
     const std::int32_t code = inTransaction(body);
@@ -190,6 +191,7 @@ struct SqliteRegistryStore::Connection {
     return false;
   }
 
+  // The transaction of writeTransaction, without the cache's part.
   template <class Body>
   std::int32_t inTransaction(Body body) {
     int rc = begin.step();
