@@ -27,7 +27,7 @@ class FuzzNode : public Object {
     throw AutomationError(err::kNoSuchMember);
   }
   std::string typeName() const override { return "FuzzNode"; }
-  std::string progId() const override { return kProgId; }
+  std::string_view progId() const override { return kProgId; }
   void readProperties(PropertyBag& bag) override {
     a = bag.readProperty("A", Variant());
     b = bag.readProperty("B", Variant(std::int16_t{0}));

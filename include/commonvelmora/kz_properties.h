@@ -93,7 +93,7 @@ class VELMORA_EXPORT KZProperties : public Object {
   // Object
   Variant invoke(std::string_view name, CallKind kind, Args args) override;
   std::string typeName() const override { return "KZProperties"; }
-  std::string progId() const override { return std::string(kProgId); }
+  std::string_view progId() const override { return kProgId; }
   // Writes "Count" and "Properties(1)" ... "Properties(n)". The bag nests each
   // property and each inner collection one level deeper and refuses to go
   // beyond PropertyBag::kMaxDepth (512 levels, two per collection): a property

@@ -83,7 +83,7 @@ class VELMORA_EXPORT KZProperty : public Object {
   // Object
   Variant invoke(std::string_view name, CallKind kind, Args args) override;
   std::string typeName() const override { return "KZProperty"; }
-  std::string progId() const override { return std::string(kProgId); }
+  std::string_view progId() const override { return kProgId; }
   void writeProperties(PropertyBag& bag) override;
   void readProperties(PropertyBag& bag) override;
 

@@ -64,7 +64,9 @@ class VELMORA_EXPORT Object : public std::enable_shared_from_this<Object> {
   // Persistence through a property bag. An object that returns a non-empty
   // ProgID registered in the ClassRegistry can be written into a bag as a
   // nested object and re-created from it; the default is "not persistable".
-  virtual std::string progId() const;
+  // The ProgID is a view of storage that outlives the object (a constant of
+  // its class), so that writing a tree does not build a string per object.
+  virtual std::string_view progId() const;
   virtual void writeProperties(PropertyBag& bag);
   virtual void readProperties(PropertyBag& bag);
 

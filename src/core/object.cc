@@ -10,7 +10,7 @@ Object::~Object() = default;
 
 std::unique_ptr<Enumerator> Object::newEnum() { throw AutomationError(err::kNoSuchMember); }
 
-std::string Object::progId() const { return {}; }
+std::string_view Object::progId() const { return {}; }
 
 // An object that is not persistable raises when a bag asks it to save or load.
 void Object::writeProperties(PropertyBag&) {

@@ -435,7 +435,7 @@ struct PropertyBag::Impl {
   // Writes an object: its ProgID, then its body, which its entries lay out
   // in place at the end of `w` (see Node).
   static void encodeObject(bytes::Writer& w, Object& object, int depth) {
-    const std::string progId = object.progId();
+    const std::string_view progId = object.progId();
     checkPersistable(object, progId);
     w.u16(tagOf(VarType::Object));
     w.lengthPrefixed(progId);

@@ -27,7 +27,7 @@ class Tagged : public Object {
     throw AutomationError(err::kNoSuchMember);
   }
   std::string typeName() const override { return "Tagged"; }
-  std::string progId() const override { return kProgId; }
+  std::string_view progId() const override { return kProgId; }
   void writeProperties(PropertyBag& bag) override { bag.writeProperty("Seen", true, false); }
   void readProperties(PropertyBag&) override {}
 };

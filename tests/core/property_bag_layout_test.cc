@@ -35,7 +35,7 @@ class Scribbler : public Object {
     throw AutomationError(err::kNoSuchMember);
   }
   std::string typeName() const override { return "Scribbler"; }
-  std::string progId() const override { return kProgId; }
+  std::string_view progId() const override { return kProgId; }
   void writeProperties(PropertyBag& bag) override {
     const Twist twist = child.isNothing() ? gScript.twist : Twist::kNone;
     bag.writeProperty("A", std::string("first"));

@@ -27,7 +27,7 @@ class Node : public Object {
     throw AutomationError(err::kNoSuchMember);
   }
   std::string typeName() const override { return "Node"; }
-  std::string progId() const override { return kProgId; }
+  std::string_view progId() const override { return kProgId; }
   void writeProperties(PropertyBag& bag) override {
     bag.writeProperty("Label", label, "");
     bag.writeProperty("Child", child, Variant::nothing());
