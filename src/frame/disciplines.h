@@ -13,6 +13,8 @@
 
 #include <commonvelmora/error.h>
 
+#include "core/ignore_errors.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,16 +42,7 @@ decltype(auto) passErrors(Routine&& routine) {
   return std::forward<Routine>(routine)();
 }
 
-// Returns true when the statement ran without an error.
-template <class Statement>
-bool ignoreErrors(Statement&& statement) noexcept {
-  try {
-    std::forward<Statement>(statement)();
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
+using velmora::ignoreErrors;  // shared with the classes that never fail
 
 template <class Result, class Body>
 Result trapErrors(Result neutral, Body&& body) noexcept {

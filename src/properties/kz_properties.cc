@@ -10,13 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/ignore_errors.h"
 #include "core/unicode_fold.h"
-#include "properties/ignore_failures.h"
 #include "properties/tree_helpers.h"
 
 namespace velmora {
-
-using properties::ignoringFailures;
 
 namespace {
 
@@ -179,13 +177,13 @@ KeyedCollection& KZProperties::items() const {
 
 std::int32_t KZProperties::Count() const {
   std::int32_t n = -2;
-  ignoringFailures([&] { n = items().count(); });
+  ignoreErrors([&] { n = items().count(); });
   return n;
 }
 
 bool KZProperties::ItemExists(const Variant& Index) const {
   bool exists = false;
-  ignoringFailures([&] {
+  ignoreErrors([&] {
     const ObjectRef* object = items().item(Index).getIf<ObjectRef>();
     exists = object != nullptr && *object != nullptr;
   });
@@ -194,7 +192,7 @@ bool KZProperties::ItemExists(const Variant& Index) const {
 
 std::shared_ptr<KZProperty> KZProperties::Properties(const Variant& Index) const {
   std::shared_ptr<KZProperty> found;
-  ignoringFailures([&] {
+  ignoreErrors([&] {
     const ObjectRef* object = items().item(Index).getIf<ObjectRef>();
     if (object != nullptr) found = std::dynamic_pointer_cast<KZProperty>(*object);
   });
@@ -204,7 +202,7 @@ std::shared_ptr<KZProperty> KZProperties::Properties(const Variant& Index) const
 std::shared_ptr<KZProperty> KZProperties::Add(std::string PropertyName, Variant Value,
                                               bool RedOnly) {
   std::shared_ptr<KZProperty> result;
-  ignoringFailures([&] {
+  ignoreErrors([&] {
     KeyedCollection& list = items();
     const std::int32_t position = list.find(PropertyName);
     const ObjectRef* existing = position != 0 ? list.at(position).getIf<ObjectRef>() : nullptr;
@@ -234,8 +232,8 @@ std::shared_ptr<KZProperty> KZProperties::Add(std::string PropertyName, Variant 
 bool KZProperties::Remove(const Variant& Index) {
   if (!ItemExists(Index)) return false;
   std::string name;
-  ignoringFailures([&] { name = properties::itemName(items().item(Index)); });
-  ignoringFailures([&] { items().remove(Index); });
+  ignoreErrors([&] { name = properties::itemName(items().item(Index)); });
+  ignoreErrors([&] { items().remove(Index); });
   lastRemovedName_ = Variant(std::move(name));
   return true;
 }
@@ -258,8 +256,7 @@ void KZProperties::appendCopy(std::string name, Variant value, bool readOnly) {
   property->Name(std::move(name));
   if (!value.isMissing()) property->Value(std::move(value));  // as Add treats it
   property->ReadOnly(readOnly);
-  if (ignoringFailures(
-          [&] { items().add(Variant(property), std::string_view(property->name_)); })) {
+  if (ignoreErrors([&] { items().add(Variant(property), std::string_view(property->name_)); })) {
     newItem_ = std::move(property);
     return;
   }
@@ -280,7 +277,7 @@ bool KZProperties::appendLeafCopy(const KZProperties& source, std::int32_t posit
   if (!p->value_.isMissing()) property->value_ = p->value_;
   property->readOnly_ = p->readOnly_;
   property->announce("ReadOnly");
-  if (!ignoringFailures([&] { items().appendWithKeyOf(from, position, Variant(property)); })) {
+  if (!ignoreErrors([&] { items().appendWithKeyOf(from, position, Variant(property)); })) {
     Add(property->name_, property->value_, property->readOnly_);
     return true;
   }
@@ -316,7 +313,7 @@ std::shared_ptr<KZProperties> KZProperties::Clone() const {
     const std::int32_t position = top.next++;
     const KZProperties* source = top.source;
     std::shared_ptr<KZProperties> target = top.target;  // `top` dies on push_back
-    ignoringFailures([&] {
+    ignoreErrors([&] {
       if (target->appendLeafCopy(*source, position)) return;
       properties::ItemFields fields = properties::readItemFields(source->items().at(position));
       const ObjectRef* object = fields.value.getIf<ObjectRef>();
@@ -349,12 +346,12 @@ std::shared_ptr<KZProperties> KZProperties::Clone() const {
 
 std::int32_t KZProperties::ItemIndex(std::string_view PropKey) const {
   std::int32_t result = -1;
-  ignoringFailures([&] {
+  ignoreErrors([&] {
     if (PropKey.empty() || !items().containsKey(PropKey)) return;
     const std::int32_t n = items().count();
     for (std::int32_t i = 1; i <= n; ++i) {
       std::string name;
-      if (!ignoringFailures([&] { name = properties::itemName(items().at(i)); })) continue;
+      if (!ignoreErrors([&] { name = properties::itemName(items().at(i)); })) continue;
       if (equalsNoCase(name, PropKey)) {
         result = i;
         return;
@@ -366,13 +363,13 @@ std::int32_t KZProperties::ItemIndex(std::string_view PropKey) const {
 
 std::int32_t KZProperties::positionArgument(const Variant& index) const {
   std::int32_t p = 0;
-  ignoringFailures([&] { p = isNumeric(index) ? toInt32(index) : ItemIndex(toText(index)); });
+  ignoreErrors([&] { p = isNumeric(index) ? toInt32(index) : ItemIndex(toText(index)); });
   return p;
 }
 
 std::int32_t KZProperties::MoveUp(const Variant& PropIndex) {
   std::int32_t result = -1;
-  ignoringFailures([&] {
+  ignoreErrors([&] {
     const std::int32_t p = positionArgument(PropIndex);
     if (p < 1 || p > Count()) return;
     if (p == 1) {
@@ -393,7 +390,7 @@ std::int32_t KZProperties::MoveUp(const Variant& PropIndex) {
 
 std::int32_t KZProperties::MoveDown(const Variant& PropIndex) {
   std::int32_t result = -1;
-  ignoringFailures([&] {
+  ignoreErrors([&] {
     const std::int32_t p = positionArgument(PropIndex);
     const std::int32_t n = Count();
     if (p < 1 || p > n) return;
@@ -454,7 +451,7 @@ std::shared_ptr<KZProperty> KZProperties::find(std::string_view path, std::strin
                                                bool positions) const {
   std::shared_ptr<KZProperty> result;
   if (path.empty()) return result;
-  ignoringFailures([&] {
+  ignoreErrors([&] {
     const KeyedCollection* list = &items();
     std::shared_ptr<Object> keep;
     const KZProperty* current = nullptr;
@@ -495,9 +492,9 @@ void KZProperties::writeProperties(PropertyBag& bag) {
   const std::int32_t n = Count();
   // The reader's default is a 16-bit 0, but the bag compares kinds exactly, so
   // the 32-bit 0 is what keeps an empty collection from writing an entry.
-  ignoringFailures([&] { bag.writeProperty("Count", Variant(n), Variant(std::int32_t{0})); });
+  ignoreErrors([&] { bag.writeProperty("Count", Variant(n), Variant(std::int32_t{0})); });
   for (std::int32_t i = 1; i <= n; ++i) {
-    ignoringFailures(
+    ignoreErrors(
         [&] { bag.writeProperty(ItemEntryName(i).view(), items().at(i), Variant::nothing()); });
   }
 }
@@ -505,7 +502,7 @@ void KZProperties::writeProperties(PropertyBag& bag) {
 void KZProperties::readProperties(PropertyBag& bag) {
   properties::ensureClassesRegistered();
   std::int32_t n = 0;
-  ignoringFailures([&] { n = toInt32(bag.readProperty("Count", Variant(std::int16_t{0}))); });
+  ignoreErrors([&] { n = toInt32(bag.readProperty("Count", Variant(std::int16_t{0}))); });
   // Entries not yet accounted for: once every one is, the rest cannot exist.
   std::size_t unread = bag.size() - (bag.contains("Count") ? 1u : 0u);
   if (n > 0) {
@@ -521,7 +518,7 @@ void KZProperties::readProperties(PropertyBag& bag) {
     }
     gaps = 0;
     --unread;
-    ignoringFailures([&] {
+    ignoreErrors([&] {
       Variant item = bag.readProperty(entry.view());
       KZProperty* property = properties::propertyOf(item);
       if (property == nullptr) return;  // an entry of another kind or class

@@ -7,12 +7,10 @@
 #include <array>
 #include <utility>
 
-#include "properties/ignore_failures.h"
+#include "core/ignore_errors.h"
 #include "properties/tree_helpers.h"
 
 namespace velmora {
-
-using properties::ignoringFailures;
 
 namespace {
 
@@ -97,7 +95,7 @@ void KZProperty::ReadOnly(bool NewReadOnly) {
 }
 
 void KZProperty::UpdateValueType() {
-  ignoringFailures([&] {
+  ignoreErrors([&] {
     if (value_.isObject()) {
       valueType_ = kObjectValue;
     } else if (value_.isEmpty()) {
@@ -133,35 +131,34 @@ Variant KZProperty::invoke(std::string_view name, CallKind kind, Args args) {
 // with a numeric value, no name and no flag costs only its "Value" entry.
 void KZProperty::writeProperties(PropertyBag& bag) {
   properties::ensureClassesRegistered();
-  ignoringFailures([&] { bag.writeProperty("Name", Variant(name_), Variant(std::string())); });
+  ignoreErrors([&] { bag.writeProperty("Name", Variant(name_), Variant(std::string())); });
   UpdateValueType();
-  ignoringFailures(
+  ignoreErrors(
       [&] { bag.writeProperty("ValueType", Variant(valueType_), Variant(kDefaultValueType)); });
   // A value the bag cannot store (an object that does not persist, or a
   // collection nested beyond the bag's depth limit) leaves the entry out; the
   // reader then restores Nothing (code 1) or 0 (code 2).
-  ignoringFailures([&] { bag.writeProperty("Value", value_, Variant()); });
-  ignoringFailures([&] { bag.writeProperty("ReadOnly", Variant(readOnly_), Variant(false)); });
+  ignoreErrors([&] { bag.writeProperty("Value", value_, Variant()); });
+  ignoreErrors([&] { bag.writeProperty("ReadOnly", Variant(readOnly_), Variant(false)); });
 }
 
 // Restoring sets the fields directly: the set-once name, the read-only flag
 // and the latch do not apply to data the property wrote itself.
 void KZProperty::readProperties(PropertyBag& bag) {
   properties::ensureClassesRegistered();
-  ignoringFailures([&] { name_ = toText(bag.readProperty("Name", Variant(name_))); });
-  ignoringFailures(
+  ignoreErrors([&] { name_ = toText(bag.readProperty("Name", Variant(name_))); });
+  ignoreErrors(
       [&] { valueType_ = toInt16(bag.readProperty("ValueType", Variant(kDefaultValueType))); });
   switch (valueType_) {
     case kObjectValue:
-      ignoringFailures(
-          [&] { adoptObject(toObject(bag.readProperty("Value", Variant::nothing()))); });
+      ignoreErrors([&] { adoptObject(toObject(bag.readProperty("Value", Variant::nothing()))); });
       break;
     case kNumericValue:
       // Also the branch for data written without a "ValueType", which may
       // hold an object as well as a plain value. The entry is read once: a
       // second read with another default would find the same entry (or none),
       // and re-creating a nested tree twice per level would cost 2^depth.
-      ignoringFailures([&] {
+      ignoreErrors([&] {
         Variant v = bag.readProperty("Value", Variant());
         if (ObjectRef* object = v.getIf<ObjectRef>()) {
           adoptObject(std::move(*object));
@@ -173,10 +170,10 @@ void KZProperty::readProperties(PropertyBag& bag) {
       });
       break;
     default:
-      ignoringFailures([&] { value_ = bag.readProperty("Value", Variant()); });
+      ignoreErrors([&] { value_ = bag.readProperty("Value", Variant()); });
       break;
   }
-  ignoringFailures([&] { readOnly_ = toBool(bag.readProperty("ReadOnly", Variant(false))); });
+  ignoreErrors([&] { readOnly_ = toBool(bag.readProperty("ReadOnly", Variant(false))); });
 }
 
 }  // namespace velmora
