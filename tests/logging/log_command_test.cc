@@ -1,37 +1,17 @@
 // The log and format subcommands of the velmora tool, run as a user would.
-#include <sys/wait.h>
-
-#include <cstdio>
-
 #include "log_test_support.h"
+#include "support/run_tool.h"
 
 namespace velmora::logging::testing {
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-};
+using test_support::ToolRun;
 
-// Runs the tool with `arguments` (already shell-quoted); standard error is
-// dropped.
-ToolRun velmora(const std::string& arguments) {
-  const char* tool = std::getenv("VELMORA_TOOL");
-  const std::string command = std::string("'") + tool + "' " + arguments + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+ToolRun velmora(const std::string& arguments) { return test_support::runVelmora(arguments); }
 
 class LogCommandTest : public LogTest {
  protected:
-  void SetUp() override {
-    if (std::getenv("VELMORA_TOOL") == nullptr) GTEST_SKIP() << "VELMORA_TOOL is not set";
-    LogTest::SetUp();
-  }
+  void SetUp() override { LogTest::SetUp(); }
 };
 
 TEST_F(LogCommandTest, WritesAndLocatesTheDaysFile) {

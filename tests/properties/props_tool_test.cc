@@ -8,19 +8,15 @@
 #include <fstream>
 #include <string>
 
+#include "support/run_tool.h"
+
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string out;
-};
+using velmora::test_support::ToolRun;
 
 class PropsToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* tool = std::getenv("VELMORA_TOOL");
-    if (tool == nullptr || !std::filesystem::exists(tool)) GTEST_SKIP() << "VELMORA_TOOL not set";
-    tool_ = tool;
     dir_ = std::filesystem::temp_directory_path() /
            ("props_tool_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -31,21 +27,10 @@ class PropsToolTest : public ::testing::Test {
   }
 
   ToolRun run(const std::string& args) {
-    ToolRun r;
-    const std::string command = "'" + tool_ + "' props " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return r;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-      r.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return velmora::test_support::runVelmora("props " + args, /*mergeErrors=*/true);
   }
   std::string file(const char* name) const { return "'" + (dir_ / name).string() + "'"; }
 
-  std::string tool_;
   std::filesystem::path dir_;
 };
 

@@ -1,42 +1,17 @@
 // The velmora reg command, run as a user runs it.
-#include <stdio.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-
 #include "registry_test_support.h"
+#include "support/run_tool.h"
 
 namespace velmora::registry::testing {
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-};
+using test_support::ToolRun;
 
 class RegToolTest : public RegistryTest {
  protected:
-  void SetUp() override {
-    RegistryTest::SetUp();
-    const char* tool = std::getenv("VELMORA_TOOL");
-    if (tool == nullptr || !std::filesystem::exists(tool)) GTEST_SKIP() << "no velmora tool";
-    tool_ = tool;
-  }
+  void SetUp() override { RegistryTest::SetUp(); }
 
-  ToolRun run(const std::string& args) {
-    const std::string command = "'" + tool_ + "' reg " + args + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ToolRun result{-1, {}};
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-      result.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-  }
-
-  std::string tool_;
+  ToolRun run(const std::string& args) { return test_support::runVelmora("reg " + args); }
 };
 
 TEST_F(RegToolTest, SetGetListDelete) {
