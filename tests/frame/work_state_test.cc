@@ -35,15 +35,6 @@ TEST_F(WorkStateTest, WorkObjectsOfOneThreadShareTheStateAndOtherThreadsStartEmp
   EXPECT_EQ(first.AppNumber(), akDealingDesk);
 }
 
-TEST_F(WorkStateTest, AppNumberKeepsAnyValue) {
-  Work work;
-  std::vector<Variant> value{Variant(std::int32_t{-7})};
-  work.invoke("AppNumber", CallKind::Let, value);
-  EXPECT_EQ(static_cast<std::int32_t>(work.AppNumber()), -7);
-  work.MaxLogFile(-1);
-  EXPECT_EQ(threadState().maxLogFile, -1);  // stored without a test
-}
-
 TEST_F(WorkStateTest, AppDescriptionHasTextsForTheSuitesCodesOnly) {
   Work work;
   EXPECT_FALSE(work.AppDescription(akTradeManager).empty());
@@ -86,16 +77,6 @@ TEST_F(WorkStateTest, RegestryStringIsTheSuitesRootWithATrailingBackslash) {
   Work work;
   EXPECT_EQ(work.RegestryString(), "Software\\Velmora, Ltd.\\");
   EXPECT_EQ(work.RegestryString().back(), '\\');
-}
-
-TEST_F(WorkStateTest, PendingMembersAnswerNeutrally) {
-  Work work;
-  ObjectRef none;
-  SafeArray list = SafeArray::ofVariants({Variant(1)});
-  EXPECT_FALSE(work.ExecMetod(none, "Refresh", list));
-  EXPECT_FALSE(work.DeleteFile("no such file"));
-  EXPECT_TRUE(work.GetImageData(none).isEmpty());
-  EXPECT_EQ(work.GetPictureByArray(list), nullptr);
 }
 
 }  // namespace
