@@ -20,25 +20,12 @@ void Writer::f64(double v) { fixed(std::bit_cast<std::uint64_t>(v), 8); }
 
 void Writer::raw(std::string_view data) { append(data.data(), data.size()); }
 
-void Writer::lengthPrefixed(std::string_view data) {
+void Writer::text(std::string_view data) {
   if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
     throw AutomationError(err::kOverflow);
   }
-  u32(static_cast<std::uint32_t>(data.size()));
+  varint(data.size());
   raw(data);
-}
-
-std::size_t Writer::reserveLength() {
-  const std::size_t at = size_;
-  u32(0);
-  return at;
-}
-
-void Writer::patchLength(std::size_t at) { patchCount(at, size_ - at - 4); }
-
-void Writer::patchCount(std::size_t at, std::size_t count) {
-  if (count > std::numeric_limits<std::uint32_t>::max()) throw AutomationError(err::kOverflow);
-  for (std::size_t i = 0; i < 4; ++i) out_[at + i] = static_cast<std::uint8_t>(count >> (8 * i));
 }
 
 void Reader::fail(const std::string& what) const {
@@ -65,16 +52,24 @@ std::span<const std::uint8_t> Reader::take(std::size_t n, const char* what) {
   return out;
 }
 
-std::string_view Reader::lengthPrefixed(const char* what) {
-  const std::uint32_t n = u32();
-  auto bytes = take(n, what);
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+std::uint32_t Reader::varint(const char* what) {
+  std::uint64_t v = 0;
+  for (int shift = 0; shift < 35; shift += 7) {
+    if (atEnd()) fail(std::string("truncated ") + what);
+    const std::uint8_t b = data_[pos_++];
+    v |= static_cast<std::uint64_t>(b & 0x7f) << shift;
+    if ((b & 0x80) != 0) continue;
+    if (b == 0 && shift != 0) fail(std::string("overlong ") + what);
+    if (v > std::numeric_limits<std::uint32_t>::max()) break;
+    return static_cast<std::uint32_t>(v);
+  }
+  fail(std::string(what) + " out of range");
 }
 
-Reader Reader::subReader(const char* what) {
-  const std::uint32_t n = u32();
-  const std::size_t start = offset();
-  return Reader(take(n, what), start);
+std::string_view Reader::text(const char* what) {
+  const std::uint32_t n = varint(what);
+  auto bytes = take(n, what);
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 }  // namespace velmora::bytes

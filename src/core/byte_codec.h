@@ -1,7 +1,8 @@
-// Little-endian fixed-width writing and bounds-checked reading of bytes, for
-// the library's own persisted formats. The reader never reads past its end:
-// every request is checked against what remains and a short input raises
-// AutomationError 321 ("Invalid file format") naming the offset.
+// Writing and bounds-checked reading of bytes for the library's own persisted
+// formats: little-endian fixed-width numbers, and unsigned LEB128 varints
+// for lengths, counts and indices. The reader never reads past its end:
+// every request is checked against what remains, and a short or malformed
+// input raises AutomationError 321 ("Invalid file format") naming the offset.
 #pragma once
 
 #include <cstddef>
@@ -15,9 +16,19 @@
 
 namespace velmora::bytes {
 
+// The number of bytes Writer::varint() takes for `v`.
+constexpr std::size_t varintSize(std::uint64_t v) {
+  std::size_t n = 1;
+  for (; v >= 0x80; v >>= 7) ++n;
+  return n;
+}
+
 class Writer {
  public:
-  void u8(std::uint8_t v) { append(&v, 1); }
+  void u8(std::uint8_t v) {
+    if (size_ == out_.size()) grow(1);
+    out_[size_++] = v;
+  }
   void u16(std::uint16_t v) { fixed(v, 2); }
   void u32(std::uint32_t v) { fixed(v, 4); }
   void i32(std::int32_t v) { fixed(static_cast<std::uint32_t>(v), 4); }
@@ -26,15 +37,16 @@ class Writer {
   void f64(double v);
   void raw(std::span<const std::uint8_t> data) { append(data.data(), data.size()); }
   void raw(std::string_view data);
-  // A u32 length followed by the bytes; raises 6 (Overflow) beyond 4 GiB.
-  void lengthPrefixed(std::string_view data);
-
-  // Reserves a u32 to be filled in later with patchLength(): the number of
-  // bytes written after it.
-  std::size_t reserveLength();
-  void patchLength(std::size_t at);
-  // Overwrites the u32 at `at` (written earlier) with `count`.
-  void patchCount(std::size_t at, std::size_t count);
+  // Seven bits a byte, low bits first, the high bit set on all but the last.
+  void varint(std::uint64_t v) {
+    if (out_.size() - size_ < 10) grow(10);
+    std::uint8_t* p = out_.data() + size_;
+    for (; v >= 0x80; v >>= 7) *p++ = static_cast<std::uint8_t>(v | 0x80);
+    *p++ = static_cast<std::uint8_t>(v);
+    size_ = static_cast<std::size_t>(p - out_.data());
+  }
+  // A varint length followed by the bytes; raises 6 (Overflow) beyond 4 GiB.
+  void text(std::string_view data);
   // Drops everything written from `at` on.
   void truncate(std::size_t at) { size_ = at; }
 
@@ -92,10 +104,11 @@ class Reader {
   double f64();
   // The next n bytes, after checking that they are there.
   std::span<const std::uint8_t> take(std::size_t n, const char* what);
-  // A u32 length and that many bytes.
-  std::string_view lengthPrefixed(const char* what);
-  // A u32 length and a sub-reader over that many bytes.
-  Reader subReader(const char* what);
+  // A varint of at most 32 bits in its shortest form (so that every value
+  // has exactly one encoding).
+  std::uint32_t varint(const char* what);
+  // A varint length and that many bytes.
+  std::string_view text(const char* what);
 
   // A mark of the current place, and the bytes read since a mark.
   std::size_t mark() const { return pos_; }

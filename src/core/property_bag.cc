@@ -3,46 +3,56 @@
 // the runtime's bag does). Reading decodes the entry afresh, so every read of
 // an object entry makes a new object.
 //
-// No level copies the bytes of the levels below it. While an object is
-// written, its bag lays the object's entries out in place at the end of the
-// enclosing output, so a whole tree is encoded in one pass into one buffer
-// (see Node for when that layout has to be reassembled). Loaded bytes are
-// kept once, shared by every node parsed from them; entries are views into
-// them, and each stored object's entries are parsed once, while validating,
-// and handed to the object as they are when it is read. Nodes are shared
-// between a bag and the nested bags read from it, and copied before a shared
-// one is written (copy on write).
+// Everything a bag and the bags nested in it hold lives in one Document: the
+// bytes it was loaded from, a stream that every value written since is
+// appended to, and the table of names both refer to. An entry is a name
+// number and the place of its value in the blob or the stream, so nothing is
+// copied from one level to the next:
+// - While an object is written, the bag it is given appends its entries to
+//   the stream right after the object's header, so a tree is encoded in one
+//   pass into one buffer. Should the object break that layout (overwrite or
+//   remove an entry, write to another bag meanwhile, take its bag away), its
+//   body is put together again from its entries at the end of the stream.
+// - Loading validates every byte once and keeps the parsed entries of every
+//   object; reading an object hands them to its bag as a view.
+// The bags handed to objects are lent, one per nesting level and thread, and
+// reused from object to object.
 //
-// Byte format, version 1. All integers are little-endian and fixed-width.
+// Byte format, version 2. Fixed-width numbers are little-endian; lengths,
+// counts and numbers are unsigned LEB128 varints in their shortest form.
 //
-//   bag    := "CVPB" version:u8(=1) body
-//   body   := count:u32 entry{count}
-//   entry  := name:str value
-//   str    := length:u32 bytes{length}          (kept as bytes; need not be UTF-8)
-//   value  := tag:u16 payload                   (tag = the variant's VarType)
+//   bag    := "CVPB" version:u8(=2) names body
+//   names  := count:varint str{count}     (entry names and ProgIDs)
+//   str    := length:varint bytes{length} (kept as bytes; need not be UTF-8)
+//   body   := entry* 0:varint
+//   entry  := name:varint(number + 1) value
+//   value  := tag:u8 payload              (tag = the variant's VarType)
 //     Empty 0, Null 1   nothing
 //     Int16 2           i16          Int32 3     i32
 //     Single 4          f32 bits     Double 5    f64 bits
 //     Currency 6        i64 (scaled by 10,000)   Date 7  f64 bits
 //     String 8          str          Error 10    i32
 //     Bool 11           u8, 0 or 1   Byte 17     u8
-//     Object 9          progId:str; an empty progId is Nothing, otherwise
-//                       bodyLength:u32 body (the object's own entries)
-//     Array|Byte 0x2011 bounds, then the elements' bytes
-//     Array|Variant 0x200C
-//                       bounds, then payloadLength:u32 value{elements}
-//   bounds := dims:u32 (lbound:i32 count:u32){dims}; no dimensions is the
-//             never-dimensioned array; elements in row-major order.
+//     Object 9          class:varint, 0 for Nothing, otherwise the number + 1
+//                       of its ProgID in names, followed by its body
+//     Byte array 0x91   bounds, then the elements' bytes
+//     Variant array 0x8C
+//                       bounds, then value{elements}
+//   bounds := dims:varint (lbound:zigzag varint count:varint){dims}; no
+//             dimensions is the never-dimensioned array; elements in
+//             row-major order.
 //
 // Objects and arrays each nest one level deeper than what holds them; the
 // entries of a bag are at level 0. Nothing deeper than kMaxDepth is written
 // (error 28) or loaded (error 321), which also bounds the recursion here.
 //
-// Loading is strict so that contents() of a loaded bag reproduces its input:
-// every length is checked against the bytes that remain before anything is
-// allocated, counts are bounded by the size of the input, element counts may
-// not overflow, booleans are 0 or 1, names are unique (letter case ignored),
-// and no byte may be left over at any level.
+// Loading is strict so that contents() of a loaded bag reproduces its input,
+// and bytes that load are exactly the bytes a writer would produce: every
+// length is checked against the bytes that remain before anything is
+// allocated, element counts may not overflow, booleans are 0 or 1, varints
+// are in their shortest form, names are unique and each is used, first used
+// in table order, entry names are unique within a body (letter case
+// ignored), and no byte may be left over.
 //
 // Decisions where the runtime leaves room:
 // - Writing a value equal to its default removes an earlier entry of that
@@ -50,19 +60,25 @@
 // - Overwriting an entry keeps its place and its first spelling.
 // - An object is persistable when its progId() is non-empty and registered in
 //   the ClassRegistry; otherwise writing it raises 330. Unknown ProgIDs in
-//   loaded bytes are accepted when loading and raise 429 when the entry is read.
+//   loaded bytes are accepted when loading and raise 429 when the entry is
+//   read.
+// - An object that takes its bag away (moves it elsewhere) stores an empty
+//   body; the bag it took stays usable.
+// - A bag and the bags read from it share their Document, so they belong to
+//   one thread at a time, like the objects that use them.
 #include <commonvelmora/class_registry.h>
 #include <commonvelmora/error.h>
 #include <commonvelmora/property_bag.h>
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "core/bag_names.h"
 #include "core/byte_codec.h"
 #include "core/factory_cache.h"
 #include "core/flat_key_index.h"
@@ -72,14 +88,14 @@ namespace velmora {
 namespace {
 
 constexpr char kMagic[4] = {'C', 'V', 'P', 'B'};
-constexpr std::uint8_t kVersion = 1;
-constexpr std::size_t kMinEntrySize = 4 + 2;  // empty name and a tag
-constexpr std::size_t kBoundSize = 4 + 4;
+constexpr std::uint8_t kVersion = 2;
 constexpr std::int32_t kNotPersistable = 330;
 
-constexpr std::uint16_t tagOf(VarType t) { return static_cast<std::uint16_t>(t); }
-constexpr std::uint16_t kByteArray = tagOf(VarType::Array) | tagOf(VarType::Byte);
-constexpr std::uint16_t kVariantArray = tagOf(VarType::Array) | tagOf(VarType::Variant);
+constexpr std::uint8_t tagOf(VarType t) { return static_cast<std::uint8_t>(t); }
+constexpr std::uint8_t kArrayFlag = 0x80;
+constexpr std::uint8_t kByteArray = kArrayFlag | tagOf(VarType::Byte);
+constexpr std::uint8_t kVariantArray = kArrayFlag | tagOf(VarType::Variant);
+constexpr std::uint8_t kObjectTag = tagOf(VarType::Object);
 
 [[noreturn]] void throwTooDeep() { throw AutomationError(err::kOutOfStack); }
 
@@ -97,24 +113,32 @@ void checkPersistable(const Object& object, std::string_view progId) {
   }
 }
 
+std::uint32_t zigzag(std::int32_t v) {
+  return (static_cast<std::uint32_t>(v) << 1) ^ static_cast<std::uint32_t>(v >> 31);
+}
+std::int32_t unzigzag(std::uint32_t v) {
+  return static_cast<std::int32_t>((v >> 1) ^ (~(v & 1) + 1));
+}
+
 // Bounds of an array as read, and the number of elements they make.
 struct ReadBounds {
   std::vector<SafeArray::Bound> bounds;
   std::size_t elements = 0;
 };
 
-// Reads dims and bounds; `limit` is the most elements the bytes can hold.
-ReadBounds readBounds(bytes::Reader& r, const std::function<std::size_t()>& limit) {
-  const std::uint32_t dims = r.u32();
-  if (dims > r.remaining() / kBoundSize) r.fail("too many array dimensions");
+// Reads dims and bounds. Every element takes at least one byte, so an array
+// may not have more elements than bytes remain.
+ReadBounds readBounds(bytes::Reader& r) {
+  const std::uint32_t dims = r.varint("array dimensions");
+  if (dims > r.remaining() / 2) r.fail("too many array dimensions");
   ReadBounds out;
   out.bounds.reserve(dims);
   // The element count as SafeArray works it out: a running product that may
   // never pass 2^32 - 1 before it meets a dimension without elements.
   std::uint64_t n = dims == 0 ? 0 : 1;
   for (std::uint32_t d = 0; d < dims; ++d) {
-    const std::int32_t lbound = r.i32();
-    const std::uint32_t count = r.u32();
+    const std::int32_t lbound = unzigzag(r.varint("array bound"));
+    const std::uint32_t count = r.varint("array bound");
     if (count > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()) ||
         static_cast<std::int64_t>(lbound) + count - 1 > std::numeric_limits<std::int32_t>::max()) {
       r.fail("array bound out of range");
@@ -125,253 +149,392 @@ ReadBounds readBounds(bytes::Reader& r, const std::function<std::size_t()>& limi
     n *= count;
     out.bounds.push_back({lbound, static_cast<std::int32_t>(count)});
   }
-  // Every element takes at least one byte, so no more than the data holds.
-  if (n != 0 && n > limit()) r.fail("array larger than its data");
+  if (n != 0 && n > r.remaining()) r.fail("array larger than its data");
   out.elements = static_cast<std::size_t>(n);
   return out;
 }
 
-// The entries of one bag: the top level of a bag, or a stored object.
-struct Node {
-  // Where an entry's value bytes (tag and payload) are.
-  enum class Where : std::uint8_t {
-    kBlob,    // loaded: in `blob`
-    kStream,  // written in place: in `stream`
-    kOwned,   // written apart: in the entry's own `owned`
-  };
-  struct Entry {
-    std::string name;      // as first written
-    std::size_t hash = 0;  // of the folded name
-    std::size_t at = 0;    // offset of the value in the blob or the stream
-    std::size_t size = 0;
-    Where where = Where::kOwned;
-    std::vector<std::uint8_t> owned;
-    // A loaded object's entries, parsed while validating (null otherwise).
-    std::shared_ptr<Node> object;
-  };
+void writeBounds(bytes::Writer& w, const SafeArray& array) {
+  w.varint(array.bounds().size());
+  for (const auto& b : array.bounds()) {
+    w.varint(zigzag(b.lbound));
+    w.varint(static_cast<std::uint32_t>(b.count));
+  }
+}
 
+// One stored entry: its name and where its value's bytes are.
+struct Entry {
+  std::uint32_t name = 0;    // number in the Document's names
+  std::uint32_t object = 0;  // for a loaded object: its parsed body + 1
+  std::size_t at = 0;        // value bytes (tag and payload)
+  std::size_t size = 0;
+  bool inStream = false;  // in the stream, else in the loaded blob
+};
+
+// A parsed body: a run of Document::parsed, and where its bytes end.
+struct Body {
+  std::size_t first = 0;
+  std::size_t count = 0;
+  std::size_t end = 0;
+};
+
+struct Document {
+  std::vector<std::uint8_t> blob;  // the loaded bytes
+  bytes::Writer stream;            // every value written since
+  BagNames names;
+  std::vector<Entry> parsed;  // the entries of every parsed body, a run each
+  std::vector<Body> bodies;
+  std::size_t loadedRoot = 0;  // the top level of the blob + 1
+  // Bodies of objects that are no entry of their own (array elements, values
+  // written and read back), parsed when first read: by place (stream << 1).
+  std::unordered_map<std::uint64_t, std::uint32_t> bodyAt;
+  // A write failed part way, so the names may hold one nothing refers to.
+  bool strayNames = false;
+
+  std::span<const std::uint8_t> source(bool inStream) const {
+    return inStream ? stream.bytes() : std::span<const std::uint8_t>(blob);
+  }
+  std::span<const std::uint8_t> bytesOf(const Entry& e) const {
+    return source(e.inStream).subspan(e.at, e.size);
+  }
+};
+
+// The entries of one bag: its own, or a view of a parsed body.
+struct Node {
   // Small bags (an object's few fields) are searched linearly; larger ones
-  // get a hash index of 1-based positions.
+  // get a hash index of 1-based positions by folded name.
   static constexpr std::size_t kLinearLimit = 8;
 
-  std::vector<Entry> entries;
+  std::shared_ptr<Document> doc;  // null until something is written or loaded
+  std::vector<Entry> own;
+  std::size_t viewOf = 0;  // a parsed body + 1 whose entries these are; 0: own
   FlatKeyIndex<std::uint32_t> index;
-  std::shared_ptr<const std::vector<std::uint8_t>> blob;  // loaded bytes
-
-  // A bag nested in an object being written lays its body out in place, at
-  // the end of the enclosing output: [count][name value]... from `bodyAt`.
-  // It stays in place while entries are only appended and nothing else
-  // writes to the stream in between (`streamEnd` is where the next entry
-  // goes); otherwise the body is reassembled from the entries when the
-  // object is done.
-  bytes::Writer* stream = nullptr;
+  std::size_t hint = 0;  // where the last entry asked for was
+  // In place: every entry so far lies in the stream one after the other
+  // from `start`, and the next one goes at `end`.
   bool inPlace = false;
-  std::size_t bodyAt = 0;
-  std::size_t streamEnd = 0;
+  std::size_t start = 0;
+  std::size_t end = 0;
 
-  std::span<const std::uint8_t> valueOf(const Entry& e) const {
-    switch (e.where) {
-      case Where::kBlob:
-        return {blob->data() + e.at, e.size};
-      case Where::kStream:
-        return {stream->bytes().data() + e.at, e.size};
-      case Where::kOwned:
-        break;
+  std::span<const Entry> entries() const {
+    if (viewOf == 0) return own;
+    const Body& b = doc->bodies[viewOf - 1];
+    return {doc->parsed.data() + b.first, b.count};
+  }
+  std::vector<Entry>& ownEntries() {
+    if (viewOf != 0) {
+      const auto view = entries();
+      own.assign(view.begin(), view.end());
+      viewOf = 0;
     }
-    return e.owned;
+    return own;
   }
 
-  // 1-based position of the entry named `key`, 0 when none.
-  std::size_t position(const FoldedKey& key) const {
-    if (entries.size() <= kLinearLimit) {
-      for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].hash == key.hash() && key.matches(entries[i].name)) return i + 1;
+  void reset() {
+    doc.reset();
+    own.clear();
+    viewOf = 0;
+    index.clear();
+    hint = 0;
+    inPlace = false;
+    start = end = 0;
+  }
+
+  // 1-based position of the entry named `text` (letter case ignored), 0 when
+  // none. Readers mostly ask for entries in the order they were written, and
+  // in the spelling they were written with, so that is tried first.
+  std::size_t find(std::string_view text) {
+    const auto list = entries();
+    const BagNames& names = doc->names;
+    for (std::size_t i = hint; i < list.size() && i < hint + 2; ++i) {
+      if (names[list[i].name].text == text) return found(i);
+    }
+    if (list.size() <= kLinearLimit) {
+      // ASCII names fold only to ASCII names of the same length.
+      const bool ascii = isAsciiText(text);
+      bool unsure = false;
+      for (std::size_t i = 0; i < list.size(); ++i) {
+        const BagNames::Name& n = names[list[i].name];
+        if (!(n.ascii && ascii)) {
+          unsure = true;
+        } else if (n.text.size() == text.size() && equalsNoCase(n.text, text)) {
+          return found(i);
+        }
+      }
+      return unsure ? findFolded(text) : 0;
+    }
+    const std::uint32_t fold = names.foldIdOf(text);
+    return fold == BagNames::kNone ? 0 : findFold(fold);
+  }
+  // 1-based position of the entry whose name has the fold `fold`, 0 when none.
+  std::size_t findFold(std::uint32_t fold) {
+    const auto list = entries();
+    const BagNames& names = doc->names;
+    if (list.size() <= kLinearLimit) {
+      for (std::size_t i = 0; i < list.size(); ++i) {
+        if (names[list[i].name].foldId == fold) return found(i);
       }
       return 0;
     }
-    const std::uint32_t* found = index.find(
-        key.hash(), [&](std::uint32_t ref) { return key.matches(entries[ref - 1].name); });
-    return found == nullptr ? 0 : *found;
+    if (index.size() == 0) reindex();
+    const std::uint32_t* at = index.find(foldHash(fold), [&](std::uint32_t ref) {
+      return names[list[ref - 1].name].foldId == fold;
+    });
+    return at == nullptr ? 0 : found(*at - 1);
   }
-  const Entry* find(std::string_view name) const {
-    const std::size_t at = position(FoldedKey(name));
-    return at == 0 ? nullptr : &entries[at - 1];
+  static std::size_t foldHash(std::uint32_t fold) {
+    return static_cast<std::size_t>(fold * 0x9e3779b97f4a7c15ull);
+  }
+  [[gnu::noinline]] std::size_t findFolded(std::string_view text) {
+    const auto list = entries();
+    const FoldedKey key(text);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const BagNames::Name& n = doc->names[list[i].name];
+      if (n.folded == key.hash() && key.matches(n.text)) return found(i);
+    }
+    return 0;
+  }
+  std::size_t found(std::size_t i) {
+    hint = i;
+    return i + 1;
   }
 
-  void add(Entry e) {
-    if (entries.empty()) entries.reserve(4);
-    entries.push_back(std::move(e));
-    if (entries.size() > kLinearLimit) {
-      if (index.size() == 0) {
-        reindex();
-      } else {
-        index.insert(entries.back().hash, static_cast<std::uint32_t>(entries.size()));
-      }
+  void add(const Entry& e) {
+    std::vector<Entry>& list = ownEntries();
+    list.push_back(e);
+    if (list.size() <= kLinearLimit) return;
+    if (index.size() == 0) {
+      reindex();
+    } else {
+      index.insert(foldHash(doc->names[e.name].foldId), static_cast<std::uint32_t>(list.size()));
     }
   }
-  void erase(std::size_t at) {
+  void erase(std::size_t i) {
+    std::vector<Entry>& list = ownEntries();
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+    index.clear();  // rebuilt when next needed
+    hint = 0;
     inPlace = false;
-    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(at));
-    reindex();
   }
   void reindex() {
     index.clear();
-    if (entries.size() <= kLinearLimit) return;
-    index.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      index.insert(entries[i].hash, static_cast<std::uint32_t>(i + 1));
+    const auto list = entries();
+    if (list.size() <= kLinearLimit) return;
+    index.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      index.insert(foldHash(doc->names[list[i].name].foldId), static_cast<std::uint32_t>(i + 1));
     }
   }
+};
 
-  // Entries kept in the stream get their own copy, for a node that outlives
-  // the stream or is copied.
-  void detachFromStream() {
-    for (Entry& e : entries) {
-      if (e.where != Where::kStream) continue;
-      const auto bytes = valueOf(e);
-      e.owned.assign(bytes.begin(), bytes.end());
-      e.where = Where::kOwned;
-    }
-    stream = nullptr;
-    inPlace = false;
-  }
+// Where a value is: a range of the stream.
+struct Range {
+  std::size_t at = 0;
+  std::size_t size = 0;
+};
 
-  // The number of bytes writeBody() produces, to allocate the output once.
-  std::size_t bodySize() const {
-    std::size_t n = 4;
-    for (const Entry& e : entries) n += 4 + e.name.size() + e.size;
-    return n;
-  }
+// What loading checks across the whole input.
+struct LoadChecks {
+  std::uint32_t nextNew = 0;          // the next name to be used for the first time
+  std::vector<std::uint32_t> seenIn;  // per fold: the body it was last used in
+  std::uint32_t body = 0;             // the body being read, numbered from 1
 
-  void writeBody(bytes::Writer& w) const {
-    w.u32(static_cast<std::uint32_t>(entries.size()));
-    for (const Entry& e : entries) {
-      w.lengthPrefixed(e.name);
-      w.raw(valueOf(e));
-    }
+  std::uint32_t name(bytes::Reader& r, std::uint32_t number, const BagNames& names) {
+    if (number >= names.size()) r.fail("name number out of range");
+    if (number > nextNew) r.fail("names not in order of first use");
+    if (number == nextNew) ++nextNew;
+    return number;
   }
 };
 
 }  // namespace
 
 struct PropertyBag::Impl {
-  std::shared_ptr<Node> node;  // null until something is written or loaded
-  int depth = 0;               // nesting level of this bag's owner
+  Node node;
+  int depth = 0;  // nesting level of this bag's owner
 
-  // The node to write into, copied first when another bag shares it.
-  Node& mutableNode() {
-    if (!node) {
-      node = std::make_shared<Node>();
-    } else if (node.use_count() > 1) {
-      auto copy = std::make_shared<Node>(*node);
-      copy->detachFromStream();
-      node = std::move(copy);
-    }
-    return *node;
-  }
-
-  // Parses and validates a body into `into`; offsets are the reader's, which
-  // are offsets into the loaded blob.
-  static void parseBody(bytes::Reader& r, int depth, Node& into) {
-    const std::uint32_t count = r.u32();
-    if (count > r.remaining() / kMinEntrySize) r.fail("entry count larger than its data");
-    into.entries.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-      const std::size_t nameAt = r.offset();
-      Node::Entry e;
-      e.name = std::string(r.lengthPrefixed("entry name"));
-      e.at = r.offset();
-      e.object = parseValue(r, depth, into.blob);
-      e.size = r.offset() - e.at;
-      e.where = Node::Where::kBlob;
-      const FoldedKey key(e.name);
-      if (into.position(key) != 0) {
-        bytes::Reader({}, nameAt).fail("duplicate entry name '" + e.name + "'");
+  // A bag lent to an object being written or read: the thread's bag for
+  // its nesting level when that is free, otherwise one of its own.
+  class LentBag {
+   public:
+    explicit LentBag(int depth) {
+      if (tlLent == nullptr) tlLent = owned_ = new std::vector<Slot>();
+      auto& slots = *tlLent;
+      const auto level = static_cast<std::size_t>(depth);
+      if (slots.size() <= level) slots.resize(level + 1);
+      Slot& slot = slots[level];
+      if (slot.busy) {
+        local_ = std::make_unique<PropertyBag>();
+        bag_ = local_.get();
+      } else {
+        slot.busy = true;
+        if (!slot.bag) slot.bag = std::make_unique<PropertyBag>();
+        bag_ = slot.bag.get();
+        level_ = level;
       }
-      e.hash = key.hash();
-      into.add(std::move(e));
+      if (!bag_->impl_) bag_->impl_ = std::make_unique<Impl>();
+      bag_->impl_->depth = depth;
     }
+    ~LentBag() {
+      if (bag_->impl_) bag_->impl_->node.reset();
+      if (level_ != kNoLevel) (*tlLent)[level_].busy = false;
+      if (owned_ != nullptr) {
+        delete owned_;
+        tlLent = nullptr;
+      }
+    }
+    LentBag(const LentBag&) = delete;
+    LentBag& operator=(const LentBag&) = delete;
+
+    PropertyBag& bag() { return *bag_; }
+
+   private:
+    struct Slot {
+      std::unique_ptr<PropertyBag> bag;
+      bool busy = false;
+    };
+    static constexpr std::size_t kNoLevel = static_cast<std::size_t>(-1);
+    // Owned by the outermost LentBag on the thread (a pointer, so that no
+    // thread-exit destructor is involved).
+    static thread_local std::vector<Slot>* tlLent;
+
+    PropertyBag* bag_ = nullptr;
+    std::unique_ptr<PropertyBag> local_;
+    std::size_t level_ = kNoLevel;
+    std::vector<Slot>* owned_ = nullptr;
+  };
+
+  // ---- loading -----------------------------------------------------------
+
+  // Parses and validates a body; returns its number + 1. `checks` is null
+  // for bytes this library wrote itself into the stream.
+  static std::uint32_t parseBody(Document& doc, bytes::Reader& r, bool inStream, int depth,
+                                 LoadChecks* checks, std::vector<Entry>& pending) {
+    const std::size_t first = pending.size();
+    const std::uint32_t body = checks != nullptr ? ++checks->body : 0;
+    for (;;) {
+      const std::size_t nameAt = r.offset();
+      const std::uint32_t ref = r.varint("entry name");
+      if (ref == 0) break;
+      Entry e;
+      e.name = ref - 1;
+      if (checks != nullptr) {
+        checks->name(r, e.name, doc.names);
+        std::uint32_t& seen = checks->seenIn[doc.names[e.name].foldId];
+        if (seen == body) {
+          bytes::Reader({}, nameAt)
+              .fail("duplicate entry name '" + std::string(doc.names[e.name].text) + "'");
+        }
+        seen = body;
+      }
+      e.inStream = inStream;
+      e.at = r.offset();
+      e.object = parseValue(doc, r, inStream, depth, checks, pending, true);
+      e.size = r.offset() - e.at;
+      pending.push_back(e);
+    }
+    doc.bodies.push_back({doc.parsed.size(), pending.size() - first, r.offset()});
+    doc.parsed.insert(doc.parsed.end(), pending.begin() + static_cast<std::ptrdiff_t>(first),
+                      pending.end());
+    pending.resize(first);
+    return static_cast<std::uint32_t>(doc.bodies.size());
   }
 
-  // Steps over one value, validating it in full; for a stored object returns
-  // its parsed entries.
-  static std::shared_ptr<Node> parseValue(
-      bytes::Reader& r, int depth, const std::shared_ptr<const std::vector<std::uint8_t>>& blob) {
-    const std::uint16_t tag = r.u16();
+  // Steps over one value, validating it in full. For an object that is an
+  // entry's own value returns its body's number + 1; other objects' bodies
+  // are recorded by place.
+  static std::uint32_t parseValue(Document& doc, bytes::Reader& r, bool inStream, int depth,
+                                  LoadChecks* checks, std::vector<Entry>& pending,
+                                  bool entryLevel) {
+    const std::uint8_t tag = r.u8();
     switch (tag) {
       case tagOf(VarType::Empty):
       case tagOf(VarType::Null):
-        return nullptr;
+        return 0;
       case tagOf(VarType::Int16):
-        r.u16();
-        return nullptr;
+        r.take(2, "16-bit value");
+        return 0;
       case tagOf(VarType::Int32):
       case tagOf(VarType::Single):
       case tagOf(VarType::Error):
-        r.u32();
-        return nullptr;
+        r.take(4, "32-bit value");
+        return 0;
       case tagOf(VarType::Double):
       case tagOf(VarType::Currency):
       case tagOf(VarType::Date):
-        r.i64();
-        return nullptr;
+        r.take(8, "64-bit value");
+        return 0;
       case tagOf(VarType::Byte):
         r.u8();
-        return nullptr;
+        return 0;
       case tagOf(VarType::Bool):
         if (r.u8() > 1) r.fail("boolean neither 0 nor 1");
-        return nullptr;
+        return 0;
       case tagOf(VarType::String):
-        r.lengthPrefixed("text");
-        return nullptr;
-      case tagOf(VarType::Object): {
-        if (r.lengthPrefixed("ProgID").empty()) return nullptr;  // Nothing
+        r.text("text");
+        return 0;
+      case kObjectTag: {
+        const std::uint32_t ref = r.varint("class");
+        if (ref == 0) return 0;  // Nothing
+        if (checks != nullptr) checks->name(r, ref - 1, doc.names);
         if (depth + 1 > kMaxDepth) r.fail("objects nested too deep");
-        bytes::Reader body = r.subReader("object");
-        auto nested = std::make_shared<Node>();
-        nested->blob = blob;
-        parseBody(body, depth + 1, *nested);
-        if (!body.atEnd()) body.fail("bytes left over after an object");
-        return nested;
+        const std::size_t bodyAt = r.offset();
+        const std::uint32_t body = parseBody(doc, r, inStream, depth + 1, checks, pending);
+        if (entryLevel) return body;
+        doc.bodyAt[(static_cast<std::uint64_t>(bodyAt) << 1) | (inStream ? 1 : 0)] = body;
+        return 0;
       }
       case kByteArray: {
         if (depth + 1 > kMaxDepth) r.fail("arrays nested too deep");
-        const ReadBounds b = readBounds(r, [&] { return r.remaining(); });
-        r.take(b.elements, "byte array");
-        return nullptr;
+        r.take(readBounds(r).elements, "byte array");
+        return 0;
       }
       case kVariantArray: {
         if (depth + 1 > kMaxDepth) r.fail("arrays nested too deep");
-        // The payload length comes after the bounds; peek it for the limit.
-        const ReadBounds b = readBounds(r, [&] {
-          bytes::Reader ahead = r;
-          return static_cast<std::size_t>(ahead.u32());
-        });
-        bytes::Reader elements = r.subReader("array");
-        for (std::size_t i = 0; i < b.elements; ++i) parseValue(elements, depth + 1, blob);
-        if (!elements.atEnd()) elements.fail("bytes left over after an array");
-        return nullptr;
+        const std::size_t n = readBounds(r).elements;
+        for (std::size_t i = 0; i < n; ++i) {
+          parseValue(doc, r, inStream, depth + 1, checks, pending, false);
+        }
+        return 0;
       }
       default:
         r.fail("unknown value type " + std::to_string(tag));
     }
   }
 
-  // Re-creates an object from its ProgID and its entries.
-  static ObjectRef readObject(std::string_view progId, std::shared_ptr<Node> entries, int depth) {
-    PropertyBag nested;
-    nested.impl_->node = std::move(entries);
-    nested.impl_->depth = depth + 1;
-    const ClassRegistry::Factory factory = FactoryCache::local().find(progId);
+  // ---- reading -----------------------------------------------------------
+
+  // Re-creates an object from its class name and its parsed body.
+  static ObjectRef readObject(const std::shared_ptr<Document>& doc, std::uint32_t className,
+                              std::size_t body, int depth) {
+    const ClassRegistry::Factory factory = FactoryCache::local().find(doc->names[className].text);
     ObjectRef object = factory ? factory() : nullptr;
     if (!object) throw AutomationError(err::kCantCreateObject);
-    object->readProperties(nested);
+    LentBag lent(depth + 1);
+    Node& node = lent.bag().impl_->node;
+    node.doc = doc;
+    node.viewOf = body;
+    object->readProperties(lent.bag());
     return object;
   }
 
+  // The body of an object that is not an entry's own loaded value, parsed
+  // the first time it is read.
+  static std::size_t bodyOf(Document& doc, bool inStream, std::size_t bodyAt, int depth) {
+    const std::uint64_t key = (static_cast<std::uint64_t>(bodyAt) << 1) | (inStream ? 1 : 0);
+    if (auto it = doc.bodyAt.find(key); it != doc.bodyAt.end()) return it->second;
+    const auto bytes = doc.source(inStream);
+    bytes::Reader r(bytes.subspan(bodyAt), bodyAt);
+    std::vector<Entry> pending;
+    const std::uint32_t body = parseBody(doc, r, inStream, depth + 1, nullptr, pending);
+    doc.bodyAt.emplace(key, body);
+    return body;
+  }
+
   // Decodes one value from known-good bytes, re-creating objects.
-  static Variant decodeValue(bytes::Reader& r, int depth) {
-    const std::uint16_t tag = r.u16();
+  static Variant decodeValue(const std::shared_ptr<Document>& doc, bytes::Reader& r, bool inStream,
+                             int depth) {
+    const std::uint8_t tag = r.u8();
     switch (tag) {
       case tagOf(VarType::Empty):
         return {};
@@ -390,41 +553,31 @@ struct PropertyBag::Impl {
       case tagOf(VarType::Date):
         return Date{r.f64()};
       case tagOf(VarType::String):
-        return std::string(r.lengthPrefixed("text"));
+        return std::string(r.text("text"));
       case tagOf(VarType::Error):
         return ErrorCode{r.i32()};
       case tagOf(VarType::Bool):
         return r.u8() != 0;
       case tagOf(VarType::Byte):
         return r.u8();
-      case tagOf(VarType::Object): {
-        // Only objects inside arrays come here (an entry's own object is
-        // parsed already); their bytes are copied into a blob of their own.
-        const std::string_view progId = r.lengthPrefixed("ProgID");
-        if (progId.empty()) return Variant::nothing();
-        bytes::Reader sized = r.subReader("object");
-        const auto data = sized.take(sized.remaining(), "object");
-        auto nested = std::make_shared<Node>();
-        nested->blob = std::make_shared<const std::vector<std::uint8_t>>(data.begin(), data.end());
-        bytes::Reader body(*nested->blob);
-        parseBody(body, depth + 1, *nested);
-        return readObject(progId, std::move(nested), depth);
+      case kObjectTag: {
+        const std::uint32_t ref = r.varint("class");
+        if (ref == 0) return Variant::nothing();
+        const std::size_t body = bodyOf(*doc, inStream, r.offset(), depth);
+        r.take(doc->bodies[body - 1].end - r.offset(), "object");
+        return readObject(doc, ref - 1, body, depth);
       }
       case kByteArray: {
-        const ReadBounds b = readBounds(r, [&] { return r.remaining(); });
+        const ReadBounds b = readBounds(r);
         SafeArray array(VarType::Byte, b.bounds);
         auto data = r.take(b.elements, "byte array");
         std::copy(data.begin(), data.end(), array.bytes().begin());
         return array;
       }
       case kVariantArray: {
-        const ReadBounds b = readBounds(r, [&] {
-          bytes::Reader ahead = r;
-          return static_cast<std::size_t>(ahead.u32());
-        });
-        bytes::Reader elements = r.subReader("array");
+        const ReadBounds b = readBounds(r);
         SafeArray array(VarType::Variant, b.bounds);
-        for (Variant& v : array.variants()) v = decodeValue(elements, depth + 1);
+        for (Variant& v : array.variants()) v = decodeValue(doc, r, inStream, depth + 1);
         return array;
       }
       default:
@@ -432,132 +585,212 @@ struct PropertyBag::Impl {
     }
   }
 
-  // Writes an object: its ProgID, then its body, which its entries lay out
-  // in place at the end of `w` (see Node).
-  static void encodeObject(bytes::Writer& w, Object& object, int depth) {
-    const std::string_view progId = object.progId();
-    checkPersistable(object, progId);
-    w.u16(tagOf(VarType::Object));
-    w.lengthPrefixed(progId);
-    const std::size_t lengthAt = w.reserveLength();
-    const std::size_t bodyAt = w.size();
-    w.u32(0);  // the count, patched when the object is done
-    PropertyBag nested;
-    nested.impl_->depth = depth + 1;
-    auto node = std::make_shared<Node>();
-    node->stream = &w;
-    node->inPlace = true;
-    node->bodyAt = bodyAt;
-    node->streamEnd = w.size();
-    // Only the bag owns the node, so that writing it never copies it.
-    const std::weak_ptr<Node> weak = node;
-    const Node* const laidOut = node.get();
-    nested.impl_->node = std::move(node);
-    // A node the object took elsewhere (by moving the bag) keeps working on
-    // its own copies once the stream is gone.
-    auto detachStray = [&](const Node* current) {
-      if (auto held = weak.lock(); held && held.get() != current) held->detachFromStream();
-    };
-    try {
-      object.writeProperties(nested);
-    } catch (...) {
-      detachStray(nullptr);
-      throw;
-    }
-
-    const Node* current = nested.impl_ ? nested.impl_->node.get() : nullptr;
-    detachStray(current);
-    if (current == laidOut && current->inPlace) {
-      w.patchCount(bodyAt, current->entries.size());
-    } else {
-      bytes::Writer body;
-      if (current != nullptr) {
-        current->writeBody(body);
-      } else {
-        body.u32(0);
-      }
-      w.truncate(bodyAt);
-      w.raw(body.bytes());
-    }
-    w.patchLength(lengthAt);
+  static Variant readEntry(const std::shared_ptr<Document>& doc, const Entry& e, int depth) {
+    bytes::Reader r(doc->bytesOf(e), e.at);
+    if (e.object == 0) return decodeValue(doc, r, e.inStream, depth);
+    r.u8();  // a loaded object, parsed already
+    const std::uint32_t ref = r.varint("class");
+    return readObject(doc, ref - 1, e.object, depth);
   }
 
-  static void encodeValue(bytes::Writer& w, const Variant& v, int depth) {
+  // ---- writing -----------------------------------------------------------
+
+  // Writes an object: its header, then its body, which the bag lent to it
+  // lays out in place right behind (see the top of this file).
+  static Range encodeObject(const std::shared_ptr<Document>& doc, Object& object, int depth) {
+    const std::string_view progId = object.progId();
+    checkPersistable(object, progId);
+    bytes::Writer& w = doc->stream;
+    const std::size_t at = w.size();
+    const std::uint32_t className = doc->names.intern(progId);
+    w.u8(kObjectTag);
+    w.varint(className + 1);
+    LentBag lent(depth + 1);
+    Impl* const lentImpl = lent.bag().impl_.get();
+    Node& node = lentImpl->node;
+    node.doc = doc;
+    node.inPlace = true;
+    node.start = node.end = w.size();
+    object.writeProperties(lent.bag());
+
+    const bool kept = lent.bag().impl_.get() == lentImpl;
+    if (kept && node.inPlace && node.end == w.size()) {
+      w.varint(0);
+      return {at, w.size() - at};
+    }
+    bytes::Writer value;
+    value.u8(kObjectTag);
+    value.varint(className + 1);
+    if (kept) {
+      for (const Entry& e : node.entries()) {
+        value.varint(e.name + 1);
+        value.raw(doc->bytesOf(e));
+      }
+    }
+    value.varint(0);
+    const std::size_t moved = w.size();
+    w.raw(value.bytes());
+    return {moved, value.size()};
+  }
+
+  static Range encodeValue(const std::shared_ptr<Document>& doc, const Variant& v, int depth) {
+    bytes::Writer& w = doc->stream;
+    const std::size_t at = w.size();
     const VarType type = v.type();
     if (type == VarType::Object && v.isNothing()) {
-      w.u16(tagOf(type));
-      w.u32(0);
-      return;
+      w.u8(kObjectTag);
+      w.varint(0);
+      return {at, w.size() - at};
     }
     if ((type == VarType::Object || v.isArray()) && depth + 1 > kMaxDepth) throwTooDeep();
     switch (type) {
       case VarType::Object:
-        encodeObject(w, *v.object(), depth);
-        return;
+        return encodeObject(doc, *v.object(), depth);
       case VarType::Empty:
       case VarType::Null:
-        w.u16(tagOf(type));
-        return;
-      case VarType::Int16:
-        w.u16(tagOf(type));
-        w.u16(static_cast<std::uint16_t>(v.as<std::int16_t>()));
-        return;
-      case VarType::Int32:
-        w.u16(tagOf(type));
-        w.i32(v.as<std::int32_t>());
-        return;
-      case VarType::Single:
-        w.u16(tagOf(type));
-        w.f32(v.as<float>());
-        return;
-      case VarType::Double:
-        w.u16(tagOf(type));
-        w.f64(v.as<double>());
-        return;
-      case VarType::Currency:
-        w.u16(tagOf(type));
-        w.i64(v.as<Currency>().scaled);
-        return;
-      case VarType::Date:
-        w.u16(tagOf(type));
-        w.f64(v.as<Date>().serial);
-        return;
-      case VarType::String:
-        w.u16(tagOf(type));
-        w.lengthPrefixed(v.text());
-        return;
-      case VarType::Error:
-        w.u16(tagOf(type));
-        w.i32(v.as<ErrorCode>().scode);
-        return;
-      case VarType::Bool:
-        w.u16(tagOf(type));
-        w.u8(v.as<bool>() ? 1 : 0);
-        return;
-      case VarType::Byte:
-        w.u16(tagOf(type));
-        w.u8(v.as<std::uint8_t>());
-        return;
-      default:
+        w.u8(tagOf(type));
         break;
+      case VarType::Int16:
+        w.u8(tagOf(type));
+        w.u16(static_cast<std::uint16_t>(v.as<std::int16_t>()));
+        break;
+      case VarType::Int32:
+        w.u8(tagOf(type));
+        w.i32(v.as<std::int32_t>());
+        break;
+      case VarType::Single:
+        w.u8(tagOf(type));
+        w.f32(v.as<float>());
+        break;
+      case VarType::Double:
+        w.u8(tagOf(type));
+        w.f64(v.as<double>());
+        break;
+      case VarType::Currency:
+        w.u8(tagOf(type));
+        w.i64(v.as<Currency>().scaled);
+        break;
+      case VarType::Date:
+        w.u8(tagOf(type));
+        w.f64(v.as<Date>().serial);
+        break;
+      case VarType::String:
+        w.u8(tagOf(type));
+        w.text(v.text());
+        break;
+      case VarType::Error:
+        w.u8(tagOf(type));
+        w.i32(v.as<ErrorCode>().scode);
+        break;
+      case VarType::Bool:
+        w.u8(tagOf(type));
+        w.u8(v.as<bool>() ? 1 : 0);
+        break;
+      case VarType::Byte:
+        w.u8(tagOf(type));
+        w.u8(v.as<std::uint8_t>());
+        break;
+      default:
+        return encodeArray(doc, v.array(), depth);
     }
-    const SafeArray& array = v.array();
+    return {at, w.size() - at};
+  }
+
+  static Range encodeArray(const std::shared_ptr<Document>& doc, const SafeArray& array,
+                           int depth) {
+    bytes::Writer& w = doc->stream;
+    const std::size_t at = w.size();
     const bool isBytes = array.elementType() == VarType::Byte;
-    w.u16(isBytes ? kByteArray : kVariantArray);
-    w.u32(static_cast<std::uint32_t>(array.bounds().size()));
-    for (const auto& b : array.bounds()) {
-      w.i32(b.lbound);
-      w.u32(static_cast<std::uint32_t>(b.count));
-    }
+    w.u8(isBytes ? kByteArray : kVariantArray);
+    writeBounds(w, array);
     if (isBytes) {
       w.raw(array.bytes());
-      return;
+      return {at, w.size() - at};
     }
-    const std::size_t at = w.reserveLength();
-    for (const Variant& element : array.variants()) encodeValue(w, element, depth + 1);
-    w.patchLength(at);
+    // Elements follow one another unless an object among them had to be put
+    // together elsewhere; then the whole array is, too.
+    std::vector<Range> elements;
+    bool contiguous = true;
+    for (const Variant& element : array.variants()) {
+      const std::size_t expected = w.size();
+      const Range r = encodeValue(doc, element, depth + 1);
+      contiguous = contiguous && r.at == expected && r.at + r.size == w.size();
+      elements.push_back(r);
+    }
+    if (contiguous) return {at, w.size() - at};
+    bytes::Writer value;
+    value.u8(kVariantArray);
+    writeBounds(value, array);
+    for (const Range& r : elements) value.raw(w.bytes().subspan(r.at, r.size));
+    const std::size_t moved = w.size();
+    w.raw(value.bytes());
+    return {moved, value.size()};
+  }
+
+  // ---- contents ----------------------------------------------------------
+
+  // Copies a value from the document into `out`, numbering its names anew
+  // in `names`.
+  static void transcodeValue(const Document& doc, bytes::Reader& r, bytes::Writer& out,
+                             BagNames& names) {
+    const std::uint8_t tag = r.u8();
+    out.u8(tag);
+    auto copy = [&](std::size_t n) { out.raw(r.take(n, "value")); };
+    switch (tag) {
+      case tagOf(VarType::Empty):
+      case tagOf(VarType::Null):
+        return;
+      case tagOf(VarType::Int16):
+        return copy(2);
+      case tagOf(VarType::Int32):
+      case tagOf(VarType::Single):
+      case tagOf(VarType::Error):
+        return copy(4);
+      case tagOf(VarType::Double):
+      case tagOf(VarType::Currency):
+      case tagOf(VarType::Date):
+        return copy(8);
+      case tagOf(VarType::Byte):
+      case tagOf(VarType::Bool):
+        return copy(1);
+      case tagOf(VarType::String):
+        return out.text(r.text("text"));
+      case kObjectTag: {
+        const std::uint32_t ref = r.varint("class");
+        if (ref == 0) return out.varint(0);
+        out.varint(names.intern(doc.names[ref - 1].text) + 1);
+        for (std::uint32_t name; (name = r.varint("entry name")) != 0;) {
+          out.varint(names.intern(doc.names[name - 1].text) + 1);
+          transcodeValue(doc, r, out, names);
+        }
+        return out.varint(0);
+      }
+      default: {
+        const std::size_t boundsAt = r.mark();
+        const std::size_t n = readBounds(r).elements;
+        out.raw(r.since(boundsAt));
+        if (tag == kByteArray) return copy(n);
+        for (std::size_t i = 0; i < n; ++i) transcodeValue(doc, r, out, names);
+      }
+    }
+  }
+
+  // The whole bag: header, names, the entries and the end of the body.
+  static std::vector<std::uint8_t> withHeader(const BagNames& names,
+                                              std::span<const std::uint8_t> entries) {
+    bytes::Writer w;
+    w.reserve(sizeof kMagic + 1 + names.storedSize() + entries.size() + 1);
+    w.raw(std::string_view(kMagic, sizeof kMagic));
+    w.u8(kVersion);
+    names.writeTo(w);
+    w.raw(entries);
+    w.varint(0);
+    return w.release();
   }
 };
+
+thread_local std::vector<PropertyBag::Impl::LentBag::Slot>* PropertyBag::Impl::LentBag::tlLent =
+    nullptr;
 
 PropertyBag::PropertyBag() : impl_(std::make_unique<Impl>()) {}
 PropertyBag::~PropertyBag() = default;
@@ -568,92 +801,106 @@ PropertyBag& PropertyBag::operator=(PropertyBag&&) noexcept = default;
 void PropertyBag::writeProperty(std::string_view name, const Variant& value,
                                 const Variant& defaultValue) {
   if (!impl_) impl_ = std::make_unique<Impl>();
-  Impl& d = *impl_;
-  const FoldedKey key(name);
-  const std::size_t found = d.node ? d.node->position(key) : 0;
+  Node& node = impl_->node;
   if (!defaultValue.isMissing() && value == defaultValue) {
-    if (found != 0) d.mutableNode().erase(found - 1);
+    if (const std::size_t found = node.doc ? node.find(name) : 0) node.erase(found - 1);
     return;
   }
-  Node& node = d.mutableNode();
-  if (node.inPlace && (found != 0 || node.stream->size() != node.streamEnd)) node.inPlace = false;
-  Node::Entry fresh;
-  Node::Entry& e = found != 0 ? node.entries[found - 1] : fresh;
-  if (node.inPlace) {
-    // Appended where the body is laid out; a failure leaves no trace.
-    bytes::Writer& w = *node.stream;
-    const std::size_t recordAt = w.size();
-    try {
-      w.lengthPrefixed(name);
-      e.at = w.size();
-      Impl::encodeValue(w, value, d.depth);
-    } catch (...) {
-      w.truncate(recordAt);
-      throw;
-    }
-    e.size = w.size() - e.at;
-    e.where = Node::Where::kStream;
-    node.streamEnd = w.size();
-  } else {
-    bytes::Writer w;
-    Impl::encodeValue(w, value, d.depth);
-    e.owned = w.release();
-    e.at = 0;
-    e.size = e.owned.size();
-    e.where = Node::Where::kOwned;
+  if (!node.doc) {
+    node.doc = std::make_shared<Document>();
+    node.inPlace = true;
   }
-  e.object = nullptr;
-  if (found != 0) return;
-  e.name = std::string(name);
-  e.hash = key.hash();
-  node.add(std::move(fresh));
+  // Held here while objects write themselves: one could reload or move this
+  // very bag.
+  const bool runsObjects = value.isObject() || value.isArray();
+  const std::shared_ptr<Document> keep = runsObjects ? node.doc : nullptr;
+  const std::shared_ptr<Document>& docRef = runsObjects ? keep : node.doc;
+  Document& doc = *docRef;
+  bytes::Writer& w = doc.stream;
+  std::uint32_t number = doc.names.intern(name);
+  const std::size_t found = node.findFold(doc.names[number].foldId);
+  if (found != 0) {
+    number = node.entries()[found - 1].name;  // an overwrite keeps the first spelling
+    node.inPlace = false;
+  }
+  if (w.size() != node.end) node.inPlace = false;
+  if (node.inPlace) w.varint(number + 1);
+  const std::size_t valueAt = w.size();
+  Range r;
+  try {
+    r = Impl::encodeValue(docRef, value, impl_->depth);
+  } catch (...) {
+    // What was written so far stays in the stream, unreferenced; the entry
+    // keeps its old value, or stays absent.
+    doc.strayNames = true;
+    throw;
+  }
+  if (runsObjects && (!impl_ || &impl_->node != &node || node.doc != keep)) return;  // replaced
+  if (node.inPlace) {
+    node.inPlace = r.at == valueAt && r.at + r.size == w.size();
+    node.end = w.size();
+  }
+  const Entry e{number, 0, r.at, r.size, true};
+  if (found != 0) {
+    node.ownEntries()[found - 1] = e;
+  } else {
+    node.add(e);
+  }
 }
 
 Variant PropertyBag::readProperty(std::string_view name, const Variant& defaultValue) const {
-  const Node::Entry* e = impl_ && impl_->node ? impl_->node->find(name) : nullptr;
-  if (e == nullptr) {
+  Node* node = impl_ && impl_->node.doc ? &impl_->node : nullptr;
+  const std::size_t at = node != nullptr ? node->find(name) : 0;
+  if (at == 0) {
     if (defaultValue.isMissing()) {
       throw AutomationError(err::kDataValueNotFound,
                             "Data value named '" + std::string(name) + "' not found");
     }
     return defaultValue;
   }
-  const Node& node = *impl_->node;
-  bytes::Reader r(node.valueOf(*e));
-  if (!e->object) return Impl::decodeValue(r, impl_->depth);
-  // A loaded object: its entries are parsed already.
-  r.u16();
-  const std::string_view progId = r.lengthPrefixed("ProgID");
-  return Impl::readObject(progId, e->object, impl_->depth);
+  // Copies: reading objects may parse more bodies, which moves the entries,
+  // and an object read now could reload this very bag.
+  const Entry e = node->entries()[at - 1];
+  const std::shared_ptr<Document> doc = node->doc;
+  return Impl::readEntry(doc, e, impl_->depth);
 }
 
 bool PropertyBag::contains(std::string_view name) const {
-  return impl_ && impl_->node && impl_->node->find(name) != nullptr;
+  return impl_ && impl_->node.doc && impl_->node.find(name) != 0;
 }
 
 std::size_t PropertyBag::size() const {
-  return impl_ && impl_->node ? impl_->node->entries.size() : 0;
+  return impl_ && impl_->node.doc ? impl_->node.entries().size() : 0;
 }
 
 std::vector<std::string> PropertyBag::names() const {
   std::vector<std::string> out;
   if (size() == 0) return out;
-  out.reserve(impl_->node->entries.size());
-  for (const auto& e : impl_->node->entries) out.push_back(e.name);
+  const Node& node = impl_->node;
+  out.reserve(node.entries().size());
+  for (const Entry& e : node.entries()) out.emplace_back(node.doc->names[e.name].text);
   return out;
 }
 
 std::vector<std::uint8_t> PropertyBag::contents() const {
-  bytes::Writer w;
-  w.reserve(sizeof kMagic + 1 + (size() != 0 ? impl_->node->bodySize() : 4));
-  w.raw(std::string_view(kMagic, sizeof kMagic));
-  w.u8(kVersion);
-  if (size() != 0) {
-    impl_->node->writeBody(w);
-  } else {
-    w.u32(0);
+  if (size() == 0) return Impl::withHeader(BagNames(), {});
+  const Node& node = impl_->node;
+  const Document& doc = *node.doc;
+  // Loaded and untouched: the bytes it was loaded from.
+  if (node.viewOf != 0 && node.viewOf == doc.loadedRoot) return doc.blob;
+  // Written entry after entry from the start of the stream: the stream is
+  // the body, and the names were numbered in the order of first use.
+  if (node.inPlace && node.start == 0 && node.end == doc.stream.size() && !doc.strayNames) {
+    return Impl::withHeader(doc.names, doc.stream.bytes());
   }
-  return w.release();
+  BagNames names;
+  bytes::Writer body;
+  for (const Entry& e : node.entries()) {
+    body.varint(names.intern(doc.names[e.name].text) + 1);
+    bytes::Reader r(doc.bytesOf(e), e.at);
+    Impl::transcodeValue(doc, r, body, names);
+  }
+  return Impl::withHeader(names, body.bytes());
 }
 
 void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
@@ -662,15 +909,27 @@ void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
   if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0) r.fail("not a property bag");
   const std::uint8_t version = r.u8();
   if (version != kVersion) r.fail("unsupported version " + std::to_string(version));
-  // The entries keep views into one copy of the input, taken up front.
-  auto loaded = std::make_shared<Node>();
-  loaded->blob = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
-  bytes::Reader body(*loaded->blob);
-  body.take(r.offset(), "header");
-  Impl::parseBody(body, 0, *loaded);
-  if (!body.atEnd()) body.fail("bytes left over after the last entry");
+  // Names and entries view one copy of the input, taken up front.
+  auto doc = std::make_shared<Document>();
+  doc->blob.assign(bytes.begin(), bytes.end());
+  bytes::Reader in(doc->blob);
+  in.take(r.offset(), "header");
+  const std::uint32_t count = in.varint("name count");
+  if (count > in.remaining()) in.fail("name count larger than its data");
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::size_t at = in.offset();
+    if (!doc->names.addView(in.text("name"))) bytes::Reader({}, at).fail("duplicate name");
+  }
+  LoadChecks checks;
+  checks.seenIn.assign(count, 0);
+  std::vector<Entry> pending;  // entries of the bodies being read
+  doc->loadedRoot = Impl::parseBody(*doc, in, false, 0, &checks, pending);
+  if (checks.nextNew != count) in.fail("a name that is never used");
+  if (!in.atEnd()) in.fail("bytes left over after the last entry");
   if (!impl_) impl_ = std::make_unique<Impl>();
-  impl_->node = std::move(loaded);
+  impl_->node.reset();
+  impl_->node.doc = std::move(doc);
+  impl_->node.viewOf = impl_->node.doc->loadedRoot;
 }
 
 }  // namespace velmora

@@ -23,10 +23,16 @@ std::string asciiFold(std::string_view text) {
   return out;
 }
 
-// Hashes the folded bytes eight at a time (keys are short, so a byte-serial
-// hash would dominate a look-up), with a final mix so that the low bits a
-// power-of-two table uses depend on every byte.
-std::size_t hashFolded(std::string_view text) {
+struct FreeDeleter {
+  void operator()(utf8proc_uint8_t* p) const { std::free(p); }
+};
+
+}  // namespace
+
+// Eight bytes at a time (keys are short, so a byte-serial hash would dominate
+// a look-up), with a final mix so that the low bits a power-of-two table uses
+// depend on every byte.
+std::size_t hashBytes(std::string_view text) {
   constexpr std::uint64_t kMul = 0xbf58476d1ce4e5b9ull;
   std::uint64_t h = 0x9e3779b97f4a7c15ull ^ text.size();
   std::size_t i = 0;
@@ -46,12 +52,6 @@ std::size_t hashFolded(std::string_view text) {
   h ^= h >> 29;
   return static_cast<std::size_t>(h);
 }
-
-struct FreeDeleter {
-  void operator()(utf8proc_uint8_t* p) const { std::free(p); }
-};
-
-}  // namespace
 
 bool isAsciiText(std::string_view text) {
   for (char c : text) {
@@ -105,7 +105,7 @@ FoldedKey::FoldedKey(std::string_view text) {
     heap_ = foldCase(text);
     view_ = heap_;
   }
-  hash_ = hashFolded(view_);
+  hash_ = hashBytes(view_);
 }
 
 bool FoldedKey::matchesAscii(std::string_view original) const {

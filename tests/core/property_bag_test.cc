@@ -213,25 +213,22 @@ TEST_F(PropertyBagTest, NestingIsBoundedBothWays) {
   // 100,000 levels of objects, and of arrays, written by hand.
   for (bool objects : {true, false}) {
     bytes::Writer w;
-    w.raw(std::string_view("CVPB\x01", 5));
+    w.raw(std::string_view("CVPB\x02", 5));
+    w.varint(objects ? 2 : 1);
+    w.text("x");
+    if (objects) w.text(Node::kProgId);
     const int depth = 100000;
-    std::vector<std::size_t> lengths;
     for (int i = 0; i < depth; ++i) {
-      w.u32(1);
-      w.lengthPrefixed("x");
+      if (objects || i == 0) w.varint(1);  // entry "x"
       if (objects) {
-        w.u16(9);
-        w.lengthPrefixed(Node::kProgId);
+        w.u8(9);
+        w.varint(2);  // of class Test.Node
       } else {
-        w.u16(0x200C);
-        w.u32(1);
-        w.i32(0);
-        w.u32(1);
+        for (int b : {0x8C, 1, 0, 1}) w.u8(static_cast<std::uint8_t>(b));  // an array of one
       }
-      lengths.push_back(w.reserveLength());
     }
-    w.u32(0);
-    for (auto it = lengths.rbegin(); it != lengths.rend(); ++it) w.patchLength(*it);
+    if (!objects) w.u8(0);  // the innermost element: Empty
+    for (int i = 0; i <= (objects ? depth : 0); ++i) w.varint(0);
     PropertyBag deep;
     EXPECT_EQ(errorOf([&] { deep.setContents(w.data()); }), err::kBadFileFormat);
   }
@@ -265,36 +262,49 @@ TEST_F(PropertyBagTest, CorruptBytesFailCleanlyAndLeaveTheBagAlone) {
     }
     EXPECT_EQ(bag.contents(), before) << why;
   };
-  auto header = [](std::vector<std::uint8_t> body) {
-    std::vector<std::uint8_t> b{'C', 'V', 'P', 'B', 1};
-    b.insert(b.end(), body.begin(), body.end());
+  // A bag whose names are `a` (and `second` when given), then `body`.
+  auto bag2 = [](char second, const std::vector<std::uint8_t>& body) {
+    std::vector<std::uint8_t> b;
+    for (char c : std::string_view("CVPB\x02\x02\x01"
+                                   "a\x01",
+                                   9))
+      b.push_back(static_cast<std::uint8_t>(c));
+    b.push_back(static_cast<std::uint8_t>(second));
+    for (std::uint8_t c : body) b.push_back(c);
+    return b;
+  };
+  auto bag1 = [&](const std::vector<std::uint8_t>& body) {
+    auto b = bag2('-', body);
+    b.erase(b.begin() + 5, b.begin() + 10);  // names: just `a`
+    b.insert(b.begin() + 5, {1, 1, 'a'});
     return b;
   };
   auto withTrailing = good;
   withTrailing.push_back(0);
   expectBad(withTrailing, "trailing byte");
-  expectBad({'C', 'V', 'P', 'X', 1, 0, 0, 0, 0}, "magic");
-  expectBad({'C', 'V', 'P', 'B', 2, 0, 0, 0, 0}, "version");
-  expectBad(header({0xff, 0xff, 0xff, 0xff}), "absurd entry count");
-  expectBad(header({1, 0, 0, 0, 0xff, 0xff, 0xff, 0xff, 'a', 0, 0}), "absurd name length");
-  expectBad(header({1, 0, 0, 0, 1, 0, 0, 0, 'a', 8, 0, 0xf0, 0xff, 0xff, 0xff}), "text length");
-  expectBad(header({1, 0, 0, 0, 1, 0, 0, 0, 'a', 11, 0, 2}), "boolean 2");
-  expectBad(header({1, 0, 0, 0, 1, 0, 0, 0, 'a', 99, 0}), "unknown tag");
-  expectBad(header({2, 0, 0, 0, 1, 0, 0, 0, 'a', 0, 0, 1, 0, 0, 0, 'A', 0, 0}), "duplicate");
+  expectBad({'C', 'V', 'P', 'X', 2, 0, 0}, "magic");
+  expectBad({'C', 'V', 'P', 'B', 1, 0, 0}, "version");
+  expectBad({'C', 'V', 'P', 'B', 2, 0xff, 0xff, 0xff, 0xff, 0x0f, 0}, "absurd name count");
+  expectBad({'C', 'V', 'P', 'B', 2, 1, 0xff, 0xff, 0xff, 0xff, 0x0f, 'a', 0}, "absurd name length");
+  expectBad({'C', 'V', 'P', 'B', 2, 0, 0x80, 0}, "overlong varint");
+  expectBad(bag1({1, 8, 0xf0, 0xff, 0xff, 0xff, 0x0f, 0}), "text length");
+  expectBad(bag1({1, 11, 2, 0}), "boolean 2");
+  expectBad(bag1({1, 99, 0}), "unknown tag");
+  expectBad(bag1({2, 0, 0}), "name number out of range");
+  expectBad(bag2('A', {1, 0, 2, 0, 0}), "duplicate entry name");
+  expectBad(bag2('a', {1, 0, 2, 0, 0}), "duplicate name in the table");
+  expectBad(bag2('b', {2, 0, 1, 0, 0}), "names out of order");
+  expectBad(bag2('b', {1, 0, 0}), "unused name");
   // A 2 x 2^31-1 x 2^31-1 byte array would overflow 32-bit element counts.
   expectBad(
-      header({1, 0, 0, 0, 1, 0, 0, 0,    'a',  0x11, 0x20, 3, 0, 0, 0, 0,    0,    0,    0,   2,
-              0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0x7f, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0x7f}),
+      bag1({1, 0x91, 3, 0, 2, 0, 0xff, 0xff, 0xff, 0xff, 0x07, 0, 0xff, 0xff, 0xff, 0xff, 0x07, 0}),
       "element count overflow");
   // 2^31-1 x 2^31-1 x 0 holds nothing, but its running count passes 2^32.
-  expectBad(header({1,    0, 0, 0, 1,    0,    0,    0,    'a', 0x0c, 0x20, 3, 0,    0,    0,
-                    0,    0, 0, 0, 0xff, 0xff, 0xff, 0x7f, 0,   0,    0,    0, 0xff, 0xff, 0xff,
-                    0x7f, 0, 0, 0, 0,    0,    0,    0,    0,   0,    0,    0, 0}),
-            "running element count overflow");
-  // An upper bound beyond the 32-bit range.
-  expectBad(header({1, 0, 0,    0,    1,    0,    0, 0, 'a', 0x11, 0x20, 1, 0,
-                    0, 0, 0xff, 0xff, 0xff, 0x7f, 2, 0, 0,   0,    0,    0}),
-            "ubound overflow");
+  expectBad(
+      bag1({1, 0x8C, 3, 0, 0xff, 0xff, 0xff, 0xff, 0x07, 0, 0xff, 0xff, 0xff, 0xff, 0x07, 0, 0, 0}),
+      "running element count overflow");
+  // An upper bound beyond the 32-bit range: lbound 2^31-1, two elements.
+  expectBad(bag1({1, 0x91, 1, 0xfe, 0xff, 0xff, 0xff, 0x0f, 2, 0, 0, 0}), "ubound overflow");
   expectBad({}, "empty");
 
   PropertyBag empty;

@@ -1,0 +1,73 @@
+#include "core/bag_names.h"
+
+#include <cstdint>
+
+#include "core/unicode_fold.h"
+
+namespace velmora {
+
+std::uint32_t BagNames::intern(std::string_view text) {
+  const auto address = reinterpret_cast<std::uintptr_t>(text.data());
+  Recent& recent = recent_[((address >> 3) ^ text.size()) & (recent_.size() - 1)];
+  if (recent.data == text.data() && recent.size == text.size() &&
+      names_[recent.number].text == text) {
+    return recent.number;
+  }
+  const std::size_t hash = hashBytes(text);
+  const std::uint32_t* found = findExact(text, hash);
+  std::uint32_t number = 0;
+  if (found != nullptr) {
+    number = *found - 1;
+  } else {
+    owned_.emplace_back(text);
+    number = add(owned_.back(), hash);
+  }
+  recent = {text.data(), text.size(), number};
+  return number;
+}
+
+std::uint32_t BagNames::foldIdOf(std::string_view text) const {
+  if (const std::uint32_t* exact = findExact(text, hashBytes(text))) {
+    return names_[*exact - 1].foldId;
+  }
+  const FoldedKey key(text);
+  const std::uint32_t* same = byFold_.find(
+      key.hash(), [&](std::uint32_t ref) { return key.matches(names_[ref - 1].text); });
+  return same != nullptr ? names_[*same - 1].foldId : kNone;
+}
+
+bool BagNames::addView(std::string_view text) {
+  const std::size_t hash = hashBytes(text);
+  if (findExact(text, hash) != nullptr) return false;
+  add(text, hash);
+  return true;
+}
+
+const std::uint32_t* BagNames::findExact(std::string_view text, std::size_t exactHash) const {
+  return byText_.find(exactHash, [&](std::uint32_t ref) { return names_[ref - 1].text == text; });
+}
+
+std::uint32_t BagNames::add(std::string_view text, std::size_t exactHash) {
+  const FoldedKey key(text);
+  const std::uint32_t* same = byFold_.find(
+      key.hash(), [&](std::uint32_t ref) { return key.matches(names_[ref - 1].text); });
+  const std::uint32_t number = size();
+  names_.push_back(
+      {text, key.hash(), same != nullptr ? names_[*same - 1].foldId : number, isAsciiText(text)});
+  byText_.insert(exactHash, number + 1);
+  if (same == nullptr) byFold_.insert(key.hash(), number + 1);
+  return number;
+}
+
+void BagNames::writeTo(bytes::Writer& w) const {
+  w.varint(names_.size());
+  for (const Name& n : names_) w.text(n.text);
+}
+
+std::size_t BagNames::storedSize() const {
+  std::size_t total = bytes::varintSize(names_.size());
+  for (const Name& n : names_) total += bytes::varintSize(n.text.size()) + n.text.size();
+  return total;
+}
+
+}  // namespace velmora

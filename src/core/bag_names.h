@@ -1,0 +1,74 @@
+// The strings a property bag's bytes refer to by number: entry names and
+// ProgIDs. A tree of a thousand objects of one class names the class, and
+// each of its fields, once, and every entry and object after that is a small
+// number instead of a copy of the text.
+//
+// Numbers are handed out in the order strings are first added, so a writer
+// that adds each string just before it first writes it produces a table in
+// the order of first use, which is the order the loader insists on.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/byte_codec.h"
+#include "core/flat_key_index.h"
+
+namespace velmora {
+
+class BagNames {
+ public:
+  struct Name {
+    std::string_view text;
+    std::size_t folded = 0;    // hash of the case-folded text
+    std::uint32_t foldId = 0;  // the first name that folds to the same text
+    bool ascii = true;
+  };
+
+  std::uint32_t size() const { return static_cast<std::uint32_t>(names_.size()); }
+  const Name& operator[](std::uint32_t number) const { return names_[number]; }
+  // Whether two names are one when letter case is ignored.
+  bool sameName(std::uint32_t a, std::uint32_t b) const {
+    return names_[a].foldId == names_[b].foldId;
+  }
+
+  // The number of `text`, added (as a copy) when it is new.
+  std::uint32_t intern(std::string_view text);
+  // The fold of `text` when some name folds to the same text, without adding
+  // anything; kNone otherwise.
+  static constexpr std::uint32_t kNone = 0xffffffffu;
+  std::uint32_t foldIdOf(std::string_view text) const;
+  // Adds a name whose bytes outlive the table (loaded bytes); false when the
+  // same text is there already.
+  bool addView(std::string_view text);
+
+  // The table as stored: a count and each text, length first.
+  void writeTo(bytes::Writer& w) const;
+  std::size_t storedSize() const;
+
+ private:
+  std::uint32_t add(std::string_view text, std::size_t exactHash);
+  const std::uint32_t* findExact(std::string_view text, std::size_t exactHash) const;
+
+  std::vector<Name> names_;
+  std::deque<std::string> owned_;       // texts added by intern(); a deque never moves them
+  FlatKeyIndex<std::uint32_t> byText_;  // hash of the text as it is -> number + 1
+  FlatKeyIndex<std::uint32_t> byFold_;  // folded hash -> number + 1 of each fold's first name
+
+  // Writers pass the same few names again and again, mostly from the same
+  // string constants: a match on address and length, confirmed by comparing
+  // the text, skips hashing.
+  struct Recent {
+    const char* data = nullptr;
+    std::size_t size = 0;
+    std::uint32_t number = 0;
+  };
+  std::array<Recent, 8> recent_{};
+};
+
+}  // namespace velmora
