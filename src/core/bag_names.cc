@@ -1,16 +1,38 @@
 #include "core/bag_names.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "core/unicode_fold.h"
 
 namespace velmora {
 
+bool BagNames::sameText(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n < 8) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (a[i] != b[i]) return false;
+    }
+    return true;
+  }
+  // Eight bytes at a time, the last word overlapping the one before.
+  auto word = [](std::string_view t, std::size_t at) {
+    std::uint64_t w;
+    std::memcpy(&w, t.data() + at, 8);
+    return w;
+  };
+  for (std::size_t i = 0; i + 8 < n; i += 8) {
+    if (word(a, i) != word(b, i)) return false;
+  }
+  return word(a, n - 8) == word(b, n - 8);
+}
+
 std::uint32_t BagNames::intern(std::string_view text) {
   const auto address = reinterpret_cast<std::uintptr_t>(text.data());
-  Recent& recent = recent_[((address >> 3) ^ text.size()) & (recent_.size() - 1)];
+  Recent& recent = recent_[((address >> 4) ^ (address >> 9) ^ text.size()) & (recent_.size() - 1)];
   if (recent.data == text.data() && recent.size == text.size() &&
-      names_[recent.number].text == text) {
+      BagNames::sameText(names_[recent.number].text, text)) {
     return recent.number;
   }
   const std::size_t hash = hashBytes(text);
@@ -44,7 +66,8 @@ bool BagNames::addView(std::string_view text) {
 }
 
 const std::uint32_t* BagNames::findExact(std::string_view text, std::size_t exactHash) const {
-  return byText_.find(exactHash, [&](std::uint32_t ref) { return names_[ref - 1].text == text; });
+  return byText_.find(
+      exactHash, [&](std::uint32_t ref) { return BagNames::sameText(names_[ref - 1].text, text); });
 }
 
 std::uint32_t BagNames::add(std::string_view text, std::size_t exactHash) {
@@ -62,12 +85,6 @@ std::uint32_t BagNames::add(std::string_view text, std::size_t exactHash) {
 void BagNames::writeTo(bytes::Writer& w) const {
   w.varint(names_.size());
   for (const Name& n : names_) w.text(n.text);
-}
-
-std::size_t BagNames::storedSize() const {
-  std::size_t total = bytes::varintSize(names_.size());
-  for (const Name& n : names_) total += bytes::varintSize(n.text.size()) + n.text.size();
-  return total;
 }
 
 }  // namespace velmora

@@ -37,6 +37,10 @@ class BagNames {
     return names_[a].foldId == names_[b].foldId;
   }
 
+  // Whether two texts are the same bytes; names are short, and this beats a
+  // call to memcmp for them.
+  static bool sameText(std::string_view a, std::string_view b);
+
   // The number of `text`, added (as a copy) when it is new.
   std::uint32_t intern(std::string_view text);
   // The fold of `text` when some name folds to the same text, without adding
@@ -49,7 +53,6 @@ class BagNames {
 
   // The table as stored: a count and each text, length first.
   void writeTo(bytes::Writer& w) const;
-  std::size_t storedSize() const;
 
  private:
   std::uint32_t add(std::string_view text, std::size_t exactHash);
@@ -68,7 +71,7 @@ class BagNames {
     std::size_t size = 0;
     std::uint32_t number = 0;
   };
-  std::array<Recent, 8> recent_{};
+  std::array<Recent, 16> recent_{};
 };
 
 }  // namespace velmora

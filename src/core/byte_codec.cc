@@ -3,16 +3,19 @@
 #include <commonvelmora/error.h>
 
 #include <bit>
+#include <cstring>
 #include <limits>
 
 namespace velmora::bytes {
 
 void Writer::grow(std::size_t n) {
   const std::size_t needed = size_ + n;
-  std::size_t capacity = out_.size() < 64 ? 64 : out_.size() * 2;
+  std::size_t capacity = capacity_ < 64 ? 64 : capacity_ * 2;
   while (capacity < needed) capacity *= 2;
-  out_.resize(size_);  // nothing beyond the end needs to be copied over
-  out_.resize(capacity);
+  auto fresh = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+  if (size_ != 0) std::memcpy(fresh.get(), buf_.get(), size_);
+  buf_ = std::move(fresh);
+  capacity_ = capacity;
 }
 
 void Writer::f32(float v) { u32(std::bit_cast<std::uint32_t>(v)); }

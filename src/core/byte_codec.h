@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,8 +27,8 @@ constexpr std::size_t varintSize(std::uint64_t v) {
 class Writer {
  public:
   void u8(std::uint8_t v) {
-    if (size_ == out_.size()) grow(1);
-    out_[size_++] = v;
+    ensure(1);
+    buf_[size_++] = v;
   }
   void u16(std::uint16_t v) { fixed(v, 2); }
   void u32(std::uint32_t v) { fixed(v, 4); }
@@ -39,44 +40,29 @@ class Writer {
   void raw(std::string_view data);
   // Seven bits a byte, low bits first, the high bit set on all but the last.
   void varint(std::uint64_t v) {
-    if (out_.size() - size_ < 10) grow(10);
-    std::uint8_t* p = out_.data() + size_;
+    ensure(10);
+    std::uint8_t* p = buf_.get() + size_;
     for (; v >= 0x80; v >>= 7) *p++ = static_cast<std::uint8_t>(v | 0x80);
     *p++ = static_cast<std::uint8_t>(v);
-    size_ = static_cast<std::size_t>(p - out_.data());
+    size_ = static_cast<std::size_t>(p - buf_.get());
   }
   // A varint length followed by the bytes; raises 6 (Overflow) beyond 4 GiB.
   void text(std::string_view data);
-  // Drops everything written from `at` on.
-  void truncate(std::size_t at) { size_ = at; }
 
   std::size_t size() const { return size_; }
-  // Makes room for `n` bytes in all, exactly, when the final size is known.
-  void reserve(std::size_t n) {
-    if (n <= out_.size()) return;
-    out_.resize(size_);
-    out_.resize(n);
-  }
-  std::span<const std::uint8_t> bytes() const { return {out_.data(), size_}; }
-  // The bytes written, as a vector.
-  std::vector<std::uint8_t>& data() {
-    out_.resize(size_);
-    return out_;
-  }
-  // Hands the bytes over; the writer starts again empty.
-  std::vector<std::uint8_t> release() {
-    out_.resize(size_);
-    size_ = 0;
-    return std::move(out_);
-  }
+  std::span<const std::uint8_t> bytes() const { return {buf_.get(), size_}; }
 
  private:
-  // Small appends are the common case (a tag, a length): the buffer is kept
-  // at its capacity and `size_` marks the end, so an append is one copy.
+  // Small appends are the common case (a tag, a length): the buffer is
+  // grown ahead, without clearing what it has not written yet, and `size_`
+  // marks the end, so an append is one copy.
+  void ensure(std::size_t n) {
+    if (capacity_ - size_ < n) grow(n);
+  }
   void append(const void* p, std::size_t n) {
     if (n == 0) return;
-    if (n > out_.size() - size_) grow(n);
-    std::memcpy(out_.data() + size_, p, n);
+    ensure(n);
+    std::memcpy(buf_.get() + size_, p, n);
     size_ += n;
   }
   void grow(std::size_t n);
@@ -85,7 +71,8 @@ class Writer {
     for (std::size_t i = 0; i < 8; ++i) le[i] = static_cast<std::uint8_t>(v >> (8 * i));
     append(le, width);
   }
-  std::vector<std::uint8_t> out_;
+  std::unique_ptr<std::uint8_t[]> buf_;
+  std::size_t capacity_ = 0;
   std::size_t size_ = 0;
 };
 

@@ -190,6 +190,13 @@ struct Document {
   std::unordered_map<std::uint64_t, std::uint32_t> bodyAt;
   // A write failed part way, so the names may hold one nothing refers to.
   bool strayNames = false;
+  // Per name used as a class: the registry's generation + 1 when the class
+  // was last found registered, so that each class is looked up once.
+  std::vector<std::uint64_t> registeredIn;
+  // Per fold of a name: the last Node::settle() that met it.
+  std::vector<std::uint32_t> seenBy;
+  std::uint32_t settles = 0;
+  std::size_t refs = 0;  // see DocRef
 
   std::span<const std::uint8_t> source(bool inStream) const {
     return inStream ? stream.bytes() : std::span<const std::uint8_t>(blob);
@@ -199,13 +206,46 @@ struct Document {
   }
 };
 
+// Shared ownership of a Document. Bags that share one belong to one thread
+// at a time, so the count is a plain integer: the atomic one of shared_ptr
+// cost more than anything else about handing a bag to an object.
+class DocRef {
+ public:
+  DocRef() = default;
+  static DocRef create() { return DocRef(new Document()); }
+  DocRef(const DocRef& other) : doc_(other.doc_) {
+    if (doc_ != nullptr) ++doc_->refs;
+  }
+  DocRef(DocRef&& other) noexcept : doc_(std::exchange(other.doc_, nullptr)) {}
+  DocRef& operator=(DocRef other) noexcept {
+    std::swap(doc_, other.doc_);
+    return *this;
+  }
+  ~DocRef() { reset(); }
+  void reset() {
+    if (doc_ != nullptr && --doc_->refs == 0) destroy(doc_);
+    doc_ = nullptr;
+  }
+
+  Document* get() const { return doc_; }
+  Document* operator->() const { return doc_; }
+  Document& operator*() const { return *doc_; }
+  explicit operator bool() const { return doc_ != nullptr; }
+  friend bool operator==(const DocRef& a, const DocRef& b) { return a.doc_ == b.doc_; }
+
+ private:
+  explicit DocRef(Document* doc) : doc_(doc) { ++doc_->refs; }
+  [[gnu::noinline]] static void destroy(Document* doc) { delete doc; }
+  Document* doc_ = nullptr;
+};
+
 // The entries of one bag: its own, or a view of a parsed body.
 struct Node {
   // Small bags (an object's few fields) are searched linearly; larger ones
   // get a hash index of 1-based positions by folded name.
   static constexpr std::size_t kLinearLimit = 8;
 
-  std::shared_ptr<Document> doc;  // null until something is written or loaded
+  DocRef doc;  // null until something is written or loaded
   std::vector<Entry> own;
   std::size_t viewOf = 0;  // a parsed body + 1 whose entries these are; 0: own
   FlatKeyIndex<std::uint32_t> index;
@@ -215,6 +255,10 @@ struct Node {
   bool inPlace = false;
   std::size_t start = 0;
   std::size_t end = 0;
+  bool unchecked = false;  // see settle()
+  // The names of the entries the last object given this (lent) bag wrote,
+  // in order: the next object of a tree mostly writes the same ones.
+  std::vector<std::uint32_t> lastNames;
 
   std::span<const Entry> entries() const {
     if (viewOf == 0) return own;
@@ -230,6 +274,26 @@ struct Node {
     return own;
   }
 
+  // The number of `text` as the name of the next entry written in place.
+  std::uint32_t nameNumber(std::string_view text) {
+    BagNames& names = doc->names;
+    const std::size_t next = own.size();
+    if (next < lastNames.size() && lastNames[next] < names.size() &&
+        BagNames::sameText(names[lastNames[next]].text, text)) {
+      return lastNames[next];
+    }
+    return names.intern(text);
+  }
+
+  // Empties a lent bag for the next object, remembering the names it wrote.
+  void recycle() {
+    if (viewOf == 0 && !own.empty()) {
+      lastNames.clear();
+      for (const Entry& e : own) lastNames.push_back(e.name);
+    }
+    reset();
+  }
+
   void reset() {
     doc.reset();
     own.clear();
@@ -238,12 +302,14 @@ struct Node {
     hint = 0;
     inPlace = false;
     start = end = 0;
+    unchecked = false;
   }
 
   // 1-based position of the entry named `text` (letter case ignored), 0 when
   // none. Readers mostly ask for entries in the order they were written, and
   // in the spelling they were written with, so that is tried first.
   std::size_t find(std::string_view text) {
+    settle();
     const auto list = entries();
     const BagNames& names = doc->names;
     for (std::size_t i = hint; i < list.size() && i < hint + 2; ++i) {
@@ -299,15 +365,61 @@ struct Node {
     return i + 1;
   }
 
+  // The index, once built, is kept up to date; it is built when first
+  // needed (see findFold).
   void add(const Entry& e) {
     std::vector<Entry>& list = ownEntries();
     list.push_back(e);
-    if (list.size() <= kLinearLimit) return;
-    if (index.size() == 0) {
-      reindex();
-    } else {
+    if (index.size() != 0) {
       index.insert(foldHash(doc->names[e.name].foldId), static_cast<std::uint32_t>(list.size()));
     }
+  }
+
+  // Entries written in place are appended without looking for an earlier
+  // one of the same name (a look-up per entry is what writing a large tree
+  // would otherwise spend most of its time on); the names are checked
+  // here, in one pass, before anything looks at the entries. A name written
+  // twice keeps its first place and spelling and its last value.
+  void settle() {
+    if (!unchecked) return;
+    unchecked = false;
+    const BagNames& names = doc->names;
+    bool twice = false;
+    if (own.size() <= kLinearLimit) {
+      for (std::size_t i = 1; i < own.size() && !twice; ++i) {
+        for (std::size_t j = 0; j < i && !twice; ++j)
+          twice = names.sameName(own[i].name, own[j].name);
+      }
+    } else {
+      std::vector<std::uint32_t>& seenBy = doc->seenBy;
+      if (++doc->settles == 0) {
+        std::fill(seenBy.begin(), seenBy.end(), 0);
+        doc->settles = 1;
+      }
+      const std::uint32_t serial = doc->settles;
+      if (seenBy.size() < names.size()) seenBy.resize(names.size());
+      for (const Entry& e : own) {
+        std::uint32_t& seen = seenBy[names[e.name].foldId];
+        twice = twice || seen == serial;
+        seen = serial;
+      }
+    }
+    if (!twice) return;
+    std::vector<Entry> merged;
+    std::unordered_map<std::uint32_t, std::size_t> placeOf;  // by fold
+    for (const Entry& e : own) {
+      const auto [at, first] = placeOf.try_emplace(names[e.name].foldId, merged.size());
+      if (first) {
+        merged.push_back(e);
+      } else {
+        Entry& kept = merged[at->second];
+        kept = Entry{kept.name, e.object, e.at, e.size, e.inStream};
+      }
+    }
+    own = std::move(merged);
+    index.clear();
+    hint = 0;
+    inPlace = false;
   }
   void erase(std::size_t i) {
     std::vector<Entry>& list = ownEntries();
@@ -376,7 +488,7 @@ struct PropertyBag::Impl {
       bag_->impl_->depth = depth;
     }
     ~LentBag() {
-      if (bag_->impl_) bag_->impl_->node.reset();
+      if (bag_->impl_) bag_->impl_->node.recycle();
       if (level_ != kNoLevel) (*tlLent)[level_].busy = false;
       if (owned_ != nullptr) {
         delete owned_;
@@ -505,8 +617,8 @@ struct PropertyBag::Impl {
   // ---- reading -----------------------------------------------------------
 
   // Re-creates an object from its class name and its parsed body.
-  static ObjectRef readObject(const std::shared_ptr<Document>& doc, std::uint32_t className,
-                              std::size_t body, int depth) {
+  static ObjectRef readObject(const DocRef& doc, std::uint32_t className, std::size_t body,
+                              int depth) {
     const ClassRegistry::Factory factory = FactoryCache::local().find(doc->names[className].text);
     ObjectRef object = factory ? factory() : nullptr;
     if (!object) throw AutomationError(err::kCantCreateObject);
@@ -532,8 +644,7 @@ struct PropertyBag::Impl {
   }
 
   // Decodes one value from known-good bytes, re-creating objects.
-  static Variant decodeValue(const std::shared_ptr<Document>& doc, bytes::Reader& r, bool inStream,
-                             int depth) {
+  static Variant decodeValue(const DocRef& doc, bytes::Reader& r, bool inStream, int depth) {
     const std::uint8_t tag = r.u8();
     switch (tag) {
       case tagOf(VarType::Empty):
@@ -585,7 +696,7 @@ struct PropertyBag::Impl {
     }
   }
 
-  static Variant readEntry(const std::shared_ptr<Document>& doc, const Entry& e, int depth) {
+  static Variant readEntry(const DocRef& doc, const Entry& e, int depth) {
     bytes::Reader r(doc->bytesOf(e), e.at);
     if (e.object == 0) return decodeValue(doc, r, e.inStream, depth);
     r.u8();  // a loaded object, parsed already
@@ -597,12 +708,19 @@ struct PropertyBag::Impl {
 
   // Writes an object: its header, then its body, which the bag lent to it
   // lays out in place right behind (see the top of this file).
-  static Range encodeObject(const std::shared_ptr<Document>& doc, Object& object, int depth) {
+  static Range encodeObject(const DocRef& doc, Object& object, int depth) {
     const std::string_view progId = object.progId();
-    checkPersistable(object, progId);
+    if (progId.empty()) checkPersistable(object, progId);
+    const std::uint32_t className = doc->names.intern(progId);
+    const std::uint64_t generation = ClassRegistry::instance().generation() + 1;
+    std::vector<std::uint64_t>& registeredIn = doc->registeredIn;
+    if (className >= registeredIn.size() || registeredIn[className] != generation) {
+      checkPersistable(object, progId);
+      if (className >= registeredIn.size()) registeredIn.resize(className + 1);
+      registeredIn[className] = generation;
+    }
     bytes::Writer& w = doc->stream;
     const std::size_t at = w.size();
-    const std::uint32_t className = doc->names.intern(progId);
     w.u8(kObjectTag);
     w.varint(className + 1);
     LentBag lent(depth + 1);
@@ -614,6 +732,7 @@ struct PropertyBag::Impl {
     object.writeProperties(lent.bag());
 
     const bool kept = lent.bag().impl_.get() == lentImpl;
+    if (kept) node.settle();
     if (kept && node.inPlace && node.end == w.size()) {
       w.varint(0);
       return {at, w.size() - at};
@@ -633,71 +752,67 @@ struct PropertyBag::Impl {
     return {moved, value.size()};
   }
 
-  static Range encodeValue(const std::shared_ptr<Document>& doc, const Variant& v, int depth) {
+  static Range encodeValue(const DocRef& doc, const Variant& v, int depth) {
     bytes::Writer& w = doc->stream;
     const std::size_t at = w.size();
-    const VarType type = v.type();
-    if (type == VarType::Object && v.isNothing()) {
-      w.u8(kObjectTag);
-      w.varint(0);
-      return {at, w.size() - at};
+    if (v.isObject()) {
+      if (v.isNothing()) {
+        w.u8(kObjectTag);
+        w.varint(0);
+        return {at, w.size() - at};
+      }
+      if (depth + 1 > kMaxDepth) throwTooDeep();
+      return encodeObject(doc, *v.object(), depth);
     }
-    if ((type == VarType::Object || v.isArray()) && depth + 1 > kMaxDepth) throwTooDeep();
-    switch (type) {
-      case VarType::Object:
-        return encodeObject(doc, *v.object(), depth);
-      case VarType::Empty:
-      case VarType::Null:
-        w.u8(tagOf(type));
-        break;
-      case VarType::Int16:
-        w.u8(tagOf(type));
-        w.u16(static_cast<std::uint16_t>(v.as<std::int16_t>()));
-        break;
-      case VarType::Int32:
-        w.u8(tagOf(type));
-        w.i32(v.as<std::int32_t>());
-        break;
-      case VarType::Single:
-        w.u8(tagOf(type));
-        w.f32(v.as<float>());
-        break;
-      case VarType::Double:
-        w.u8(tagOf(type));
-        w.f64(v.as<double>());
-        break;
-      case VarType::Currency:
-        w.u8(tagOf(type));
-        w.i64(v.as<Currency>().scaled);
-        break;
-      case VarType::Date:
-        w.u8(tagOf(type));
-        w.f64(v.as<Date>().serial);
-        break;
-      case VarType::String:
-        w.u8(tagOf(type));
-        w.text(v.text());
-        break;
-      case VarType::Error:
-        w.u8(tagOf(type));
-        w.i32(v.as<ErrorCode>().scode);
-        break;
-      case VarType::Bool:
-        w.u8(tagOf(type));
-        w.u8(v.as<bool>() ? 1 : 0);
-        break;
-      case VarType::Byte:
-        w.u8(tagOf(type));
-        w.u8(v.as<std::uint8_t>());
-        break;
-      default:
-        return encodeArray(doc, v.array(), depth);
+    if (v.isArray()) {
+      if (depth + 1 > kMaxDepth) throwTooDeep();
+      return encodeArray(doc, v.array(), depth);
     }
+    encodePlain(w, v);
     return {at, w.size() - at};
   }
 
-  static Range encodeArray(const std::shared_ptr<Document>& doc, const SafeArray& array,
-                           int depth) {
+  // A value that is neither an object nor an array: its tag and payload.
+  static void encodePlain(bytes::Writer& w, const Variant& v) {
+    const VarType type = v.type();
+    w.u8(tagOf(type));
+    switch (type) {
+      case VarType::Int16:
+        w.u16(static_cast<std::uint16_t>(v.as<std::int16_t>()));
+        return;
+      case VarType::Int32:
+        w.i32(v.as<std::int32_t>());
+        return;
+      case VarType::Single:
+        w.f32(v.as<float>());
+        return;
+      case VarType::Double:
+        w.f64(v.as<double>());
+        return;
+      case VarType::Currency:
+        w.i64(v.as<Currency>().scaled);
+        return;
+      case VarType::Date:
+        w.f64(v.as<Date>().serial);
+        return;
+      case VarType::String:
+        w.text(v.text());
+        return;
+      case VarType::Error:
+        w.i32(v.as<ErrorCode>().scode);
+        return;
+      case VarType::Bool:
+        w.u8(v.as<bool>() ? 1 : 0);
+        return;
+      case VarType::Byte:
+        w.u8(v.as<std::uint8_t>());
+        return;
+      default:  // Empty and Null have no payload
+        return;
+    }
+  }
+
+  static Range encodeArray(const DocRef& doc, const SafeArray& array, int depth) {
     bytes::Writer& w = doc->stream;
     const std::size_t at = w.size();
     const bool isBytes = array.elementType() == VarType::Byte;
@@ -778,14 +893,16 @@ struct PropertyBag::Impl {
   // The whole bag: header, names, the entries and the end of the body.
   static std::vector<std::uint8_t> withHeader(const BagNames& names,
                                               std::span<const std::uint8_t> entries) {
-    bytes::Writer w;
-    w.reserve(sizeof kMagic + 1 + names.storedSize() + entries.size() + 1);
-    w.raw(std::string_view(kMagic, sizeof kMagic));
-    w.u8(kVersion);
-    names.writeTo(w);
-    w.raw(entries);
-    w.varint(0);
-    return w.release();
+    bytes::Writer head;
+    head.raw(std::string_view(kMagic, sizeof kMagic));
+    head.u8(kVersion);
+    names.writeTo(head);
+    std::vector<std::uint8_t> out;
+    out.reserve(head.size() + entries.size() + 1);
+    out.insert(out.end(), head.bytes().begin(), head.bytes().end());
+    out.insert(out.end(), entries.begin(), entries.end());
+    out.push_back(0);
+    return out;
   }
 };
 
@@ -807,23 +924,40 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
     return;
   }
   if (!node.doc) {
-    node.doc = std::make_shared<Document>();
+    node.doc = DocRef::create();
     node.inPlace = true;
+  }
+  const bool runsObjects = value.isObject() || value.isArray();
+  if (!runsObjects && node.inPlace && node.doc->stream.size() == node.end) {
+    // The common case, kept short: a plain value appended in place.
+    bytes::Writer& w = node.doc->stream;
+    const std::uint32_t number = node.nameNumber(name);
+    w.varint(number + 1);
+    const std::size_t at = w.size();
+    Impl::encodePlain(w, value);
+    node.end = w.size();
+    node.unchecked = true;
+    node.add(Entry{number, 0, at, node.end - at, true});
+    return;
   }
   // Held here while objects write themselves: one could reload or move this
   // very bag.
-  const bool runsObjects = value.isObject() || value.isArray();
-  const std::shared_ptr<Document> keep = runsObjects ? node.doc : nullptr;
-  const std::shared_ptr<Document>& docRef = runsObjects ? keep : node.doc;
+  const DocRef keep = runsObjects ? node.doc : DocRef();
+  const DocRef& docRef = runsObjects ? keep : node.doc;
   Document& doc = *docRef;
   bytes::Writer& w = doc.stream;
-  std::uint32_t number = doc.names.intern(name);
-  const std::size_t found = node.findFold(doc.names[number].foldId);
-  if (found != 0) {
-    number = node.entries()[found - 1].name;  // an overwrite keeps the first spelling
+  std::uint32_t number = 0;
+  std::size_t found = 0;
+  if (node.inPlace && w.size() == node.end) {
+    number = node.nameNumber(name);
+    node.unchecked = true;
+  } else {
+    number = doc.names.intern(name);
     node.inPlace = false;
+    node.settle();
+    found = node.findFold(doc.names[number].foldId);
+    if (found != 0) number = node.entries()[found - 1].name;  // keeps the first spelling
   }
-  if (w.size() != node.end) node.inPlace = false;
   if (node.inPlace) w.varint(number + 1);
   const std::size_t valueAt = w.size();
   Range r;
@@ -861,7 +995,7 @@ Variant PropertyBag::readProperty(std::string_view name, const Variant& defaultV
   // Copies: reading objects may parse more bodies, which moves the entries,
   // and an object read now could reload this very bag.
   const Entry e = node->entries()[at - 1];
-  const std::shared_ptr<Document> doc = node->doc;
+  const DocRef doc = node->doc;
   return Impl::readEntry(doc, e, impl_->depth);
 }
 
@@ -870,7 +1004,9 @@ bool PropertyBag::contains(std::string_view name) const {
 }
 
 std::size_t PropertyBag::size() const {
-  return impl_ && impl_->node.doc ? impl_->node.entries().size() : 0;
+  if (!impl_ || !impl_->node.doc) return 0;
+  impl_->node.settle();
+  return impl_->node.entries().size();
 }
 
 std::vector<std::string> PropertyBag::names() const {
@@ -910,7 +1046,7 @@ void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
   const std::uint8_t version = r.u8();
   if (version != kVersion) r.fail("unsupported version " + std::to_string(version));
   // Names and entries view one copy of the input, taken up front.
-  auto doc = std::make_shared<Document>();
+  DocRef doc = DocRef::create();
   doc->blob.assign(bytes.begin(), bytes.end());
   bytes::Reader in(doc->blob);
   in.take(r.offset(), "header");

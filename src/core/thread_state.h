@@ -15,13 +15,13 @@
 namespace velmora {
 
 struct ThreadState {
-  std::int32_t appNumber = 0;     // App_Key set by the client; only stored
-  std::string logFilePrefix;      // first part of log file names; "" = default
-  std::string logFolder;          // folder found by the last log name built
-  std::int32_t maxLogFile = 0;    // log size cap in bytes; < 1 means 1,048,576
-  ObjectRef delegate;             // the delegate component, once created
-  ObjectRef columnChooser;        // the thread's column chooser window
-  ObjectRef captionDialog;        // the thread's caption dialog
+  std::int32_t appNumber = 0;   // App_Key set by the client; only stored
+  std::string logFilePrefix;    // first part of log file names; "" = default
+  std::string logFolder;        // folder found by the last log name built
+  std::int32_t maxLogFile = 0;  // log size cap in bytes; < 1 means 1,048,576
+  ObjectRef delegate;           // the delegate component, once created
+  ObjectRef columnChooser;      // the thread's column chooser window
+  ObjectRef captionDialog;      // the thread's caption dialog
 };
 
 // This thread's block.

@@ -493,9 +493,9 @@ void KZProperties::writeProperties(PropertyBag& bag) {
   // The reader's default is a 16-bit 0, but the bag compares kinds exactly, so
   // the 32-bit 0 is what keeps an empty collection from writing an entry.
   ignoreErrors([&] { bag.writeProperty("Count", Variant(n), Variant(std::int32_t{0})); });
+  static const Variant kNothing = Variant::nothing();
   for (std::int32_t i = 1; i <= n; ++i) {
-    ignoreErrors(
-        [&] { bag.writeProperty(ItemEntryName(i).view(), items().at(i), Variant::nothing()); });
+    ignoreErrors([&] { bag.writeProperty(ItemEntryName(i).view(), items().at(i), kNothing); });
   }
 }
 

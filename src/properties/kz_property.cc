@@ -131,15 +131,17 @@ Variant KZProperty::invoke(std::string_view name, CallKind kind, Args args) {
 // with a numeric value, no name and no flag costs only its "Value" entry.
 void KZProperty::writeProperties(PropertyBag& bag) {
   properties::ensureClassesRegistered();
-  ignoreErrors([&] { bag.writeProperty("Name", Variant(name_), Variant(std::string())); });
+  // The defaults the reader uses, made once: a tree writes them per item.
+  static const Variant kNoName{std::string()}, kNumeric{kDefaultValueType}, kNoValue,
+      kWritable{false};
+  ignoreErrors([&] { bag.writeProperty("Name", Variant(name_), kNoName); });
   UpdateValueType();
-  ignoreErrors(
-      [&] { bag.writeProperty("ValueType", Variant(valueType_), Variant(kDefaultValueType)); });
+  ignoreErrors([&] { bag.writeProperty("ValueType", Variant(valueType_), kNumeric); });
   // A value the bag cannot store (an object that does not persist, or a
   // collection nested beyond the bag's depth limit) leaves the entry out; the
   // reader then restores Nothing (code 1) or 0 (code 2).
-  ignoreErrors([&] { bag.writeProperty("Value", value_, Variant()); });
-  ignoreErrors([&] { bag.writeProperty("ReadOnly", Variant(readOnly_), Variant(false)); });
+  ignoreErrors([&] { bag.writeProperty("Value", value_, kNoValue); });
+  ignoreErrors([&] { bag.writeProperty("ReadOnly", Variant(readOnly_), kWritable); });
 }
 
 // Restoring sets the fields directly: the set-once name, the read-only flag

@@ -230,7 +230,7 @@ TEST_F(PropertyBagTest, NestingIsBoundedBothWays) {
     if (!objects) w.u8(0);  // the innermost element: Empty
     for (int i = 0; i <= (objects ? depth : 0); ++i) w.varint(0);
     PropertyBag deep;
-    EXPECT_EQ(errorOf([&] { deep.setContents(w.data()); }), err::kBadFileFormat);
+    EXPECT_EQ(errorOf([&] { deep.setContents(w.bytes()); }), err::kBadFileFormat);
   }
 }
 
