@@ -29,12 +29,8 @@ bool BagNames::sameText(std::string_view a, std::string_view b) {
 }
 
 std::uint32_t BagNames::intern(std::string_view text) {
-  const auto address = reinterpret_cast<std::uintptr_t>(text.data());
-  Recent& recent = recent_[((address >> 4) ^ (address >> 9) ^ text.size()) & (recent_.size() - 1)];
-  if (recent.data == text.data() && recent.size == text.size() &&
-      BagNames::sameText(names_[recent.number].text, text)) {
-    return recent.number;
-  }
+  Recent& recent = recentSlot(text);
+  if (isRecent(recent, text)) return recent.number;
   const std::size_t hash = hashBytes(text);
   const std::uint32_t* found = findExact(text, hash);
   std::uint32_t number = 0;
@@ -56,6 +52,23 @@ std::uint32_t BagNames::foldIdOf(std::string_view text) const {
   const std::uint32_t* same = byFold_.find(
       key.hash(), [&](std::uint32_t ref) { return key.matches(names_[ref - 1].text); });
   return same != nullptr ? names_[*same - 1].foldId : kNone;
+}
+
+std::uint32_t BagNames::foldOf(std::string_view text) {
+  Recent& recent = recentSlot(text);
+  if (isRecent(recent, text)) return names_[recent.number].foldId;
+  Absent& absent = absent_[text.size() & (absent_.size() - 1)];
+  if (absent.namesThen == size() && size() != 0 && sameText(absent.text, text)) return kNone;
+  if (const std::uint32_t* exact = findExact(text, hashBytes(text))) {
+    recent = {text.data(), text.size(), *exact - 1};
+    return names_[*exact - 1].foldId;
+  }
+  const std::uint32_t fold = foldIdOf(text);
+  if (fold == kNone) {
+    absent.text.assign(text);
+    absent.namesThen = size();
+  }
+  return fold;
 }
 
 bool BagNames::addView(std::string_view text) {

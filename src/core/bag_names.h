@@ -47,6 +47,10 @@ class BagNames {
   // anything; kNone otherwise.
   static constexpr std::uint32_t kNone = 0xffffffffu;
   std::uint32_t foldIdOf(std::string_view text) const;
+  // foldIdOf() for writers, who ask it for every value that equals its
+  // default: recent answers are remembered (that a text has no name, until
+  // names are added).
+  std::uint32_t foldOf(std::string_view text);
   // Adds a name whose bytes outlive the table (loaded bytes); false when the
   // same text is there already.
   bool addView(std::string_view text);
@@ -72,6 +76,19 @@ class BagNames {
     std::uint32_t number = 0;
   };
   std::array<Recent, 16> recent_{};
+  Recent& recentSlot(std::string_view text) {
+    const auto address = reinterpret_cast<std::uintptr_t>(text.data());
+    return recent_[((address >> 4) ^ (address >> 9) ^ text.size()) & (recent_.size() - 1)];
+  }
+  bool isRecent(const Recent& recent, std::string_view text) const {
+    return recent.data == text.data() && recent.size == text.size() &&
+           sameText(names_[recent.number].text, text);
+  }
+  struct Absent {
+    std::string text;
+    std::uint32_t namesThen = 0;  // size() when it was found absent
+  };
+  std::array<Absent, 4> absent_{};
 };
 
 }  // namespace velmora

@@ -50,7 +50,17 @@ class Writer {
   void text(std::string_view data);
 
   std::size_t size() const { return size_; }
+  std::size_t capacity() const { return capacity_; }
   std::span<const std::uint8_t> bytes() const { return {buf_.get(), size_}; }
+
+  // Moves the buffer (and its capacity) from `other`, which is left empty,
+  // so that a writer can start with memory another one grew.
+  void takeBufferOf(Writer& other) {
+    buf_ = std::move(other.buf_);
+    capacity_ = std::exchange(other.capacity_, 0);
+    size_ = 0;
+    other.size_ = 0;
+  }
 
  private:
   // Small appends are the common case (a tag, a length): the buffer is

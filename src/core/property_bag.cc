@@ -178,7 +178,23 @@ struct Body {
   std::size_t end = 0;
 };
 
+// The stream of the last document a thread was done with, kept for the
+// next: a program that writes its settings again and again then writes
+// into memory it already has instead of faulting in fresh pages each time.
+// Streams above kSpareLimit are given back.
+constexpr std::size_t kSpareLimit = 16 << 20;
+thread_local bytes::Writer tlSpareStream;
+
 struct Document {
+  Document() { stream.takeBufferOf(tlSpareStream); }
+  ~Document() {
+    if (stream.capacity() <= kSpareLimit && stream.capacity() > tlSpareStream.capacity()) {
+      tlSpareStream.takeBufferOf(stream);
+    }
+  }
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
   std::vector<std::uint8_t> blob;  // the loaded bytes
   bytes::Writer stream;            // every value written since
   BagNames names;
@@ -309,31 +325,51 @@ struct Node {
   // none. Readers mostly ask for entries in the order they were written, and
   // in the spelling they were written with, so that is tried first.
   std::size_t find(std::string_view text) {
-    settle();
+    if (unchecked) {
+      // Until settled, a name may be there twice; a name that is not there
+      // at all (most often asked when a default is written) needs no
+      // settling to be sure of that.
+      if (own.size() <= kLinearLimit && findSmall(text) == 0) return 0;
+      settle();
+    }
     const auto list = entries();
     const BagNames& names = doc->names;
     for (std::size_t i = hint; i < list.size() && i < hint + 2; ++i) {
       if (names[list[i].name].text == text) return found(i);
     }
-    if (list.size() <= kLinearLimit) {
-      // ASCII names fold only to ASCII names of the same length.
-      const bool ascii = isAsciiText(text);
-      bool unsure = false;
-      for (std::size_t i = 0; i < list.size(); ++i) {
-        const BagNames::Name& n = names[list[i].name];
-        if (!(n.ascii && ascii)) {
-          unsure = true;
-        } else if (n.text.size() == text.size() && equalsNoCase(n.text, text)) {
-          return found(i);
-        }
-      }
-      return unsure ? findFolded(text) : 0;
-    }
+    if (list.size() <= kLinearLimit) return findSmall(text);
     const std::uint32_t fold = names.foldIdOf(text);
     return fold == BagNames::kNone ? 0 : findFold(fold);
   }
+  bool hasFold(std::uint32_t fold) const {
+    for (const Entry& e : own) {
+      if (doc->names[e.name].foldId == fold) return true;
+    }
+    return false;
+  }
+  std::size_t findSmall(std::string_view text) {
+    const auto list = entries();
+    const BagNames& names = doc->names;
+    // ASCII names fold only to ASCII names of the same length.
+    const bool ascii = isAsciiText(text);
+    bool unsure = false;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const BagNames::Name& n = names[list[i].name];
+      if (!(n.ascii && ascii)) {
+        unsure = true;
+      } else if (equalsAsciiNoCase(n.text, text)) {
+        return found(i);
+      }
+    }
+    return unsure ? findFolded(text) : 0;
+  }
   // 1-based position of the entry whose name has the fold `fold`, 0 when none.
   std::size_t findFold(std::uint32_t fold) {
+    if (unchecked) {
+      // As in find(): an absent name needs no settling to be sure of.
+      if (own.size() <= kLinearLimit && !hasFold(fold)) return 0;
+      settle();
+    }
     const auto list = entries();
     const BagNames& names = doc->names;
     if (list.size() <= kLinearLimit) {
@@ -920,7 +956,10 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
   if (!impl_) impl_ = std::make_unique<Impl>();
   Node& node = impl_->node;
   if (!defaultValue.isMissing() && value == defaultValue) {
-    if (const std::size_t found = node.doc ? node.find(name) : 0) node.erase(found - 1);
+    if (!node.doc) return;
+    const std::uint32_t fold = node.doc->names.foldOf(name);
+    if (fold == BagNames::kNone) return;  // no entry can have that name
+    if (const std::size_t found = node.findFold(fold)) node.erase(found - 1);
     return;
   }
   if (!node.doc) {

@@ -54,8 +54,22 @@ std::size_t hashBytes(std::string_view text) {
 }
 
 bool isAsciiText(std::string_view text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  // Eight bytes at a time: names are checked on every look-up.
+  std::uint64_t seen = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    seen |= word;
+  }
+  for (; i < text.size(); ++i) seen |= static_cast<unsigned char>(text[i]);
+  return (seen & 0x8080808080808080ull) == 0;
+}
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
   }
   return true;
 }
@@ -75,13 +89,7 @@ std::string foldCase(std::string_view text) {
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (isAsciiText(a) && isAsciiText(b)) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return true;
-  }
+  if (isAsciiText(a) && isAsciiText(b)) return equalsAsciiNoCase(a, b);
   return foldCase(a) == foldCase(b);
 }
 
