@@ -36,26 +36,12 @@ void Reader::fail(const std::string& what) const {
                         "Invalid file format: " + what + " at offset " + std::to_string(offset()));
 }
 
-std::uint64_t Reader::fixed(int width, const char* what) {
-  const auto w = static_cast<std::size_t>(width);
-  if (remaining() < w) fail(std::string("truncated ") + what);
-  std::uint64_t v = 0;
-  for (std::size_t i = 0; i < w; ++i) v |= static_cast<std::uint64_t>(data_[pos_ + i]) << (8 * i);
-  pos_ += w;
-  return v;
-}
+void Reader::truncated(const char* what) const { fail(std::string("truncated ") + what); }
 
 float Reader::f32() { return std::bit_cast<float>(u32()); }
 double Reader::f64() { return std::bit_cast<double>(fixed(8, "double")); }
 
-std::span<const std::uint8_t> Reader::take(std::size_t n, const char* what) {
-  if (remaining() < n) fail(std::string("truncated ") + what);
-  auto out = data_.subspan(pos_, n);
-  pos_ += n;
-  return out;
-}
-
-std::uint32_t Reader::varint(const char* what) {
+std::uint32_t Reader::longVarint(const char* what) {
   std::uint64_t v = 0;
   for (int shift = 0; shift < 35; shift += 7) {
     if (atEnd()) fail(std::string("truncated ") + what);

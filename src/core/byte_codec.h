@@ -92,7 +92,10 @@ class Reader {
   explicit Reader(std::span<const std::uint8_t> data, std::size_t base = 0)
       : data_(data), base_(base) {}
 
-  std::uint8_t u8() { return static_cast<std::uint8_t>(fixed(1, "byte")); }
+  std::uint8_t u8() {
+    if (pos_ == data_.size()) truncated("byte");
+    return data_[pos_++];
+  }
   std::uint16_t u16() { return static_cast<std::uint16_t>(fixed(2, "16-bit value")); }
   std::uint32_t u32() { return static_cast<std::uint32_t>(fixed(4, "32-bit value")); }
   std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
@@ -100,10 +103,19 @@ class Reader {
   float f32();
   double f64();
   // The next n bytes, after checking that they are there.
-  std::span<const std::uint8_t> take(std::size_t n, const char* what);
+  std::span<const std::uint8_t> take(std::size_t n, const char* what) {
+    if (remaining() < n) truncated(what);
+    auto out = data_.subspan(pos_, n);
+    pos_ += n;
+    return out;
+  }
   // A varint of at most 32 bits in its shortest form (so that every value
   // has exactly one encoding).
-  std::uint32_t varint(const char* what);
+  std::uint32_t varint(const char* what) {
+    // Most varints (names, small lengths) are one byte.
+    if (pos_ < data_.size() && data_[pos_] < 0x80) return data_[pos_++];
+    return longVarint(what);
+  }
   // A varint length and that many bytes.
   std::string_view text(const char* what);
 
@@ -121,7 +133,17 @@ class Reader {
   [[noreturn]] void fail(const std::string& what) const;
 
  private:
-  std::uint64_t fixed(int width, const char* what);
+  std::uint64_t fixed(std::size_t width, const char* what) {
+    if (remaining() < width) truncated(what);
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+      v |= static_cast<std::uint64_t>(data_[pos_ + i]) << (8 * i);
+    }
+    pos_ += width;
+    return v;
+  }
+  std::uint32_t longVarint(const char* what);
+  [[noreturn]] void truncated(const char* what) const;
   std::span<const std::uint8_t> data_;
   std::size_t base_;
   std::size_t pos_ = 0;

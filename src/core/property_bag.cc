@@ -99,18 +99,18 @@ constexpr std::uint8_t kObjectTag = tagOf(VarType::Object);
 
 [[noreturn]] void throwTooDeep() { throw AutomationError(err::kOutOfStack); }
 
-void checkPersistable(const Object& object, std::string_view progId) {
+// An object is persistable when its class has a ProgID registered in the
+// ClassRegistry, so that reading can re-create it.
+[[noreturn]] void throwNotPersistable(const Object& object, std::string_view progId) {
   if (progId.empty()) {
     throw AutomationError(kNotPersistable,
                           "Illegal Parameter. Can't write object because it does not support "
                           "persistence.");
   }
-  if (!FactoryCache::local().find(progId)) {
-    throw AutomationError(kNotPersistable,
-                          "Illegal Parameter. Can't write object because its class '" +
-                              std::string(progId) + "' (" + object.typeName() +
-                              ") is not registered.");
-  }
+  throw AutomationError(kNotPersistable,
+                        "Illegal Parameter. Can't write object because its class '" +
+                            std::string(progId) + "' (" + object.typeName() +
+                            ") is not registered.");
 }
 
 std::uint32_t zigzag(std::int32_t v) {
@@ -206,9 +206,24 @@ struct Document {
   std::unordered_map<std::uint64_t, std::uint32_t> bodyAt;
   // A write failed part way, so the names may hold one nothing refers to.
   bool strayNames = false;
-  // Per name used as a class: the registry's generation + 1 when the class
-  // was last found registered, so that each class is looked up once.
-  std::vector<std::uint64_t> registeredIn;
+  // Per name used as a class: its factory, looked up once per generation
+  // of the registry (a tree names a handful of classes a hundred thousand
+  // times).
+  struct Class {
+    std::uint64_t generation = 0;  // of the registry, + 1
+    ClassRegistry::Factory factory;
+  };
+  std::vector<Class> classes;
+  const ClassRegistry::Factory& factoryOf(std::uint32_t name) {
+    const std::uint64_t generation = ClassRegistry::instance().generation() + 1;
+    if (name >= classes.size()) classes.resize(name + 1);
+    Class& c = classes[name];
+    if (c.generation != generation) {
+      c.factory = FactoryCache::local().find(names[name].text);
+      c.generation = generation;
+    }
+    return c.factory;
+  }
   // Per fold of a name: the last Node::settle() that met it.
   std::vector<std::uint32_t> seenBy;
   std::uint32_t settles = 0;
@@ -335,7 +350,7 @@ struct Node {
     const auto list = entries();
     const BagNames& names = doc->names;
     for (std::size_t i = hint; i < list.size() && i < hint + 2; ++i) {
-      if (names[list[i].name].text == text) return found(i);
+      if (BagNames::sameText(names[list[i].name].text, text)) return found(i);
     }
     if (list.size() <= kLinearLimit) return findSmall(text);
     const std::uint32_t fold = names.foldIdOf(text);
@@ -655,7 +670,9 @@ struct PropertyBag::Impl {
   // Re-creates an object from its class name and its parsed body.
   static ObjectRef readObject(const DocRef& doc, std::uint32_t className, std::size_t body,
                               int depth) {
-    const ClassRegistry::Factory factory = FactoryCache::local().find(doc->names[className].text);
+    // A copy: the factory may read persisted objects itself, into this
+    // very document.
+    const ClassRegistry::Factory factory = doc->factoryOf(className);
     ObjectRef object = factory ? factory() : nullptr;
     if (!object) throw AutomationError(err::kCantCreateObject);
     LentBag lent(depth + 1);
@@ -746,15 +763,9 @@ struct PropertyBag::Impl {
   // lays out in place right behind (see the top of this file).
   static Range encodeObject(const DocRef& doc, Object& object, int depth) {
     const std::string_view progId = object.progId();
-    if (progId.empty()) checkPersistable(object, progId);
+    if (progId.empty()) throwNotPersistable(object, progId);
     const std::uint32_t className = doc->names.intern(progId);
-    const std::uint64_t generation = ClassRegistry::instance().generation() + 1;
-    std::vector<std::uint64_t>& registeredIn = doc->registeredIn;
-    if (className >= registeredIn.size() || registeredIn[className] != generation) {
-      checkPersistable(object, progId);
-      if (className >= registeredIn.size()) registeredIn.resize(className + 1);
-      registeredIn[className] = generation;
-    }
+    if (!doc->factoryOf(className)) throwNotPersistable(object, progId);
     bytes::Writer& w = doc->stream;
     const std::size_t at = w.size();
     w.u8(kObjectTag);
