@@ -106,10 +106,16 @@ class VELMORA_EXPORT Variant {
   VarType type() const;  // element type | Array for arrays
   bool isEmpty() const { return data_.index() == 0; }
   bool isNull() const { return std::holds_alternative<NullTag>(data_); }
-  bool isMissing() const;
+  bool isMissing() const {
+    const ErrorCode* e = getIf<ErrorCode>();
+    return e != nullptr && e->scode == kParamNotFound;
+  }
   bool isArray() const { return std::holds_alternative<ArrayBox>(data_); }
   bool isObject() const { return std::holds_alternative<ObjectRef>(data_); }  // incl. Nothing
-  bool isNothing() const;  // the empty object reference
+  bool isNothing() const {  // the empty object reference
+    const ObjectRef* o = getIf<ObjectRef>();
+    return o != nullptr && *o == nullptr;
+  }
   bool isText() const { return std::holds_alternative<std::string>(data_); }
 
   // Typed access. `as<T>()` throws AutomationError 13 (type mismatch) when the

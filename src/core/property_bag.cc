@@ -228,6 +228,13 @@ struct Document {
   std::vector<std::uint32_t> seenBy;
   std::uint32_t settles = 0;
   std::size_t refs = 0;  // see DocRef
+  // The bags lent to the objects being written or read, one per nesting
+  // level, reused from object to object (see Impl::LentBag).
+  struct LentSlot {
+    std::unique_ptr<PropertyBag> bag;
+    bool busy = false;
+  };
+  std::vector<std::unique_ptr<LentSlot>> lent;  // slots stay put as levels are added
 
   std::span<const std::uint8_t> source(bool inStream) const {
     return inStream ? stream.bytes() : std::span<const std::uint8_t>(blob);
@@ -516,16 +523,15 @@ struct PropertyBag::Impl {
   Node node;
   int depth = 0;  // nesting level of this bag's owner
 
-  // A bag lent to an object being written or read: the thread's bag for
+  // A bag lent to an object being written or read: the document's bag for
   // its nesting level when that is free, otherwise one of its own.
   class LentBag {
    public:
-    explicit LentBag(int depth) {
-      if (tlLent == nullptr) tlLent = owned_ = new std::vector<Slot>();
-      auto& slots = *tlLent;
+    LentBag(Document& doc, int depth) {
+      auto& slots = doc.lent;
       const auto level = static_cast<std::size_t>(depth);
-      if (slots.size() <= level) slots.resize(level + 1);
-      Slot& slot = slots[level];
+      while (slots.size() <= level) slots.push_back(std::make_unique<Document::LentSlot>());
+      Document::LentSlot& slot = *slots[level];
       if (slot.busy) {
         local_ = std::make_unique<PropertyBag>();
         bag_ = local_.get();
@@ -533,18 +539,14 @@ struct PropertyBag::Impl {
         slot.busy = true;
         if (!slot.bag) slot.bag = std::make_unique<PropertyBag>();
         bag_ = slot.bag.get();
-        level_ = level;
+        busy_ = &slot.busy;
       }
       if (!bag_->impl_) bag_->impl_ = std::make_unique<Impl>();
       bag_->impl_->depth = depth;
     }
     ~LentBag() {
       if (bag_->impl_) bag_->impl_->node.recycle();
-      if (level_ != kNoLevel) (*tlLent)[level_].busy = false;
-      if (owned_ != nullptr) {
-        delete owned_;
-        tlLent = nullptr;
-      }
+      if (busy_ != nullptr) *busy_ = false;
     }
     LentBag(const LentBag&) = delete;
     LentBag& operator=(const LentBag&) = delete;
@@ -552,19 +554,9 @@ struct PropertyBag::Impl {
     PropertyBag& bag() { return *bag_; }
 
    private:
-    struct Slot {
-      std::unique_ptr<PropertyBag> bag;
-      bool busy = false;
-    };
-    static constexpr std::size_t kNoLevel = static_cast<std::size_t>(-1);
-    // Owned by the outermost LentBag on the thread (a pointer, so that no
-    // thread-exit destructor is involved).
-    static thread_local std::vector<Slot>* tlLent;
-
     PropertyBag* bag_ = nullptr;
     std::unique_ptr<PropertyBag> local_;
-    std::size_t level_ = kNoLevel;
-    std::vector<Slot>* owned_ = nullptr;
+    bool* busy_ = nullptr;  // of the document's slot, while this has it
   };
 
   // ---- loading -----------------------------------------------------------
@@ -675,7 +667,7 @@ struct PropertyBag::Impl {
     const ClassRegistry::Factory factory = doc->factoryOf(className);
     ObjectRef object = factory ? factory() : nullptr;
     if (!object) throw AutomationError(err::kCantCreateObject);
-    LentBag lent(depth + 1);
+    LentBag lent(*doc, depth + 1);
     Node& node = lent.bag().impl_->node;
     node.doc = doc;
     node.viewOf = body;
@@ -770,7 +762,7 @@ struct PropertyBag::Impl {
     const std::size_t at = w.size();
     w.u8(kObjectTag);
     w.varint(className + 1);
-    LentBag lent(depth + 1);
+    LentBag lent(*doc, depth + 1);
     Impl* const lentImpl = lent.bag().impl_.get();
     Node& node = lentImpl->node;
     node.doc = doc;
@@ -952,9 +944,6 @@ struct PropertyBag::Impl {
     return out;
   }
 };
-
-thread_local std::vector<PropertyBag::Impl::LentBag::Slot>* PropertyBag::Impl::LentBag::tlLent =
-    nullptr;
 
 PropertyBag::PropertyBag() : impl_(std::make_unique<Impl>()) {}
 PropertyBag::~PropertyBag() = default;

@@ -30,16 +30,6 @@ Variant::~Variant() = default;
 
 void Variant::throwTypeMismatch() { throw AutomationError(err::kTypeMismatch); }
 
-bool Variant::isMissing() const {
-  const ErrorCode* e = getIf<ErrorCode>();
-  return e != nullptr && e->scode == kParamNotFound;
-}
-
-bool Variant::isNothing() const {
-  const ObjectRef* o = getIf<ObjectRef>();
-  return o != nullptr && *o == nullptr;
-}
-
 const SafeArray& Variant::array() const {
   if (const ArrayBox* b = getIf<ArrayBox>()) return *b->p;
   throwTypeMismatch();
