@@ -142,7 +142,7 @@ class VELMORA_EXPORT Variant {
   // Exact equality: the same kind and the same value (arrays element by
   // element, objects by identity). This is the property bag's "equals the
   // default" test, not the language's loose comparison.
-  friend VELMORA_EXPORT bool operator==(const Variant& a, const Variant& b);
+  friend bool operator==(const Variant& a, const Variant& b) { return a.data_ == b.data_; }
 
  private:
   struct ArrayBox {
@@ -225,5 +225,17 @@ class VELMORA_EXPORT SafeArray {
   std::vector<Variant> variants_;
   std::vector<std::uint8_t> bytes_;
 };
+
+inline VarType Variant::type() const {
+  static constexpr VarType kByIndex[] = {
+      VarType::Empty,  VarType::Null,     VarType::Int16, VarType::Int32,  VarType::Single,
+      VarType::Double, VarType::Currency, VarType::Date,  VarType::String, VarType::Object,
+      VarType::Error,  VarType::Bool,     VarType::Byte,  VarType::Array};
+  if (const ArrayBox* b = getIf<ArrayBox>()) {
+    return static_cast<VarType>(static_cast<std::uint16_t>(VarType::Array) |
+                                static_cast<std::uint16_t>(b->p->elementType()));
+  }
+  return kByIndex[data_.index()];
+}
 
 }  // namespace velmora

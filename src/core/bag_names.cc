@@ -1,32 +1,10 @@
 #include "core/bag_names.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "core/unicode_fold.h"
 
 namespace velmora {
-
-bool BagNames::sameText(std::string_view a, std::string_view b) {
-  const std::size_t n = a.size();
-  if (n != b.size()) return false;
-  if (n < 8) {
-    for (std::size_t i = 0; i < n; ++i) {
-      if (a[i] != b[i]) return false;
-    }
-    return true;
-  }
-  // Eight bytes at a time, the last word overlapping the one before.
-  auto word = [](std::string_view t, std::size_t at) {
-    std::uint64_t w;
-    std::memcpy(&w, t.data() + at, 8);
-    return w;
-  };
-  for (std::size_t i = 0; i + 8 < n; i += 8) {
-    if (word(a, i) != word(b, i)) return false;
-  }
-  return word(a, n - 8) == word(b, n - 8);
-}
 
 std::uint32_t BagNames::intern(std::string_view text) {
   Recent& recent = recentSlot(text);

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -39,7 +40,26 @@ class BagNames {
 
   // Whether two texts are the same bytes; names are short, and this beats a
   // call to memcmp for them.
-  static bool sameText(std::string_view a, std::string_view b);
+  static bool sameText(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    if (n < 8) {
+      for (std::size_t i = 0; i < n; ++i) {
+        if (a[i] != b[i]) return false;
+      }
+      return true;
+    }
+    // Eight bytes at a time, the last word overlapping the one before.
+    auto word = [](std::string_view t, std::size_t at) {
+      std::uint64_t w;
+      std::memcpy(&w, t.data() + at, 8);
+      return w;
+    };
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+      if (word(a, i) != word(b, i)) return false;
+    }
+    return word(a, n - 8) == word(b, n - 8);
+  }
 
   // The number of `text`, added (as a copy) when it is new.
   std::uint32_t intern(std::string_view text);

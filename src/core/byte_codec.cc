@@ -21,15 +21,7 @@ void Writer::grow(std::size_t n) {
 void Writer::f32(float v) { u32(std::bit_cast<std::uint32_t>(v)); }
 void Writer::f64(double v) { fixed(std::bit_cast<std::uint64_t>(v), 8); }
 
-void Writer::raw(std::string_view data) { append(data.data(), data.size()); }
-
-void Writer::text(std::string_view data) {
-  if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
-    throw AutomationError(err::kOverflow);
-  }
-  varint(data.size());
-  raw(data);
-}
+void Writer::tooLong() { throw AutomationError(err::kOverflow); }
 
 void Reader::fail(const std::string& what) const {
   throw AutomationError(err::kBadFileFormat,

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -37,7 +38,7 @@ class Writer {
   void f32(float v);
   void f64(double v);
   void raw(std::span<const std::uint8_t> data) { append(data.data(), data.size()); }
-  void raw(std::string_view data);
+  void raw(std::string_view data) { append(data.data(), data.size()); }
   // Seven bits a byte, low bits first, the high bit set on all but the last.
   void varint(std::uint64_t v) {
     ensure(10);
@@ -47,7 +48,11 @@ class Writer {
     size_ = static_cast<std::size_t>(p - buf_.get());
   }
   // A varint length followed by the bytes; raises 6 (Overflow) beyond 4 GiB.
-  void text(std::string_view data);
+  void text(std::string_view data) {
+    if (data.size() > std::numeric_limits<std::uint32_t>::max()) tooLong();
+    varint(data.size());
+    raw(data);
+  }
 
   std::size_t size() const { return size_; }
   std::size_t capacity() const { return capacity_; }
@@ -76,6 +81,7 @@ class Writer {
     size_ += n;
   }
   void grow(std::size_t n);
+  [[noreturn]] static void tooLong();
   void fixed(std::uint64_t v, std::size_t width) {
     std::uint8_t le[8];
     for (std::size_t i = 0; i < 8; ++i) le[i] = static_cast<std::uint8_t>(v >> (8 * i));

@@ -976,7 +976,11 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
     Impl::encodePlain(w, value);
     node.end = w.size();
     node.unchecked = true;
-    node.add(Entry{number, 0, at, node.end - at, true});
+    node.own.push_back(Entry{number, 0, at, node.end - at, true});
+    if (node.index.size() != 0) {
+      node.index.insert(Node::foldHash(node.doc->names[number].foldId),
+                        static_cast<std::uint32_t>(node.own.size()));
+    }
     return;
   }
   // Held here while objects write themselves: one could reload or move this

@@ -40,20 +40,6 @@ SafeArray& Variant::array() {
   throwTypeMismatch();
 }
 
-VarType Variant::type() const {
-  static constexpr VarType kByIndex[] = {
-      VarType::Empty,  VarType::Null,     VarType::Int16, VarType::Int32,  VarType::Single,
-      VarType::Double, VarType::Currency, VarType::Date,  VarType::String, VarType::Object,
-      VarType::Error,  VarType::Bool,     VarType::Byte,  VarType::Array};
-  if (const ArrayBox* b = getIf<ArrayBox>()) {
-    return static_cast<VarType>(static_cast<std::uint16_t>(VarType::Array) |
-                                static_cast<std::uint16_t>(b->p->elementType()));
-  }
-  return kByIndex[data_.index()];
-}
-
-bool operator==(const Variant& a, const Variant& b) { return a.data_ == b.data_; }
-
 // ---- SafeArray -------------------------------------------------------------
 
 SafeArray::SafeArray(VarType elementType, std::vector<Bound> bounds)
