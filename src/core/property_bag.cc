@@ -313,6 +313,9 @@ struct Node {
   }
 
   // The number of `text` as the name of the next entry written in place.
+  // An entry named as the last object's entry in the same place keeps the
+  // names unique as long as all before it did the same (the last object's
+  // names were settled), so only other names leave the node unchecked.
   std::uint32_t nameNumber(std::string_view text) {
     BagNames& names = doc->names;
     const std::size_t next = own.size();
@@ -320,12 +323,14 @@ struct Node {
         BagNames::sameText(names[lastNames[next]].text, text)) {
       return lastNames[next];
     }
+    unchecked = true;
     return names.intern(text);
   }
 
   // Empties a lent bag for the next object, remembering the names it wrote.
   void recycle() {
     if (viewOf == 0 && !own.empty()) {
+      settle();
       lastNames.clear();
       for (const Entry& e : own) lastNames.push_back(e.name);
     }
@@ -485,6 +490,7 @@ struct Node {
     index.clear();  // rebuilt when next needed
     hint = 0;
     inPlace = false;
+    unchecked = true;  // the places no longer match the last object's names
   }
   void reindex() {
     index.clear();
@@ -975,7 +981,6 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
     const std::size_t at = w.size();
     Impl::encodePlain(w, value);
     node.end = w.size();
-    node.unchecked = true;
     node.own.push_back(Entry{number, 0, at, node.end - at, true});
     if (node.index.size() != 0) {
       node.index.insert(Node::foldHash(node.doc->names[number].foldId),
@@ -993,7 +998,6 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
   std::size_t found = 0;
   if (node.inPlace && w.size() == node.end) {
     number = node.nameNumber(name);
-    node.unchecked = true;
   } else {
     number = doc.names.intern(name);
     node.inPlace = false;
