@@ -44,10 +44,19 @@ class BagNames {
     const std::size_t n = a.size();
     if (n != b.size()) return false;
     if (n < 8) {
-      for (std::size_t i = 0; i < n; ++i) {
-        if (a[i] != b[i]) return false;
+      if (n < 4) {
+        for (std::size_t i = 0; i < n; ++i) {
+          if (a[i] != b[i]) return false;
+        }
+        return true;
       }
-      return true;
+      // The first four bytes and the last four, overlapping.
+      auto half = [](std::string_view t, std::size_t at) {
+        std::uint32_t w;
+        std::memcpy(&w, t.data() + at, 4);
+        return w;
+      };
+      return half(a, 0) == half(b, 0) && half(a, n - 4) == half(b, n - 4);
     }
     // Eight bytes at a time, the last word overlapping the one before.
     auto word = [](std::string_view t, std::size_t at) {

@@ -5,6 +5,7 @@
 // input raises AutomationError 321 ("Invalid file format") naming the offset.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -40,7 +41,7 @@ class Writer {
   void raw(std::span<const std::uint8_t> data) { append(data.data(), data.size()); }
   void raw(std::string_view data) { append(data.data(), data.size()); }
   // Seven bits a byte, low bits first, the high bit set on all but the last.
-  void varint(std::uint64_t v) {
+  [[gnu::always_inline]] void varint(std::uint64_t v) {
     ensure(10);
     std::uint8_t* p = buf_.get() + size_;
     for (; v >= 0x80; v >>= 7) *p++ = static_cast<std::uint8_t>(v | 0x80);
@@ -75,17 +76,41 @@ class Writer {
     if (capacity_ - size_ < n) grow(n);
   }
   void append(const void* p, std::size_t n) {
-    if (n == 0) return;
     ensure(n);
-    std::memcpy(buf_.get() + size_, p, n);
+    copyBytes(buf_.get() + size_, static_cast<const std::uint8_t*>(p), n);
     size_ += n;
+  }
+  // Most appends are a few bytes (a name, a number): two overlapping loads
+  // and stores of a fixed width copy them without calling memcpy.
+  static void copyBytes(std::uint8_t* to, const std::uint8_t* from, std::size_t n) {
+    if (n >= 4 && n <= 16) {
+      if (n >= 8) {
+        copyFixed<8>(to, from);
+        copyFixed<8>(to + n - 8, from + n - 8);
+      } else {
+        copyFixed<4>(to, from);
+        copyFixed<4>(to + n - 4, from + n - 4);
+      }
+    } else if (n != 0) {
+      std::memcpy(to, from, n);
+    }
+  }
+  template <std::size_t N>
+  static void copyFixed(std::uint8_t* to, const std::uint8_t* from) {
+    std::uint8_t word[N];
+    std::memcpy(word, from, N);
+    std::memcpy(to, word, N);
   }
   void grow(std::size_t n);
   [[noreturn]] static void tooLong();
   void fixed(std::uint64_t v, std::size_t width) {
-    std::uint8_t le[8];
-    for (std::size_t i = 0; i < 8; ++i) le[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    append(le, width);
+    if constexpr (std::endian::native == std::endian::little) {
+      append(&v, width);  // the low bytes, in order
+    } else {
+      std::uint8_t le[8];
+      for (std::size_t i = 0; i < 8; ++i) le[i] = static_cast<std::uint8_t>(v >> (8 * i));
+      append(le, width);
+    }
   }
   std::unique_ptr<std::uint8_t[]> buf_;
   std::size_t capacity_ = 0;

@@ -297,6 +297,7 @@ struct Node {
   // The names of the entries the last object given this (lent) bag wrote,
   // in order: the next object of a tree mostly writes the same ones.
   std::vector<std::uint32_t> lastNames;
+  bool fromLast = true;  // every entry so far took its name from lastNames
 
   std::span<const Entry> entries() const {
     if (viewOf == 0) return own;
@@ -324,12 +325,16 @@ struct Node {
       return lastNames[next];
     }
     unchecked = true;
+    fromLast = false;
     return names.intern(text);
   }
 
   // Empties a lent bag for the next object, remembering the names it wrote.
   void recycle() {
-    if (viewOf == 0 && !own.empty()) {
+    // Entries that all took the last object's names in their places and as
+    // many leave those names as they are.
+    const bool sameNames = fromLast && own.size() == lastNames.size();
+    if (viewOf == 0 && !own.empty() && !sameNames) {
       settle();
       lastNames.clear();
       for (const Entry& e : own) lastNames.push_back(e.name);
@@ -346,6 +351,7 @@ struct Node {
     inPlace = false;
     start = end = 0;
     unchecked = false;
+    fromLast = true;
   }
 
   // 1-based position of the entry named `text` (letter case ignored), 0 when
@@ -491,6 +497,7 @@ struct Node {
     hint = 0;
     inPlace = false;
     unchecked = true;  // the places no longer match the last object's names
+    fromLast = false;
   }
   void reindex() {
     index.clear();
@@ -1001,6 +1008,7 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
   } else {
     number = doc.names.intern(name);
     node.inPlace = false;
+    node.fromLast = false;
     node.settle();
     found = node.findFold(doc.names[number].foldId);
     if (found != 0) number = node.entries()[found - 1].name;  // keeps the first spelling

@@ -134,14 +134,24 @@ void KZProperty::writeProperties(PropertyBag& bag) {
   // The defaults the reader uses, made once: a tree writes them per item.
   static const Variant kNoName{std::string()}, kNumeric{kDefaultValueType}, kNoValue,
       kWritable{false};
-  ignoreErrors([&] { bag.writeProperty("Name", Variant(name_), kNoName); });
+  // Writing a default only removes an earlier entry, so into an empty bag
+  // (the usual case: each property gets a bag of its own) the entries that
+  // hold their defaults need not be written at all.
+  const bool empty = bag.size() == 0;
+  if (!empty || !name_.empty()) {
+    ignoreErrors([&] { bag.writeProperty("Name", Variant(name_), kNoName); });
+  }
   UpdateValueType();
-  ignoreErrors([&] { bag.writeProperty("ValueType", Variant(valueType_), kNumeric); });
+  if (!empty || valueType_ != kDefaultValueType) {
+    ignoreErrors([&] { bag.writeProperty("ValueType", Variant(valueType_), kNumeric); });
+  }
   // A value the bag cannot store (an object that does not persist, or a
   // collection nested beyond the bag's depth limit) leaves the entry out; the
   // reader then restores Nothing (code 1) or 0 (code 2).
   ignoreErrors([&] { bag.writeProperty("Value", value_, kNoValue); });
-  ignoreErrors([&] { bag.writeProperty("ReadOnly", Variant(readOnly_), kWritable); });
+  if (!empty || readOnly_) {
+    ignoreErrors([&] { bag.writeProperty("ReadOnly", Variant(readOnly_), kWritable); });
+  }
 }
 
 // Restoring sets the fields directly: the set-once name, the read-only flag
