@@ -224,6 +224,19 @@ struct Document {
     }
     return c.factory;
   }
+  // The name number of a persistable class, from its ProgID; 0 when the
+  // class is not registered. The objects of a tree mostly share their
+  // class, so the last answer is tried first.
+  std::uint32_t persistableClass(std::string_view progId) {
+    if (progId.data() != lastProgId.data() || progId.size() != lastProgId.size() ||
+        !BagNames::sameText(names[lastClass].text, progId)) {
+      lastClass = names.intern(progId);
+      lastProgId = progId;
+    }
+    return factoryOf(lastClass) ? lastClass + 1 : 0;
+  }
+  std::string_view lastProgId;  // as the object gave it, only compared by address
+  std::uint32_t lastClass = 0;
   // Per fold of a name: the last Node::settle() that met it.
   std::vector<std::uint32_t> seenBy;
   std::uint32_t settles = 0;
@@ -769,8 +782,9 @@ struct PropertyBag::Impl {
   static Range encodeObject(const DocRef& doc, Object& object, int depth) {
     const std::string_view progId = object.progId();
     if (progId.empty()) throwNotPersistable(object, progId);
-    const std::uint32_t className = doc->names.intern(progId);
-    if (!doc->factoryOf(className)) throwNotPersistable(object, progId);
+    const std::uint32_t classRef = doc->persistableClass(progId);
+    if (classRef == 0) throwNotPersistable(object, progId);
+    const std::uint32_t className = classRef - 1;
     bytes::Writer& w = doc->stream;
     const std::size_t at = w.size();
     w.u8(kObjectTag);

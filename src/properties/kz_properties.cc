@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -80,20 +79,37 @@ const MemberTable<KZProperties>& memberTable() {
   return table;
 }
 
-// "Properties(7)": the entry names of the items, built without allocating.
-class ItemEntryName {
+// "Properties(1)", "Properties(2)", ...: the entry names of the items in
+// order, counted up in place (items are written and read one after the
+// other, and formatting each number afresh showed in profiles).
+class ItemEntryNames {
  public:
-  explicit ItemEntryName(std::int32_t position) {
-    constexpr std::string_view prefix = "Properties(";
-    char* out = std::copy(prefix.begin(), prefix.end(), buffer_.data());
-    out = std::to_chars(out, buffer_.data() + buffer_.size() - 1, position).ptr;
-    *out++ = ')';
-    size_ = static_cast<std::size_t>(out - buffer_.data());
+  ItemEntryNames() {
+    std::copy(kPrefix.begin(), kPrefix.end(), buffer_.data());
+    buffer_[kPrefix.size()] = '1';
+    buffer_[kPrefix.size() + 1] = ')';
+    size_ = kPrefix.size() + 2;
   }
   std::string_view view() const { return {buffer_.data(), size_}; }
+  void next() {
+    for (std::size_t i = size_ - 2;; --i) {  // from the last digit
+      if (buffer_[i] != '9') {
+        ++buffer_[i];
+        return;
+      }
+      buffer_[i] = '0';
+      if (i == kPrefix.size()) break;
+    }
+    // All nines became zeros: one digit more.
+    buffer_[kPrefix.size()] = '1';
+    buffer_[size_ - 1] = '0';
+    buffer_[size_] = ')';
+    ++size_;
+  }
 
  private:
-  std::array<char, 32> buffer_{};
+  static constexpr std::string_view kPrefix = "Properties(";
+  std::array<char, 32> buffer_;  // ten digits of an int32 fit
   std::size_t size_ = 0;
 };
 
@@ -494,8 +510,9 @@ void KZProperties::writeProperties(PropertyBag& bag) {
   // the 32-bit 0 is what keeps an empty collection from writing an entry.
   ignoreErrors([&] { bag.writeProperty("Count", Variant(n), Variant(std::int32_t{0})); });
   static const Variant kNothing = Variant::nothing();
-  for (std::int32_t i = 1; i <= n; ++i) {
-    ignoreErrors([&] { bag.writeProperty(ItemEntryName(i).view(), items().at(i), kNothing); });
+  ItemEntryNames entry;
+  for (std::int32_t i = 1; i <= n; ++i, entry.next()) {
+    ignoreErrors([&] { bag.writeProperty(entry.view(), items().at(i), kNothing); });
   }
 }
 
@@ -510,8 +527,8 @@ void KZProperties::readProperties(PropertyBag& bag) {
                     std::min(static_cast<std::size_t>(n), unread));
   }
   int gaps = 0;
-  for (std::int32_t i = 1; i <= n && unread > 0 && gaps < kMaxConsecutiveGaps; ++i) {
-    const ItemEntryName entry(i);
+  ItemEntryNames entry;
+  for (std::int32_t i = 1; i <= n && unread > 0 && gaps < kMaxConsecutiveGaps; ++i, entry.next()) {
     if (!bag.contains(entry.view())) {
       ++gaps;
       continue;

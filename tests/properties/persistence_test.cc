@@ -91,6 +91,25 @@ TEST_F(PersistenceTest, TreeComesBackWithNamesOrderValuesAndFlags) {
   }
 }
 
+TEST_F(PersistenceTest, ItemEntriesAreNumberedFromOneAcrossDigitCounts) {
+  auto list = KZProperties::create();
+  for (std::int32_t i = 1; i <= 1050; ++i) list->Add("p" + std::to_string(i), Variant(i));
+  PropertyBag bag;
+  list->writeProperties(bag);
+  EXPECT_EQ(bag.size(), 1051u);  // the items and "Count"
+  for (const char* name : {"Properties(1)", "Properties(9)", "Properties(10)", "Properties(99)",
+                           "Properties(100)", "Properties(1000)", "Properties(1050)"}) {
+    EXPECT_TRUE(bag.contains(name)) << name;
+  }
+  EXPECT_FALSE(bag.contains("Properties(0)"));
+  EXPECT_FALSE(bag.contains("Properties(1051)"));
+  auto back = KZProperties::create();
+  back->readProperties(bag);
+  ASSERT_EQ(back->Count(), 1050);
+  EXPECT_EQ(back->Properties(Variant(std::int32_t{1000}))->Name(), "p1000");
+  EXPECT_EQ(back->Properties(Variant(std::int32_t{1050}))->Value(), Variant(std::int32_t{1050}));
+}
+
 TEST_F(PersistenceTest, AnEmptyCollectionWritesNothing) {
   KZProperties empty;
   PropertyBag bag;
