@@ -84,7 +84,8 @@ class VELMORA_EXPORT Variant {
   Variant(Currency v) : data_(v) {}
   Variant(Date v) : data_(v) {}
   Variant(ErrorCode v) : data_(v) {}
-  Variant(std::string v) : data_(std::move(v)) {}
+  Variant(const std::string& v) : data_(v) {}
+  Variant(std::string&& v) : data_(std::move(v)) {}
   Variant(std::string_view v) : data_(std::string(v)) {}
   Variant(const char* v) : data_(std::string(v)) {}
   Variant(ObjectRef v);  // a null pointer is the empty object reference ("Nothing")

@@ -585,6 +585,67 @@ struct PropertyBag::Impl {
     bool* busy_ = nullptr;  // of the document's slot, while this has it
   };
 
+  // ---- entry points ------------------------------------------------------
+
+  // Writing a value equal to its default: the entry goes, if it is there.
+  void remove(std::string_view name) {
+    if (!node.doc) return;
+    const std::uint32_t fold = node.doc->names.foldOf(name);
+    if (fold == BagNames::kNone) return;  // no entry can have that name
+    if (const std::size_t found = node.findFold(fold)) node.erase(found - 1);
+  }
+
+  // Writing anything else, where PropertyBag::writeProperty has no short cut.
+  // `bag` owns this Impl when the call begins; an object written meanwhile
+  // may take it away (or destroy it), which is checked through `bag`.
+  [[gnu::noinline]] void write(PropertyBag& bag, std::string_view name, const Variant& value) {
+    if (!node.doc) {
+      node.doc = DocRef::create();
+      node.inPlace = true;
+    }
+    const bool runsObjects = value.isObject() || value.isArray();
+    // Held here while objects write themselves: one could reload or move this
+    // very bag.
+    const DocRef keep = runsObjects ? node.doc : DocRef();
+    const DocRef& docRef = runsObjects ? keep : node.doc;
+    Document& doc = *docRef;
+    bytes::Writer& w = doc.stream;
+    std::uint32_t number = 0;
+    std::size_t found = 0;
+    if (node.inPlace && w.size() == node.end) {
+      number = node.nameNumber(name);
+    } else {
+      number = doc.names.intern(name);
+      node.inPlace = false;
+      node.fromLast = false;
+      node.settle();
+      found = node.findFold(doc.names[number].foldId);
+      if (found != 0) number = node.entries()[found - 1].name;  // keeps the first spelling
+    }
+    if (node.inPlace) w.varint(number + 1);
+    const std::size_t valueAt = w.size();
+    Range r;
+    try {
+      r = Impl::encodeValue(docRef, value, depth);
+    } catch (...) {
+      // What was written so far stays in the stream, unreferenced; the entry
+      // keeps its old value, or stays absent.
+      doc.strayNames = true;
+      throw;
+    }
+    if (runsObjects && (bag.impl_.get() != this || node.doc != keep)) return;  // replaced
+    if (node.inPlace) {
+      node.inPlace = r.at == valueAt && r.at + r.size == w.size();
+      node.end = w.size();
+    }
+    const Entry e{number, 0, r.at, r.size, true};
+    if (found != 0) {
+      node.ownEntries()[found - 1] = e;
+    } else {
+      node.add(e);
+    }
+  }
+
   // ---- loading -----------------------------------------------------------
 
   // Parses and validates a body; returns its number + 1. `checks` is null
@@ -981,20 +1042,10 @@ PropertyBag& PropertyBag::operator=(PropertyBag&&) noexcept = default;
 void PropertyBag::writeProperty(std::string_view name, const Variant& value,
                                 const Variant& defaultValue) {
   if (!impl_) impl_ = std::make_unique<Impl>();
+  if (!defaultValue.isMissing() && value == defaultValue) return impl_->remove(name);
   Node& node = impl_->node;
-  if (!defaultValue.isMissing() && value == defaultValue) {
-    if (!node.doc) return;
-    const std::uint32_t fold = node.doc->names.foldOf(name);
-    if (fold == BagNames::kNone) return;  // no entry can have that name
-    if (const std::size_t found = node.findFold(fold)) node.erase(found - 1);
-    return;
-  }
-  if (!node.doc) {
-    node.doc = DocRef::create();
-    node.inPlace = true;
-  }
-  const bool runsObjects = value.isObject() || value.isArray();
-  if (!runsObjects && node.inPlace && node.doc->stream.size() == node.end) {
+  if (node.doc && node.inPlace && !value.isObject() && !value.isArray() &&
+      node.doc->stream.size() == node.end) {
     // The common case, kept short: a plain value appended in place.
     bytes::Writer& w = node.doc->stream;
     const std::uint32_t number = node.nameNumber(name);
@@ -1009,46 +1060,7 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
     }
     return;
   }
-  // Held here while objects write themselves: one could reload or move this
-  // very bag.
-  const DocRef keep = runsObjects ? node.doc : DocRef();
-  const DocRef& docRef = runsObjects ? keep : node.doc;
-  Document& doc = *docRef;
-  bytes::Writer& w = doc.stream;
-  std::uint32_t number = 0;
-  std::size_t found = 0;
-  if (node.inPlace && w.size() == node.end) {
-    number = node.nameNumber(name);
-  } else {
-    number = doc.names.intern(name);
-    node.inPlace = false;
-    node.fromLast = false;
-    node.settle();
-    found = node.findFold(doc.names[number].foldId);
-    if (found != 0) number = node.entries()[found - 1].name;  // keeps the first spelling
-  }
-  if (node.inPlace) w.varint(number + 1);
-  const std::size_t valueAt = w.size();
-  Range r;
-  try {
-    r = Impl::encodeValue(docRef, value, impl_->depth);
-  } catch (...) {
-    // What was written so far stays in the stream, unreferenced; the entry
-    // keeps its old value, or stays absent.
-    doc.strayNames = true;
-    throw;
-  }
-  if (runsObjects && (!impl_ || &impl_->node != &node || node.doc != keep)) return;  // replaced
-  if (node.inPlace) {
-    node.inPlace = r.at == valueAt && r.at + r.size == w.size();
-    node.end = w.size();
-  }
-  const Entry e{number, 0, r.at, r.size, true};
-  if (found != 0) {
-    node.ownEntries()[found - 1] = e;
-  } else {
-    node.add(e);
-  }
+  impl_->write(*this, name, value);
 }
 
 Variant PropertyBag::readProperty(std::string_view name, const Variant& defaultValue) const {
