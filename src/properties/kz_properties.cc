@@ -510,9 +510,12 @@ void KZProperties::writeProperties(PropertyBag& bag) {
   // the 32-bit 0 is what keeps an empty collection from writing an entry.
   ignoreErrors([&] { bag.writeProperty("Count", Variant(n), Variant(std::int32_t{0})); });
   static const Variant kNothing = Variant::nothing();
+  // Held: an item written now could clear or replace this very list.
+  items();
+  const std::shared_ptr<KeyedCollection> list = items_;
   ItemEntryNames entry;
   for (std::int32_t i = 1; i <= n; ++i, entry.next()) {
-    ignoreErrors([&] { bag.writeProperty(entry.view(), items().at(i), kNothing); });
+    ignoreErrors([&] { bag.writeProperty(entry.view(), list->at(i), kNothing); });
   }
 }
 
