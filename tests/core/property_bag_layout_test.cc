@@ -130,6 +130,23 @@ TEST_F(PropertyBagLayoutTest, WritingAnOuterBagMeanwhileKeepsBothIntact) {
   EXPECT_EQ(loaded.readProperty("Outer"), Variant("from inside"));
 }
 
+TEST_F(PropertyBagLayoutTest, AnArrayHoldingAnObjectThatBreaksTheLayoutStaysWhole) {
+  auto odd = std::make_shared<Scribbler>();
+  gScript.twist = Twist::kOverwrite;
+  PropertyBag bag;
+  bag.writeProperty("List", SafeArray::ofVariants({Variant(1), Variant(odd), Variant("last")}));
+  gScript.twist = Twist::kNone;
+  PropertyBag loaded;
+  loaded.setContents(bag.contents());
+  EXPECT_EQ(loaded.contents(), bag.contents());
+  const Variant list = loaded.readProperty("List");
+  EXPECT_EQ(list.array().get({0}), Variant(1));
+  EXPECT_EQ(list.array().get({2}), Variant("last"));
+  auto back = std::static_pointer_cast<Scribbler>(list.array().get({1}).object());
+  EXPECT_EQ(back->a, Variant("second"));
+  EXPECT_EQ(back->c, Variant(3.5));
+}
+
 TEST_F(PropertyBagLayoutTest, ABagTakenAwayByItsObjectStaysUsable) {
   PropertyBag bag;
   auto child = roundTrip(Twist::kTakeBag, bag);

@@ -178,6 +178,33 @@ TEST_F(PropertyBagTest, ObjectsNestAndComeBackAsNewObjects) {
   // Objects inside arrays nest too.
   bag.writeProperty("List", SafeArray::ofVariants({Variant(chain(2)), Variant::nothing()}));
   EXPECT_EQ(chainLength(reload(bag).readProperty("List").array().get({0})), 2);
+  // The bag that wrote them reads them back as well, again and again.
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(chainLength(bag.readProperty("Tree")), 3);
+    EXPECT_EQ(chainLength(bag.readProperty("List").array().get({0})), 2);
+  }
+}
+
+TEST_F(PropertyBagTest, ALoadedBagTakesNewAndChangedEntries) {
+  PropertyBag source;
+  source.writeProperty("Keep", "kept");
+  source.writeProperty("Tree", chain(2));
+  source.writeProperty("Change", 1);
+  PropertyBag bag = reload(source);
+  bag.writeProperty("change", 2);  // keeps its place and first spelling
+  bag.writeProperty("Added", chain(3));
+  bag.writeProperty("Keep", "", "");  // a default: removed
+  PropertyBag again = reload(bag);
+  EXPECT_EQ(again.names(), (std::vector<std::string>{"Tree", "Change", "Added"}));
+  EXPECT_EQ(again.readProperty("Change"), Variant(2));
+  EXPECT_EQ(chainLength(again.readProperty("Tree")), 2);
+  EXPECT_EQ(chainLength(again.readProperty("Added")), 3);
+  // The same entries written afresh make the same bytes.
+  PropertyBag fresh;
+  fresh.writeProperty("Tree", chain(2));
+  fresh.writeProperty("Change", 2);
+  fresh.writeProperty("Added", chain(3));
+  EXPECT_EQ(fresh.contents(), bag.contents());
 }
 
 TEST_F(PropertyBagTest, ObjectsThatCannotBePersistedAreRefused) {

@@ -110,6 +110,20 @@ TEST_F(PersistenceTest, ItemEntriesAreNumberedFromOneAcrossDigitCounts) {
   EXPECT_EQ(back->Properties(Variant(std::int32_t{1050}))->Value(), Variant(std::int32_t{1050}));
 }
 
+TEST_F(PersistenceTest, WritingIntoAUsedBagRemovesWhatIsNowADefault) {
+  auto full = KZProperty::create();
+  full->Name("x");
+  full->Value(Variant("text"));
+  full->ReadOnly(true);
+  auto plain = KZProperty::create();
+  plain->Value(Variant(std::int32_t{1}));
+  PropertyBag bag;
+  full->writeProperties(bag);
+  ASSERT_EQ(bag.size(), 4u);
+  plain->writeProperties(bag);
+  EXPECT_EQ(bag.names(), std::vector<std::string>{"Value"});
+}
+
 TEST_F(PersistenceTest, AnEmptyCollectionWritesNothing) {
   KZProperties empty;
   PropertyBag bag;
