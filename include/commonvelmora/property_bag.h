@@ -13,6 +13,10 @@
 // bounded by the input's size, nesting depth at most kMaxDepth) and raises
 // AutomationError 321 ("Invalid file format") instead of crashing or
 // allocating without bound.
+//
+// A bag, the bags it lends to the objects written into or read from it, and
+// any of those an object keeps share their state: like the objects that use
+// them, they belong to one thread at a time.
 #pragma once
 
 #include <commonvelmora/export.h>
