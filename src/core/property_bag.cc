@@ -214,8 +214,9 @@ struct Document {
     ClassRegistry::Factory factory;
   };
   std::vector<Class> classes;
+  const ClassRegistry& registry = ClassRegistry::instance();
   const ClassRegistry::Factory& factoryOf(std::uint32_t name) {
-    const std::uint64_t generation = ClassRegistry::instance().generation() + 1;
+    const std::uint64_t generation = registry.generation() + 1;
     if (name >= classes.size()) classes.resize(name + 1);
     Class& c = classes[name];
     if (c.generation != generation) {
@@ -268,8 +269,17 @@ class DocRef {
     if (doc_ != nullptr) ++doc_->refs;
   }
   DocRef(DocRef&& other) noexcept : doc_(std::exchange(other.doc_, nullptr)) {}
-  DocRef& operator=(DocRef other) noexcept {
-    std::swap(doc_, other.doc_);
+  DocRef& operator=(const DocRef& other) noexcept {
+    if (other.doc_ != nullptr) ++other.doc_->refs;  // first: other may be this
+    reset();
+    doc_ = other.doc_;
+    return *this;
+  }
+  DocRef& operator=(DocRef&& other) noexcept {
+    if (this != &other) {
+      reset();
+      doc_ = std::exchange(other.doc_, nullptr);
+    }
     return *this;
   }
   ~DocRef() { reset(); }
