@@ -143,7 +143,11 @@ class VELMORA_EXPORT Variant {
   // Exact equality: the same kind and the same value (arrays element by
   // element, objects by identity). This is the property bag's "equals the
   // default" test, not the language's loose comparison.
-  friend bool operator==(const Variant& a, const Variant& b) { return a.data_ == b.data_; }
+  friend bool operator==(const Variant& a, const Variant& b) {
+    if (a.data_.index() != b.data_.index()) return false;
+    if (const ObjectRef* x = a.getIf<ObjectRef>()) return *x == *b.getIf<ObjectRef>();
+    return a.data_ == b.data_;
+  }
 
  private:
   struct ArrayBox {

@@ -245,7 +245,7 @@ struct Document {
   // The bags lent to the objects being written or read, one per nesting
   // level, reused from object to object (see Impl::LentBag).
   struct LentSlot {
-    std::unique_ptr<PropertyBag> bag;
+    PropertyBag bag;
     bool busy = false;
   };
   std::vector<std::unique_ptr<LentSlot>> lent;  // slots stay put as levels are added
@@ -573,8 +573,7 @@ struct PropertyBag::Impl {
         bag_ = local_.get();
       } else {
         slot.busy = true;
-        if (!slot.bag) slot.bag = std::make_unique<PropertyBag>();
-        bag_ = slot.bag.get();
+        bag_ = &slot.bag;
         busy_ = &slot.busy;
       }
       if (!bag_->impl_) bag_->impl_ = std::make_unique<Impl>();
@@ -869,7 +868,7 @@ struct PropertyBag::Impl {
     object.writeProperties(lent.bag());
 
     const bool kept = lent.bag().impl_.get() == lentImpl;
-    if (kept) node.settle();
+    if (kept && node.unchecked) node.settle();
     if (kept && node.inPlace && node.end == w.size()) {
       w.varint(0);
       return {at, w.size() - at};
