@@ -146,6 +146,7 @@ class VELMORA_EXPORT Variant {
   friend bool operator==(const Variant& a, const Variant& b) {
     if (a.data_.index() != b.data_.index()) return false;
     if (const ObjectRef* x = a.getIf<ObjectRef>()) return *x == *b.getIf<ObjectRef>();
+    if (const std::string* x = a.getIf<std::string>()) return *x == *b.getIf<std::string>();
     return a.data_ == b.data_;
   }
 
