@@ -275,37 +275,5 @@ TEST(IsNumericTest, NumbersBooleansAndNumericText) {
   }
 }
 
-class Ledger : public Object {
- public:
-  Variant invoke(std::string_view, CallKind, Args) override {
-    throw AutomationError(err::kNoSuchMember);
-  }
-  std::string typeName() const override { return "Ledger"; }
-};
-
-TEST(TypeNameTest, NamesOfEveryKind) {
-  EXPECT_EQ(typeName(Variant()), "Empty");
-  EXPECT_EQ(typeName(Variant::null()), "Null");
-  EXPECT_EQ(typeName(Variant(std::int16_t{1})), "Integer");
-  EXPECT_EQ(typeName(Variant(1)), "Long");
-  EXPECT_EQ(typeName(Variant(1.0F)), "Single");
-  EXPECT_EQ(typeName(Variant(1.0)), "Double");
-  EXPECT_EQ(typeName(Variant(Currency{})), "Currency");
-  EXPECT_EQ(typeName(Variant(Date{})), "Date");
-  EXPECT_EQ(typeName(Variant("")), "String");
-  EXPECT_EQ(typeName(Variant(true)), "Boolean");
-  EXPECT_EQ(typeName(Variant(ErrorCode{5})), "Error");
-  EXPECT_EQ(typeName(Variant(std::uint8_t{1})), "Byte");
-  EXPECT_EQ(typeName(Variant::nothing()), "Nothing");
-  EXPECT_EQ(typeName(Variant(std::make_shared<Ledger>())), "Ledger");
-  EXPECT_EQ(typeName(Variant(SafeArray::ofVariants({}))), "Variant()");
-  EXPECT_EQ(typeName(Variant(SafeArray::ofBytes({1}))), "Byte()");
-
-  auto ledger = std::make_shared<Ledger>();
-  EXPECT_EQ(toObject(Variant(ledger)), ledger);
-  EXPECT_EQ(toObject(Variant::nothing()), nullptr);
-  EXPECT_EQ(errorOf([] { toObject(Variant(1)); }), err::kTypeMismatch);
-}
-
 }  // namespace
 }  // namespace velmora

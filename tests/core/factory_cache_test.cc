@@ -66,27 +66,5 @@ TEST(FactoryCacheTest, RestoreFollowsTheRegistryAsItChanges) {
   ClassRegistry::instance().remove(Tagged::kProgId);
 }
 
-// The registry ignores letter case; spellings differing only in case must
-// reach the same class, and a factory that yields nothing still raises 429.
-TEST(FactoryCacheTest, SpellingsAndEmptyFactories) {
-  registerMaker("only");
-  PropertyBag written;
-  written.writeProperty("Item", ObjectRef(std::make_shared<Tagged>("client")));
-  auto bytes = written.contents();
-  const std::string upper = "TEST.TAGGED";
-  const auto at = std::search(bytes.begin(), bytes.end(), std::begin("Test.Tagged"),
-                              std::end("Test.Tagged") - 1);
-  ASSERT_NE(at, bytes.end());
-  std::copy(upper.begin(), upper.end(), at);
-
-  PropertyBag bag;
-  bag.setContents(bytes);
-  EXPECT_EQ(makerOf(bag.readProperty("Item")), "only");
-
-  ClassRegistry::instance().add(Tagged::kProgId, [] { return ObjectRef(); });
-  EXPECT_EQ(errorOf([&] { bag.readProperty("Item"); }), err::kCantCreateObject);
-  ClassRegistry::instance().remove(Tagged::kProgId);
-}
-
 }  // namespace
 }  // namespace velmora

@@ -57,13 +57,6 @@ TEST(StrftimePatternTest, CommonLocaleFormats) {
   EXPECT_EQ(runtimePatternFromStrftime("%%"), "%");
 }
 
-TEST(StrftimePatternTest, NamesAndUnknownConversionsCannotBeExpressed) {
-  EXPECT_EQ(runtimePatternFromStrftime("%d %b %Y"), std::nullopt);
-  EXPECT_EQ(runtimePatternFromStrftime("%A, %d"), std::nullopt);
-  EXPECT_EQ(runtimePatternFromStrftime("%H:%M %Z"), std::nullopt);
-  EXPECT_EQ(runtimePatternFromStrftime("%"), std::nullopt);
-}
-
 TEST(UserRegionalSettingsTest, CLocaleGivesTheUsDefaults) {
   for (const char* name : {"C", "POSIX", "C.UTF-8"}) {
     ScopedLcAll lc(name);
@@ -92,14 +85,6 @@ TEST(UserRegionalSettingsTest, GermanLocale) {
   EXPECT_EQ(rs.decimalSeparator, ",");
   EXPECT_EQ(rs.shortDate, "dd.MM.yyyy");
   EXPECT_EQ(rs.longTime, "HH:mm:ss");
-}
-
-TEST(CurrentLocalDateTest, IsWholeSecondsOfThisCentury) {
-  const Date now = currentLocalDate();
-  EXPECT_GT(now.serial, dateFromParts(2020, 1, 1).serial);
-  EXPECT_LT(now.serial, dateFromParts(2100, 1, 1).serial);
-  const DateParts p = dateToParts(now);
-  EXPECT_EQ(dateFromParts(p.year, p.month, p.day, p.hour, p.minute, p.second), now);
 }
 
 }  // namespace

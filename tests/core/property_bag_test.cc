@@ -339,15 +339,5 @@ TEST_F(PropertyBagTest, CorruptBytesFailCleanlyAndLeaveTheBagAlone) {
   EXPECT_EQ(bag.size(), 0u);
 }
 
-TEST_F(PropertyBagTest, MovedFromBagReadsAsEmpty) {
-  PropertyBag a;
-  a.writeProperty("X", 1);
-  PropertyBag b = std::move(a);
-  EXPECT_EQ(b.readProperty("x"), Variant(1));
-  EXPECT_EQ(a.size(), 0u);  // NOLINT(bugprone-use-after-move): documented state
-  a.writeProperty("Y", 2);
-  EXPECT_EQ(a.readProperty("Y"), Variant(2));
-}
-
 }  // namespace
 }  // namespace velmora

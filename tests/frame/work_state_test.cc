@@ -35,19 +35,6 @@ TEST_F(WorkStateTest, WorkObjectsOfOneThreadShareTheStateAndOtherThreadsStartEmp
   EXPECT_EQ(first.AppNumber(), akDealingDesk);
 }
 
-TEST_F(WorkStateTest, AppDescriptionHasTextsForTheSuitesCodesOnly) {
-  Work work;
-  EXPECT_FALSE(work.AppDescription(akTradeManager).empty());
-  EXPECT_FALSE(work.AppDescription(akDataLoader).empty());
-  EXPECT_EQ(work.AppDescription(akReserved), "");
-  EXPECT_EQ(work.AppDescription(static_cast<App_Key>(0)), "");
-  EXPECT_EQ(work.AppDescription(static_cast<App_Key>(999)), "");
-  EXPECT_EQ(work.AppDescription(static_cast<App_Key>(-2147483647 - 1)), "");
-  std::vector<Variant> code{Variant(std::int16_t{1000})};
-  EXPECT_EQ(work.invoke("AppDescription", CallKind::Method, code),
-            Variant(work.AppDescription(akTradeManager)));
-}
-
 TEST_F(WorkStateTest, TheStringTableIsChosenByTheUsersLanguage) {
   EXPECT_EQ(tableLanguageOf("de_DE.UTF-8"), TableLanguage::German);
   EXPECT_EQ(tableLanguageOf("ru_RU"), TableLanguage::Russian);

@@ -151,14 +151,6 @@ TEST_F(KZPropertyBagTest, RestoreBypassesTheSetters) {
   EXPECT_TRUE(target->ReadOnly());
 }
 
-TEST_F(KZPropertyBagTest, AnEmptyBagGivesZero) {
-  PropertyBag bag;
-  auto p = KZProperty::create();
-  p->readProperties(bag);
-  EXPECT_EQ(p->Name(), "");
-  EXPECT_EQ(p->Value(), Variant(std::int16_t{0}));
-}
-
 TEST_F(KZPropertyBagTest, UnpersistableObjectsReadBackAsNothing) {
   KZProperty p;
   p.Name("Handle");
