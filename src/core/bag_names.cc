@@ -22,16 +22,6 @@ std::uint32_t BagNames::intern(std::string_view text) {
   return number;
 }
 
-std::uint32_t BagNames::foldIdOf(std::string_view text) const {
-  if (const std::uint32_t* exact = findExact(text, hashBytes(text))) {
-    return names_[*exact - 1].foldId;
-  }
-  const FoldedKey key(text);
-  const std::uint32_t* same = byFold_.find(
-      key.hash(), [&](std::uint32_t ref) { return key.matches(names_[ref - 1].text); });
-  return same != nullptr ? names_[*same - 1].foldId : kNone;
-}
-
 std::uint32_t BagNames::foldOf(std::string_view text) {
   Recent& recent = recentSlot(text);
   if (isRecent(recent, text)) return names_[recent.number].foldId;
@@ -41,12 +31,13 @@ std::uint32_t BagNames::foldOf(std::string_view text) {
     recent = {text.data(), text.size(), *exact - 1};
     return names_[*exact - 1].foldId;
   }
-  const std::uint32_t fold = foldIdOf(text);
-  if (fold == kNone) {
-    absent.text.assign(text);
-    absent.namesThen = size();
-  }
-  return fold;
+  const FoldedKey key(text);
+  const std::uint32_t* same = byFold_.find(
+      key.hash(), [&](std::uint32_t ref) { return key.matches(names_[ref - 1].text); });
+  if (same != nullptr) return names_[*same - 1].foldId;
+  absent.text.assign(text);
+  absent.namesThen = size();
+  return kNone;
 }
 
 bool BagNames::addView(std::string_view text) {
@@ -66,8 +57,7 @@ std::uint32_t BagNames::add(std::string_view text, std::size_t exactHash) {
   const std::uint32_t* same = byFold_.find(
       key.hash(), [&](std::uint32_t ref) { return key.matches(names_[ref - 1].text); });
   const std::uint32_t number = size();
-  names_.push_back(
-      {text, key.hash(), same != nullptr ? names_[*same - 1].foldId : number, isAsciiText(text)});
+  names_.push_back({text, same != nullptr ? names_[*same - 1].foldId : number});
   byText_.insert(exactHash, number + 1);
   if (same == nullptr) byFold_.insert(key.hash(), number + 1);
   return number;

@@ -26,9 +26,7 @@ class BagNames {
  public:
   struct Name {
     std::string_view text;
-    std::size_t folded = 0;    // hash of the case-folded text
     std::uint32_t foldId = 0;  // the first name that folds to the same text
-    bool ascii = true;
   };
 
   std::uint32_t size() const { return static_cast<std::uint32_t>(names_.size()); }
@@ -73,12 +71,10 @@ class BagNames {
   // The number of `text`, added (as a copy) when it is new.
   std::uint32_t intern(std::string_view text);
   // The fold of `text` when some name folds to the same text, without adding
-  // anything; kNone otherwise.
+  // anything; kNone otherwise. Bags ask this for every name they look up,
+  // so recent answers are remembered (that a text has no name, until names
+  // are added).
   static constexpr std::uint32_t kNone = 0xffffffffu;
-  std::uint32_t foldIdOf(std::string_view text) const;
-  // foldIdOf() for writers, who ask it for every value that equals its
-  // default: recent answers are remembered (that a text has no name, until
-  // names are added).
   std::uint32_t foldOf(std::string_view text);
   // Adds a name whose bytes outlive the table (loaded bytes); false when the
   // same text is there already.

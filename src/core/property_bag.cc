@@ -238,9 +238,24 @@ struct Document {
   }
   std::string_view lastProgId;  // as the object gave it, only compared by address
   std::uint32_t lastClass = 0;
-  // Per fold of a name: the last Node::settle() that met it.
-  std::vector<std::uint32_t> seenBy;
-  std::uint32_t settles = 0;
+  // The first of `entries` whose name folds like an earlier one's, or
+  // entries.size() when the names are unique. One pass, with a mark per
+  // fold of a name (the number of the pass that last met it).
+  std::size_t repeatedName(std::span<const Entry> entries) {
+    if (++passes == 0) {
+      std::fill(seenIn.begin(), seenIn.end(), 0);
+      passes = 1;
+    }
+    if (seenIn.size() < names.size()) seenIn.resize(names.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      std::uint32_t& seen = seenIn[names[entries[i].name].foldId];
+      if (seen == passes) return i;
+      seen = passes;
+    }
+    return entries.size();
+  }
+  std::vector<std::uint32_t> seenIn;
+  std::uint32_t passes = 0;
   std::size_t refs = 0;  // see DocRef
   // The bags lent to the objects being written or read, one per nesting
   // level, reused from object to object (see Impl::LentBag).
@@ -303,7 +318,7 @@ class DocRef {
 // The entries of one bag: its own, or a view of a parsed body.
 struct Node {
   // Small bags (an object's few fields) are searched linearly; larger ones
-  // get a hash index of 1-based positions by folded name.
+  // get a hash index of 1-based positions by the fold of the name.
   static constexpr std::size_t kLinearLimit = 8;
 
   DocRef doc;  // null until something is written or loaded
@@ -381,20 +396,14 @@ struct Node {
   // none. Readers mostly ask for entries in the order they were written, and
   // in the spelling they were written with, so that is tried first.
   std::size_t find(std::string_view text) {
-    if (unchecked) {
-      // Until settled, a name may be there twice; a name that is not there
-      // at all (most often asked when a default is written) needs no
-      // settling to be sure of that.
-      if (own.size() <= kLinearLimit && findSmall(text) == 0) return 0;
-      settle();
+    if (!unchecked) {
+      const auto list = entries();
+      const BagNames& names = doc->names;
+      for (std::size_t i = hint; i < list.size() && i < hint + 2; ++i) {
+        if (BagNames::sameText(names[list[i].name].text, text)) return found(i);
+      }
     }
-    const auto list = entries();
-    const BagNames& names = doc->names;
-    for (std::size_t i = hint; i < list.size() && i < hint + 2; ++i) {
-      if (BagNames::sameText(names[list[i].name].text, text)) return found(i);
-    }
-    if (list.size() <= kLinearLimit) return findSmall(text);
-    const std::uint32_t fold = names.foldIdOf(text);
+    const std::uint32_t fold = doc->names.foldOf(text);
     return fold == BagNames::kNone ? 0 : findFold(fold);
   }
   bool hasFold(std::uint32_t fold) const {
@@ -402,22 +411,6 @@ struct Node {
       if (doc->names[e.name].foldId == fold) return true;
     }
     return false;
-  }
-  std::size_t findSmall(std::string_view text) {
-    const auto list = entries();
-    const BagNames& names = doc->names;
-    // ASCII names fold only to ASCII names of the same length.
-    const bool ascii = isAsciiText(text);
-    bool unsure = false;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      const BagNames::Name& n = names[list[i].name];
-      if (!(n.ascii && ascii)) {
-        unsure = true;
-      } else if (equalsAsciiNoCase(n.text, text)) {
-        return found(i);
-      }
-    }
-    return unsure ? findFolded(text) : 0;
   }
   // 1-based position of the entry whose name has the fold `fold`, 0 when none.
   std::size_t findFold(std::uint32_t fold) {
@@ -443,15 +436,6 @@ struct Node {
   static std::size_t foldHash(std::uint32_t fold) {
     return static_cast<std::size_t>(fold * 0x9e3779b97f4a7c15ull);
   }
-  [[gnu::noinline]] std::size_t findFolded(std::string_view text) {
-    const auto list = entries();
-    const FoldedKey key(text);
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      const BagNames::Name& n = doc->names[list[i].name];
-      if (n.folded == key.hash() && key.matches(n.text)) return found(i);
-    }
-    return 0;
-  }
   std::size_t found(std::size_t i) {
     hint = i;
     return i + 1;
@@ -460,10 +444,14 @@ struct Node {
   // The index, once built, is kept up to date; it is built when first
   // needed (see findFold).
   void add(const Entry& e) {
-    std::vector<Entry>& list = ownEntries();
-    list.push_back(e);
+    ownEntries();
+    append(e);
+  }
+  // add() for a bag known to own its entries.
+  void append(const Entry& e) {
+    own.push_back(e);
     if (index.size() != 0) {
-      index.insert(foldHash(doc->names[e.name].foldId), static_cast<std::uint32_t>(list.size()));
+      index.insert(foldHash(doc->names[e.name].foldId), static_cast<std::uint32_t>(own.size()));
     }
   }
 
@@ -475,28 +463,8 @@ struct Node {
   void settle() {
     if (!unchecked) return;
     unchecked = false;
+    if (doc->repeatedName(own) == own.size()) return;
     const BagNames& names = doc->names;
-    bool twice = false;
-    if (own.size() <= kLinearLimit) {
-      for (std::size_t i = 1; i < own.size() && !twice; ++i) {
-        for (std::size_t j = 0; j < i && !twice; ++j)
-          twice = names.sameName(own[i].name, own[j].name);
-      }
-    } else {
-      std::vector<std::uint32_t>& seenBy = doc->seenBy;
-      if (++doc->settles == 0) {
-        std::fill(seenBy.begin(), seenBy.end(), 0);
-        doc->settles = 1;
-      }
-      const std::uint32_t serial = doc->settles;
-      if (seenBy.size() < names.size()) seenBy.resize(names.size());
-      for (const Entry& e : own) {
-        std::uint32_t& seen = seenBy[names[e.name].foldId];
-        twice = twice || seen == serial;
-        seen = serial;
-      }
-    }
-    if (!twice) return;
     std::vector<Entry> merged;
     std::unordered_map<std::uint32_t, std::size_t> placeOf;  // by fold
     for (const Entry& e : own) {
@@ -541,9 +509,7 @@ struct Range {
 
 // What loading checks across the whole input.
 struct LoadChecks {
-  std::uint32_t nextNew = 0;          // the next name to be used for the first time
-  std::vector<std::uint32_t> seenIn;  // per fold: the body it was last used in
-  std::uint32_t body = 0;             // the body being read, numbered from 1
+  std::uint32_t nextNew = 0;  // the next name to be used for the first time
 
   std::uint32_t name(bytes::Reader& r, std::uint32_t number, const BagNames& names) {
     if (number >= names.size()) r.fail("name number out of range");
@@ -662,27 +628,26 @@ struct PropertyBag::Impl {
   static std::uint32_t parseBody(Document& doc, bytes::Reader& r, bool inStream, int depth,
                                  LoadChecks* checks, std::vector<Entry>& pending) {
     const std::size_t first = pending.size();
-    const std::uint32_t body = checks != nullptr ? ++checks->body : 0;
     for (;;) {
-      const std::size_t nameAt = r.offset();
       const std::uint32_t ref = r.varint("entry name");
       if (ref == 0) break;
       Entry e;
       e.name = ref - 1;
-      if (checks != nullptr) {
-        checks->name(r, e.name, doc.names);
-        std::uint32_t& seen = checks->seenIn[doc.names[e.name].foldId];
-        if (seen == body) {
-          bytes::Reader({}, nameAt)
-              .fail("duplicate entry name '" + std::string(doc.names[e.name].text) + "'");
-        }
-        seen = body;
-      }
+      if (checks != nullptr) checks->name(r, e.name, doc.names);
       e.inStream = inStream;
       e.at = r.offset();
       e.object = parseValue(doc, r, inStream, depth, checks, pending, true);
       e.size = r.offset() - e.at;
       pending.push_back(e);
+    }
+    // Names are checked once the body is read: the bodies nested in it use
+    // the same marks.
+    if (checks != nullptr) {
+      const auto entries = std::span<const Entry>(pending).subspan(first);
+      if (const std::size_t at = doc.repeatedName(entries); at != entries.size()) {
+        bytes::Reader({}, entries[at].at)
+            .fail("duplicate entry name '" + std::string(doc.names[entries[at].name].text) + "'");
+      }
     }
     doc.bodies.push_back({doc.parsed.size(), pending.size() - first, r.offset()});
     doc.parsed.insert(doc.parsed.end(), pending.begin() + static_cast<std::ptrdiff_t>(first),
@@ -1062,11 +1027,7 @@ void PropertyBag::writeProperty(std::string_view name, const Variant& value,
     const std::size_t at = w.size();
     Impl::encodePlain(w, value);
     node.end = w.size();
-    node.own.push_back(Entry{number, 0, at, node.end - at, true});
-    if (node.index.size() != 0) {
-      node.index.insert(Node::foldHash(node.doc->names[number].foldId),
-                        static_cast<std::uint32_t>(node.own.size()));
-    }
+    node.append(Entry{number, 0, at, node.end - at, true});
     return;
   }
   impl_->write(*this, name, value);
@@ -1147,7 +1108,6 @@ void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
     if (!doc->names.addView(in.text("name"))) bytes::Reader({}, at).fail("duplicate name");
   }
   LoadChecks checks;
-  checks.seenIn.assign(count, 0);
   std::vector<Entry> pending;  // entries of the bodies being read
   doc->loadedRoot = Impl::parseBody(*doc, in, false, 0, &checks, pending);
   if (checks.nextNew != count) in.fail("a name that is never used");

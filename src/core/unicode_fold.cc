@@ -23,6 +23,14 @@ std::string asciiFold(std::string_view text) {
   return out;
 }
 
+bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
+
 struct FreeDeleter {
   void operator()(utf8proc_uint8_t* p) const { std::free(p); }
 };
@@ -64,14 +72,6 @@ bool isAsciiText(std::string_view text) {
   }
   for (; i < text.size(); ++i) seen |= static_cast<unsigned char>(text[i]);
   return (seen & 0x8080808080808080ull) == 0;
-}
-
-bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
 }
 
 std::string foldCase(std::string_view text) {

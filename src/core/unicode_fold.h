@@ -14,8 +14,6 @@ namespace velmora {
 std::string foldCase(std::string_view text);
 bool equalsNoCase(std::string_view a, std::string_view b);
 bool isAsciiText(std::string_view text);
-// equalsNoCase() for texts known to be ASCII.
-bool equalsAsciiNoCase(std::string_view a, std::string_view b);
 // A fast hash of bytes as they are; a FoldedKey hashes its folded text with it.
 std::size_t hashBytes(std::string_view bytes);
 

@@ -321,6 +321,10 @@ TEST_F(PropertyBagTest, CorruptBytesFailCleanlyAndLeaveTheBagAlone) {
   expectBad(bag2('A', {1, 0, 2, 0, 0}), "duplicate entry name");
   expectBad(bag2('a', {1, 0, 2, 0, 0}), "duplicate name in the table");
   expectBad(bag2('b', {2, 0, 1, 0, 0}), "names out of order");
+  // The same name twice in a body, with an object using it in between.
+  expectBad({'C', 'V', 'P', 'B', 2, 2, 1, 'a', 9, 'T', 'e', 's', 't', '.',
+             'N', 'o', 'd', 'e', 1, 9, 2, 1,   0, 0,   1,   0,   0},
+            "duplicate around a nested object");
   expectBad(bag2('b', {1, 0, 0}), "unused name");
   // A 2 x 2^31-1 x 2^31-1 byte array would overflow 32-bit element counts.
   expectBad(
