@@ -52,13 +52,6 @@ int errorNumberOf(Object& o, std::string_view name, CallKind kind, std::vector<V
   return 0;
 }
 
-TEST(MemberTableTest, NamesIgnoreLetterCase) {
-  Account a;
-  a.let("BALANCE", Variant(10));
-  EXPECT_EQ(a.get("balance"), Variant(10));
-  EXPECT_EQ(a.invoke("BaLaNcE", CallKind::Method | CallKind::Get, {}), Variant(10));
-}
-
 TEST(MemberTableTest, ByReferenceArgumentsWriteThrough) {
   Account a;
   a.balance = 100;

@@ -64,13 +64,6 @@ TEST(KZPropertiesTest, RemoveRemembersTheName) {
   EXPECT_EQ(names(*c), std::vector<std::string>{"C"});
 }
 
-TEST(KZPropertiesTest, ItemIndexIgnoresCase) {
-  auto c = threeItems();
-  EXPECT_EQ(c->ItemIndex(""), -1);
-  EXPECT_EQ(c->ItemIndex("Z"), -1);
-  EXPECT_EQ(c->ItemIndex("c"), 3);
-}
-
 TEST(KZPropertiesTest, MoveUpAndDown) {
   auto c = threeItems();
   EXPECT_EQ(c->MoveUp(Variant(std::int32_t{1})), 1);
