@@ -36,17 +36,14 @@ TEST(IsProfileFolder, PlainSuffixTestOnUpperCasedParent) {
   EXPECT_FALSE(isProfileFolder("", '/'));
 }
 
-TEST(PlanLogFolder, ProfileTempFoldersLogUnderVelmoraManager) {
+TEST(PlanLogFolder, ProfileTempFoldersLogUnderVelmoraManagerOthersInsideThemselves) {
   const LogFolderPlan windows = planLogFolder(R"(C:\Users\u\AppData\Local\Temp\)", '\\');
   EXPECT_EQ(windows.profileFolder, R"(C:\Users\u\AppData\Local\Velmora Manager)");
   EXPECT_EQ(windows.logFolder, R"(C:\Users\u\AppData\Local\Velmora Manager\LogFiles)");
-
   const LogFolderPlan posix = planLogFolder("/home/u/.local/tmp", '/');
   EXPECT_EQ(posix.profileFolder, "/home/u/.local/Velmora Manager");
   EXPECT_EQ(posix.logFolder, "/home/u/.local/Velmora Manager/LogFiles");
-}
 
-TEST(PlanLogFolder, OtherTempFoldersLogInsideThemselves) {
   const LogFolderPlan xp =
       planLogFolder(R"(C:\Documents and Settings\u\Local Settings\Temp)", '\\');
   EXPECT_EQ(xp.profileFolder, "");

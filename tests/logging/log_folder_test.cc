@@ -1,6 +1,4 @@
 // The log folder and file names against real folders.
-#include <commonvelmora/convert.h>
-
 #include <cmath>
 #include <thread>
 
@@ -15,20 +13,7 @@ namespace fs = std::filesystem;
 
 using LogFolderTest = LogTest;
 
-TEST_F(LogFolderTest, PlainTempFolderGetsLogFilesInside) {
-  ASSERT_TRUE(GetLogFolder());
-  EXPECT_EQ(threadState().logFolder, logFolder().string());
-  EXPECT_TRUE(fs::is_directory(logFolder()));
-}
-
-TEST_F(LogFolderTest, TrailingSeparatorGivesNoDoubledSeparator) {
-  const std::string withSlash = scratch_.string() + "/";
-  ScopedEnv tmp("TMPDIR", withSlash.c_str());
-  ASSERT_TRUE(GetLogFolder());
-  EXPECT_EQ(threadState().logFolder, logFolder().string());
-}
-
-TEST_F(LogFolderTest, ProfileTempFolderLogsUnderVelmoraManager) {
+TEST_F(LogFolderTest, ProfileTempFoldersLogUnderVelmoraManager) {
   fs::create_directories(scratch_ / "AppData" / "Local");
   const std::string temp = (scratch_ / "AppData" / "Local" / "Temp").string() + "/";
   ScopedEnv tmp("TMPDIR", temp.c_str());
@@ -37,12 +22,10 @@ TEST_F(LogFolderTest, ProfileTempFolderLogsUnderVelmoraManager) {
   EXPECT_EQ(threadState().logFolder, expected.string());
   EXPECT_TRUE(fs::is_directory(expected));
   EXPECT_FALSE(fs::exists(scratch_ / "AppData" / "Local" / "Temp"));  // temp itself untouched
-}
 
-TEST_F(LogFolderTest, WithoutTmpdirTheHomeLocalFolderIsTheProfile) {
-  // A fresh account has no ~/.local yet: the default temporary folder is
-  // created on demand, so logging works from the first entry.
-  ScopedEnv tmp("TMPDIR", nullptr);
+  // Without TMPDIR, a fresh account has no ~/.local yet: the default temporary
+  // folder is created on demand, so logging works from the first entry.
+  ScopedEnv noTmp("TMPDIR", nullptr);
   ScopedEnv home("HOME", scratch_.c_str());
   EXPECT_EQ(defaultFileSystem().tempFolder(), (scratch_ / ".local" / "tmp").string());
   ASSERT_TRUE(GetLogFolder());
@@ -51,8 +34,16 @@ TEST_F(LogFolderTest, WithoutTmpdirTheHomeLocalFolderIsTheProfile) {
   EXPECT_TRUE(fs::is_directory(scratch_ / ".local" / "tmp"));
 }
 
-TEST_F(LogFolderTest, FolderThatCannotBeCreatedGivesNoNameAndKeepsTheLastFolder) {
+TEST_F(LogFolderTest, PlainTempFolderGetsLogFilesInsideOrNoNameWhenItCannotBeHad) {
   ASSERT_TRUE(GetLogFolder());
+  EXPECT_EQ(threadState().logFolder, logFolder().string());
+  EXPECT_TRUE(fs::is_directory(logFolder()));
+  const std::string withSlash = scratch_.string() + "/";
+  {
+    ScopedEnv tmp("TMPDIR", withSlash.c_str());  // no doubled separator
+    ASSERT_TRUE(GetLogFolder());
+    EXPECT_EQ(threadState().logFolder, logFolder().string());
+  }
   const std::string good = threadState().logFolder;
   // The parent of the log folder is missing: one level is created at most.
   const std::string missing = (scratch_ / "gone" / "deeper").string();
@@ -62,39 +53,23 @@ TEST_F(LogFolderTest, FolderThatCannotBeCreatedGivesNoNameAndKeepsTheLastFolder)
     EXPECT_EQ(BuildLogFileName(Variant()), "");
     EXPECT_EQ(threadState().logFolder, good);
   }
-  // A file standing where the folder belongs, until it is removed.
+  // A file standing where the folder belongs; once it is gone, the next
+  // name creates the deleted folder again.
   fs::remove_all(logFolder());
   std::ofstream(logFolder()) << "in the way";
   EXPECT_EQ(BuildLogFileName(Variant()), "");
   fs::remove(logFolder());
   EXPECT_NE(BuildLogFileName(Variant()), "");
-}
-
-TEST_F(LogFolderTest, DeletedFolderIsCreatedAgainByTheNextName) {
-  ASSERT_NE(BuildLogFileName(Variant()), "");
-  fs::remove_all(logFolder());
-  EXPECT_NE(BuildLogFileName(Variant()), "");
   EXPECT_TRUE(fs::is_directory(logFolder()));
 }
 
-TEST_F(LogFolderTest, NamesArePrefixDateAndExtension) {
+TEST_F(LogFolderTest, NamesArePrefixDateAndExtensionForAnythingThatConvertsToADate) {
   const Variant lateEvening(dateFromParts(2024, 3, 7, 23, 59, 0));
   EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Quorent2024_03_07.log").string());
   EXPECT_EQ(threadState().logFilePrefix, "Quorent");  // the default sticks
-
-  threadState().logFilePrefix = "Trade";
-  EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Trade2024_03_07.log").string());
-
-  threadState().logFilePrefix = "Журнал торгов ";
-  EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Журнал торгов 2024_03_07.log").string());
-}
-
-TEST_F(LogFolderTest, EmptyDateMeansToday) {
   const double today = std::floor(currentLocalDate().serial);
   EXPECT_EQ(BuildLogFileName(Variant()), BuildLogFileName(Variant(Date{today + 0.5})));
-}
-
-TEST_F(LogFolderTest, DatesComeFromAnythingThatConvertsAndNothingElse) {
+  // Dates come from anything that converts, and from nothing else.
   const std::string march7 = (logFolder() / "Quorent2024_03_07.log").string();
   EXPECT_EQ(BuildLogFileName(Variant("3/7/2024")), march7);  // US short date
   EXPECT_EQ(BuildLogFileName(Variant(dateFromParts(2024, 3, 7).serial)), march7);
@@ -104,14 +79,14 @@ TEST_F(LogFolderTest, DatesComeFromAnythingThatConvertsAndNothingElse) {
   EXPECT_EQ(BuildLogFileName(Variant(SafeArray::ofVariants({Variant("3/7/2024")}))), "");
   EXPECT_EQ(BuildLogFileName(Variant::nothing()), "");
   EXPECT_EQ(threadState().logFilePrefix, "Quorent");
-}
 
-TEST_F(LogFolderTest, ThreadsKeepTheirOwnPrefix) {
-  threadState().logFilePrefix = "Main";
+  threadState().logFilePrefix = "Журнал торгов ";
+  EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Журнал торгов 2024_03_07.log").string());
+  // Another thread has its own prefix.
   std::string other;
-  std::thread([&] { other = BuildLogFileName(Variant(dateFromParts(2024, 3, 7))); }).join();
+  std::thread([&] { other = BuildLogFileName(lateEvening); }).join();
   EXPECT_EQ(fs::path(other).filename(), "Quorent2024_03_07.log");
-  EXPECT_EQ(threadState().logFilePrefix, "Main");
+  EXPECT_EQ(threadState().logFilePrefix, "Журнал торгов ");
 }
 
 TEST(LibraryFolder, IsTheFolderOfTheFileHoldingTheLibrary) {

@@ -1,6 +1,6 @@
 // Shared set-up for the logging tests: every test runs against real files in
-// a fresh temporary folder that TMPDIR points to, under pinned regional
-// settings, with the thread's log fields back at their starting values.
+// a fresh temporary folder that TMPDIR points to, under US regional settings,
+// with the thread's log fields back at their starting values.
 #pragma once
 
 #include <commonvelmora/convert.h>
@@ -36,12 +36,6 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-inline std::filesystem::path makeScratchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "cvlog-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
-
 inline std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -50,38 +44,32 @@ inline std::string readFile(const std::filesystem::path& path) {
 // Splits on "\r\n"; a trailing line end yields no empty last line.
 inline std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
+  for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
+    if ((end = text.find("\r\n", start)) == std::string::npos) end = text.size();
     lines.push_back(text.substr(start, end - start));
-    start = end + 2;
   }
   return lines;
 }
 
-// US English settings are the runtime's own defaults.
-inline RegionalSettings usSettings() { return {}; }
 inline RegionalSettings germanSettings() { return {",", "dd.MM.yyyy", "HH:mm:ss", "", ""}; }
 
 class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    scratch_ = makeScratchFolder();
+    std::string pattern = (std::filesystem::temp_directory_path() / "cvlog-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    scratch_ = pattern;
     tmpdir_.emplace("TMPDIR", scratch_.c_str());
-    setRegionalSettings(usSettings());
-    ThreadState& state = threadState();
-    state.logFilePrefix.clear();
-    state.logFolder.clear();
-    state.maxLogFile = 0;
+    setRegionalSettings({});  // US English, the runtime's own defaults
+    threadState().logFilePrefix.clear();
+    threadState().logFolder.clear();
+    threadState().maxLogFile = 0;
   }
   void TearDown() override {
     CloseLogFile();
-    setRegionalSettings(usSettings());
+    setRegionalSettings({});
     tmpdir_.reset();
     std::error_code ignored;
-    std::filesystem::permissions(scratch_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(scratch_, ignored);
   }
 

@@ -8,66 +8,52 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// "3/7/2024 2:05:09 PM" (or the date alone at midnight) and what follows.
-const std::regex kUsEntry(R"((\d{1,2}/\d{1,2}/\d{4}(?: \d{1,2}:\d\d:\d\d [AP]M)?) (.*))");
-
 using LogWriterTest = LogTest;
 
-TEST_F(LogWriterTest, MessageEntryIsTimeStampBlankAndText) {
+TEST_F(LogWriterTest, EntriesAreTimeStampBlankAndTextInTheUsersOwnFile) {
   ASSERT_TRUE(StoreMessageToLog("Started"));
   ASSERT_TRUE(StoreMessageToLog(""));
+  ASSERT_TRUE(StoreErrorToLog(-5, "Timeout"));
+  ASSERT_TRUE(StoreErrorToLog(INT32_MIN, "Lowest"));
   const std::string text = readFile(todaysFile());
   ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
   const auto lines = splitLines(text);
-  ASSERT_EQ(lines.size(), 2u);
+  ASSERT_EQ(lines.size(), 4u);
+  // "3/7/2024 2:05:09 PM" (or the date alone at midnight) and what follows.
+  const std::regex usEntry(R"((\d{1,2}/\d{1,2}/\d{4}(?: \d{1,2}:\d\d:\d\d [AP]M)?) (.*))");
   std::smatch m;
-  ASSERT_TRUE(std::regex_match(lines[0], m, kUsEntry)) << lines[0];
+  ASSERT_TRUE(std::regex_match(lines[0], m, usEntry)) << lines[0];
   EXPECT_EQ(m[2], "Started");
   // An empty text leaves the line ending in the blank.
   EXPECT_EQ(lines[1].back(), ' ');
-  EXPECT_TRUE(std::regex_match(lines[1].substr(0, lines[1].size() - 1) + " x", kUsEntry));
-}
-
-TEST_F(LogWriterTest, ErrorEntryCarriesTheSignedNumber) {
-  ASSERT_TRUE(StoreErrorToLog(-5, "Timeout"));
-  ASSERT_TRUE(StoreErrorToLog(INT32_MIN, "Lowest"));
-  const auto lines = splitLines(readFile(todaysFile()));
-  ASSERT_EQ(lines.size(), 2u);
-  std::smatch m;
-  ASSERT_TRUE(std::regex_match(lines[0], m, kUsEntry));
+  EXPECT_TRUE(std::regex_match(lines[1].substr(0, lines[1].size() - 1) + " x", usEntry));
+  ASSERT_TRUE(std::regex_match(lines[2], m, usEntry));
   EXPECT_EQ(m[2], "Error: -5 Timeout");
-  EXPECT_TRUE(lines[1].ends_with(" Error: -2147483648 Lowest"));
-}
+  EXPECT_TRUE(lines[3].ends_with(" Error: -2147483648 Lowest"));
+  const auto perms = fs::status(todaysFile()).permissions();
+  EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
 
-TEST_F(LogWriterTest, TimeStampFollowsTheRegionalSettings) {
   setRegionalSettings(germanSettings());
   ASSERT_TRUE(StoreMessageToLog("Hallo"));
-  const std::string line = splitLines(readFile(todaysFile())).at(0);
+  const std::string line = splitLines(readFile(todaysFile())).back();
   EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)? Hallo)")))
       << line;
 }
 
-TEST_F(LogWriterTest, TextsAreWrittenByteForByte) {
+TEST_F(LogWriterTest, TextsAreWrittenByteForByteAndWhole) {
+  threadState().maxLogFile = 64 << 20;
   const std::string twoLines = "first\r\nsecond";
   const std::string odd = std::string("nul\0inside ", 11) + "\xff\xfe bad utf-8 \xd0";
+  const std::string big(10 << 20, 'x');
   ASSERT_TRUE(StoreMessageToLog(twoLines));
   ASSERT_TRUE(StoreErrorToLog(7, odd));
+  ASSERT_TRUE(StoreMessageToLog(big));
   const auto lines = splitLines(readFile(todaysFile()));
-  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(lines.size(), 4u);
   EXPECT_TRUE(lines[0].ends_with(" first"));
   EXPECT_EQ(lines[1], "second");
   EXPECT_TRUE(lines[2].ends_with(" Error: 7 " + odd));
-}
-
-TEST_F(LogWriterTest, TenMegabyteMessageIsOneEntry) {
-  threadState().maxLogFile = 64 << 20;
-  const std::string big(10 << 20, 'x');
-  ASSERT_TRUE(StoreMessageToLog(big));
-  ASSERT_TRUE(StoreMessageToLog("after"));
-  const auto lines = splitLines(readFile(todaysFile()));
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_TRUE(lines[0].ends_with(" " + big));
-  EXPECT_TRUE(lines[1].ends_with(" after"));
+  EXPECT_TRUE(lines[3].ends_with(" " + big));
 }
 
 TEST_F(LogWriterTest, EntryFindingTheFileAtTheCapStartsItAfresh) {
@@ -81,16 +67,14 @@ TEST_F(LogWriterTest, EntryFindingTheFileAtTheCapStartsItAfresh) {
   const auto lines = splitLines(readFile(file));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_TRUE(lines[0].ends_with(" fresh"));
-}
 
-TEST_F(LogWriterTest, CapBelowOneBecomesOneMebibyteAndStays) {
+  // A cap below one becomes one mebibyte and stays.
   for (std::int32_t cap : {0, -1, INT32_MIN}) {
     threadState().maxLogFile = cap;
     ASSERT_TRUE(StoreMessageToLog("entry"));
     EXPECT_EQ(threadState().maxLogFile, 1048576);
   }
   // A file just under the default cap is appended to; at the cap it restarts.
-  const fs::path file = todaysFile();
   fs::resize_file(file, 1048575);
   ASSERT_TRUE(StoreMessageToLog("appended"));
   EXPECT_GT(fs::file_size(file), 1048576u);
@@ -98,30 +82,24 @@ TEST_F(LogWriterTest, CapBelowOneBecomesOneMebibyteAndStays) {
   EXPECT_EQ(splitLines(readFile(file)).size(), 1u);
 }
 
-TEST_F(LogWriterTest, NoFolderMeansFalseAndNothingWritten) {
-  const std::string missing = (scratch_ / "gone" / "deeper").string();
-  ScopedEnv tmp("TMPDIR", missing.c_str());
-  EXPECT_FALSE(StoreMessageToLog("lost"));
-  EXPECT_FALSE(StoreErrorToLog(5, "lost"));
-  EXPECT_FALSE(OpenLogFile());
-  EXPECT_FALSE(fs::exists(scratch_ / "gone"));
-}
-
-TEST_F(LogWriterTest, FileThatCannotBeOpenedFailsUntilTheCauseIsGone) {
+TEST_F(LogWriterTest, UnusableFolderOrFileFailsUntilTheCauseIsGone) {
+  {
+    const std::string missing = (scratch_ / "gone" / "deeper").string();
+    ScopedEnv tmp("TMPDIR", missing.c_str());
+    EXPECT_FALSE(StoreMessageToLog("lost"));
+    EXPECT_FALSE(StoreErrorToLog(5, "lost"));
+    EXPECT_FALSE(OpenLogFile());
+    EXPECT_FALSE(fs::exists(scratch_ / "gone"));
+  }
   const fs::path file = todaysFile();
   fs::create_directory(file);  // a folder where the file belongs
   EXPECT_FALSE(StoreMessageToLog("lost"));
   fs::remove(file);
-  EXPECT_TRUE(StoreMessageToLog("kept"));
-  EXPECT_EQ(splitLines(readFile(file)).size(), 1u);
-}
-
-TEST_F(LogWriterTest, FailedWriteReturnsFalseAndClosesTheFile) {
-  const fs::path file = todaysFile();
   fs::create_symlink("/dev/full", file);  // opens, but every write fails
   EXPECT_FALSE(StoreMessageToLog("lost"));
   fs::remove(file);
   EXPECT_TRUE(StoreMessageToLog("kept"));
+  EXPECT_EQ(splitLines(readFile(file)).size(), 1u);
 }
 
 TEST_F(LogWriterTest, AnOpenSlotTakesTheEntry) {
@@ -137,12 +115,6 @@ TEST_F(LogWriterTest, AnOpenSlotTakesTheEntry) {
   EXPECT_TRUE(fs::exists(file));
   EXPECT_TRUE(CloseLogFile());
   EXPECT_TRUE(CloseLogFile());
-}
-
-TEST_F(LogWriterTest, LogFilesAreTheUsersOwn) {
-  ASSERT_TRUE(StoreMessageToLog("private"));
-  const auto perms = fs::status(todaysFile()).permissions();
-  EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
 }
 
 }  // namespace

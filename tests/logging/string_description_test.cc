@@ -1,8 +1,6 @@
 // Placeholder filling in message templates.
-#include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 #include <commonvelmora/object.h>
-#include <gtest/gtest.h>
 
 #include "log_test_support.h"
 
@@ -30,13 +28,9 @@ class PlainObject : public Object {
   std::string typeName() const override { return "PlainObject"; }
 };
 
-class StringDescriptionTest : public ::testing::Test {
- protected:
-  void SetUp() override { setRegionalSettings(usSettings()); }
-  void TearDown() override { setRegionalSettings(usSettings()); }
-};
+using StringDescriptionTest = LogTest;  // for its pinned regional settings
 
-TEST_F(StringDescriptionTest, FillsEachPlaceholderOnceInOrder) {
+TEST_F(StringDescriptionTest, FillsEachPlaceholderOnceInOrderWithTheRuntimesText) {
   EXPECT_EQ(GetStringDescription("Value %0 of %1", list({5, 7})), "Value 5 of 7");
   EXPECT_EQ(GetStringDescription("%0 and %0", Variant("x")), "x and %0");
   EXPECT_EQ(GetStringDescription("%1 %0 %2", list({"a", "b"})), "b a %2");
@@ -44,21 +38,17 @@ TEST_F(StringDescriptionTest, FillsEachPlaceholderOnceInOrder) {
   EXPECT_EQ(GetStringDescription("%0", list({"%1", "y"})), "y");
   EXPECT_EQ(GetStringDescription("No placeholders", list({1, 2, 3})), "No placeholders");
   EXPECT_EQ(GetStringDescription("", Variant("x")), "");
-}
-
-TEST_F(StringDescriptionTest, OnePlaceholderCanEatTheStartOfALongerOne) {
+  // One placeholder can eat the start of a longer one.
   std::vector<Variant> args;
   for (int i = 0; i <= 10; ++i) args.emplace_back("<" + std::to_string(i) + ">");
   EXPECT_EQ(GetStringDescription("%10 %1", list(args)), "<1>0 %1");
-}
-
-TEST_F(StringDescriptionTest, MissingArgumentsLeaveTheTemplateAlone) {
+  // Missing arguments leave the template alone; the empty variant's text is "".
   EXPECT_EQ(GetStringDescription("keep %0", Variant::missing()), "keep %0");
-  // The empty variant is a value: its text is "".
   EXPECT_EQ(GetStringDescription("[%0]", Variant()), "[]");
-}
+  // An array starting below zero skips the negative elements.
+  EXPECT_EQ(GetStringDescription("%0 %1", list({"minus one", "zero", "one"}, -1)), "zero one");
 
-TEST_F(StringDescriptionTest, ValuesUseTheRuntimesTextConversion) {
+  // Values use the runtime's text conversion.
   const Variant values =
       list({true, 2.5, Variant(dateFromParts(2024, 3, 7, 14, 5, 9)), Variant(std::int16_t{-3})});
   EXPECT_EQ(GetStringDescription("%0|%1|%2|%3", values), "True|2.5|3/7/2024 2:05:09 PM|-3");
@@ -84,10 +74,6 @@ TEST_F(StringDescriptionTest, UnusableArgumentsRaiseTheRuntimesErrors) {
 
   SafeArray table(VarType::Variant, {{0, 2}, {0, 2}});
   EXPECT_EQ(errorOf("%0", Variant(table)), err::kSubscriptOutOfRange);  // one index given
-}
-
-TEST_F(StringDescriptionTest, ArrayStartingBelowZeroSkipsTheNegativeElements) {
-  EXPECT_EQ(GetStringDescription("%0 %1", list({"minus one", "zero", "one"}, -1)), "zero one");
 }
 
 }  // namespace
