@@ -32,11 +32,17 @@ class RegistryTest : public ::testing::Test {
     std::filesystem::remove_all(folder_, ignored);
   }
 
-  // The bytes stored under `name`, as the store holds them.
-  static std::string storedData(const std::string& key, const std::string& name) {
+  // A handle on `path`, made when missing.
+  static std::unique_ptr<RegistryKey> keyAt(const std::string& path) {
     std::unique_ptr<RegistryKey> handle;
     bool created = false;
-    EXPECT_EQ(userRegistryStore().createKey(key, handle, created), regcode::kSuccess);
+    EXPECT_EQ(userRegistryStore().createKey(path, handle, created), regcode::kSuccess);
+    return handle;
+  }
+
+  // The bytes stored under `name`, as the store holds them.
+  static std::string storedData(const std::string& key, const std::string& name) {
+    const std::unique_ptr<RegistryKey> handle = keyAt(key);
     std::string data = "<absent>";
     if (handle) handle->queryValue(name, SIZE_MAX, data);
     return data;

@@ -1,3 +1,5 @@
+// Values, keys and whole-key tables through the public calls, against a real
+// store; the exact stored forms are in stored_form_test.cc.
 #include <commonvelmora/error.h>
 
 #include "registry_test_support.h"
@@ -9,16 +11,12 @@ constexpr const char* kKey = "Software\\Velmora, Ltd.\\Test";
 
 using RegistryValueTest = RegistryTest;
 
-TEST_F(RegistryValueTest, MissingKeyIsCreatedAndStaysEmpty) {
+TEST_F(RegistryValueTest, MissingValuesDefaultsAndEmptyText) {
   std::int32_t code = -1;
   EXPECT_EQ(ReadRegistryValue(kKey, "Left", code, Variant::missing()), Variant(""));
-  EXPECT_EQ(code, regcode::kSuccess);
+  EXPECT_EQ(code, regcode::kSuccess);  // the missing key was made, empty
   EXPECT_TRUE(ReadAllValue(kKey).isEmpty());
-  EXPECT_EQ(DeleteRegistryKey(kKey), regcode::kSuccess);  // it was there
-}
 
-TEST_F(RegistryValueTest, DefaultIsWrittenBackAndReturnedUnchanged) {
-  std::int32_t code = -1;
   EXPECT_EQ(ReadRegistryValue(kKey, "Count", code, Variant(std::int32_t{25})),
             Variant(std::int32_t{25}));
   EXPECT_EQ(code, regcode::kSuccess);
@@ -29,37 +27,19 @@ TEST_F(RegistryValueTest, DefaultIsWrittenBackAndReturnedUnchanged) {
   EXPECT_EQ(ReadRegistryValue(kKey, "Other", code, Variant::missing()), Variant(""));
   EXPECT_EQ(code, regcode::kNotFound);
   EXPECT_EQ(storedData(kKey, "Other"), "<absent>");
-}
 
-TEST_F(RegistryValueTest, SetStoresTheStoredForm) {
-  EXPECT_EQ(SetRegistryValue(kKey, "A", Variant(3.9)), regcode::kSuccess);
-  EXPECT_EQ(storedData(kKey, "A"), "&h3");
+  // An empty text is a value: the default does not replace it.
   EXPECT_EQ(SetRegistryValue(kKey, "B", Variant("")), regcode::kSuccess);
-  EXPECT_EQ(storedData(kKey, "B"), std::string(1, '\0'));
-  EXPECT_EQ(SetRegistryValue(kKey, "C", Variant("12")), regcode::kSuccess);
-
-  std::int32_t code = -1;
   EXPECT_EQ(ReadRegistryValue(kKey, "B", code, Variant("default")), Variant(""));
-  EXPECT_EQ(ReadRegistryValue(kKey, "C", code, Variant::missing()), Variant("12"));
-  EXPECT_EQ(ReadRegistryValue(kKey, "A", code, Variant::missing()), Variant(3.0));
 }
 
-TEST_F(RegistryValueTest, UnstorableValueRaisesAndWritesNothing) {
-  try {
-    SetRegistryValue(kKey, "A", Variant(SafeArray::ofVariants({Variant(1)})));
-    FAIL() << "no error";
-  } catch (const AutomationError& e) {
-    EXPECT_EQ(e.number(), err::kTypeMismatch);
-  }
+// Which error each value raises is in stored_form_test.cc.
+TEST_F(RegistryValueTest, UnstorableOrBrokenNumbersRaise) {
   EXPECT_THROW(SetRegistryValue(kKey, "A", Variant(5e9)), AutomationError);
   EXPECT_EQ(DeleteRegistryKey(kKey), regcode::kNotFound);  // not even the key
-}
 
-TEST_F(RegistryValueTest, ForeignHexTextsAndBrokenNumbers) {
-  ASSERT_EQ(SetRegistryValue(kKey, "Upper", Variant("&H1F")), regcode::kSuccess);
   ASSERT_EQ(SetRegistryValue(kKey, "Broken", Variant("&hZZ")), regcode::kSuccess);
   std::int32_t code = -1;
-  EXPECT_EQ(ReadRegistryValue(kKey, "Upper", code, Variant::missing()), Variant("&H1F"));
   try {
     ReadRegistryValue(kKey, "Broken", code, Variant::missing());
     FAIL() << "no error";
@@ -82,6 +62,15 @@ TEST_F(RegistryValueTest, BufferLimitOf1024Bytes) {
   EXPECT_EQ(ReadRegistryValue(kKey, "V", code, Variant("d")), Variant("d"));
   EXPECT_EQ(code, regcode::kMoreData);
   EXPECT_EQ(storedData(kKey, "V"), tooLong);  // the default did not replace it
+
+  // A listing stops at the first value or name too long.
+  SetRegistryValue("K", "a", Variant(std::string(1024, 'a')));
+  SetRegistryValue("K", "b", Variant(std::string(1025, 'b')));
+  SetRegistryValue("K", "c", Variant("c"));
+  SetRegistryValue("L", std::string(1023, 'n'), Variant("1"));
+  SetRegistryValue("L", std::string(1024, 'm'), Variant("2"));
+  EXPECT_EQ(ReadAllValue("K").array().ubound(2), 0);
+  EXPECT_EQ(ReadAllValue("L").array().ubound(2), 0);
 }
 
 TEST_F(RegistryValueTest, DeleteValueAndKey) {
@@ -97,6 +86,14 @@ TEST_F(RegistryValueTest, DeleteValueAndKey) {
   EXPECT_EQ(DeleteRegistryKey(kKey), regcode::kSuccess);
   EXPECT_EQ(DeleteRegistryKey(kKey), regcode::kNotFound);
   EXPECT_EQ(DeleteRegistryKey(""), regcode::kAccessDenied);
+
+  // Operations through a handle on a deleted key say so.
+  const std::unique_ptr<RegistryKey> key = keyAt("Gone");
+  ASSERT_EQ(DeleteRegistryKey("Gone"), regcode::kSuccess);
+  std::string data;
+  EXPECT_EQ(key->setStringValue("v", "x"), regcode::kKeyDeleted);
+  EXPECT_EQ(key->queryValue("v", 10, data), regcode::kKeyDeleted);
+  EXPECT_EQ(key->deleteValue("v"), regcode::kKeyDeleted);
 }
 
 TEST_F(RegistryValueTest, NamesAndDataKeepEveryByte) {
@@ -114,6 +111,145 @@ TEST_F(RegistryValueTest, NamesAndDataKeepEveryByte) {
   EXPECT_EQ(storedData(kKey, invalidUtf8Name), "v");
   EXPECT_EQ(SetRegistryValue(kKey, std::string("a\0b", 3), Variant("v")),
             regcode::kInvalidParameter);
+}
+
+std::int32_t openCode(const std::string& path, bool* created = nullptr) {
+  std::unique_ptr<RegistryKey> key;
+  bool made = false;
+  const std::int32_t code = userRegistryStore().createKey(path, key, made);
+  if (created != nullptr) *created = made;
+  return code;
+}
+
+TEST_F(RegistryValueTest, KeyPathRules) {
+  bool created = false;
+  EXPECT_EQ(openCode("", &created), regcode::kSuccess);  // the root itself
+  EXPECT_FALSE(created);
+  EXPECT_EQ(openCode("A\\B\\", &created), regcode::kSuccess);
+  EXPECT_TRUE(created);
+  EXPECT_EQ(openCode("a\\b", &created), regcode::kSuccess);
+  EXPECT_FALSE(created);
+  EXPECT_EQ(openCode("A", &created), regcode::kSuccess);
+  EXPECT_FALSE(created);  // made on the way to A\B
+
+  EXPECT_EQ(openCode("\\A"), regcode::kInvalidParameter);
+  EXPECT_EQ(openCode("A\\\\B"), regcode::kInvalidParameter);
+  EXPECT_EQ(openCode("A\\\\"), regcode::kInvalidParameter);
+  EXPECT_EQ(openCode(std::string("A\0B", 3)), regcode::kInvalidParameter);
+  EXPECT_EQ(openCode(std::string(255, 'k')), regcode::kSuccess);
+  EXPECT_EQ(openCode(std::string(256, 'k')), regcode::kInvalidParameter);
+
+  std::string deep = "d";
+  for (int i = 1; i < 512; ++i) deep += "\\d";
+  EXPECT_EQ(openCode(deep), regcode::kSuccess);
+  EXPECT_EQ(openCode(deep + "\\d"), regcode::kInvalidParameter);
+
+  // Unusual but valid: slashes, quotes, tabs, emoji are ordinary characters.
+  EXPECT_EQ(SetRegistryValue("x/y \"q\"\t\xF0\x9F\x98\x80", "v", Variant("1")), regcode::kSuccess);
+  EXPECT_EQ(storedData("X/Y \"Q\"\t\xF0\x9F\x98\x80", "V"), "1");
+}
+
+// Unicode case folding keeps the first spelling; an overwrite keeps its
+// place, a deleted and re-made value goes to the end.
+TEST_F(RegistryValueTest, CaseFoldingAndListingOrder) {
+  ASSERT_EQ(SetRegistryValue("Настройки\\Окно", "Ширина", Variant("1")), regcode::kSuccess);
+  ASSERT_EQ(SetRegistryValue("НАСТРОЙКИ\\окно", "ШИРИНА", Variant("2")), regcode::kSuccess);
+  const Variant folded = ReadAllValue("настройки\\ОКНО");
+  ASSERT_TRUE(folded.isArray());
+  EXPECT_EQ(folded.array().ubound(2), 0);
+  EXPECT_EQ(folded.array().get({0, 0}), Variant("Ширина"));
+  EXPECT_EQ(folded.array().get({1, 0}), Variant("2"));
+
+  for (const char* name : {"c", "a", "b"}) SetRegistryValue("K", name, Variant(name));
+  SetRegistryValue("K", "A", Variant("again"));
+  DeleteRegistryValue("K", "c");
+  SetRegistryValue("K", "c", Variant("new"));
+  const Variant table = ReadAllValue("K");
+  ASSERT_EQ(table.array().ubound(2), 2);
+  EXPECT_EQ(table.array().get({0, 0}), Variant("a"));
+  EXPECT_EQ(table.array().get({1, 0}), Variant("again"));
+  EXPECT_EQ(table.array().get({0, 1}), Variant("b"));
+  EXPECT_EQ(table.array().get({0, 2}), Variant("c"));
+}
+
+TEST_F(RegistryValueTest, EnumerationInAnyOrderAcrossReadAheadChunks) {
+  constexpr std::uint32_t kCount = 600;
+  for (std::uint32_t i = 0; i < kCount; ++i)
+    SetRegistryValue("Many", std::to_string(i), Variant(""));
+  const std::unique_ptr<RegistryKey> key = keyAt("Many");
+  std::string_view name, data;
+  for (const std::uint32_t i : {599u, 0u, 300u, 301u, 256u, 255u, 257u}) {
+    ASSERT_EQ(key->enumValue(i, 1024, 1024, name, data), regcode::kSuccess);
+    EXPECT_EQ(name, std::to_string(i));
+  }
+  for (std::uint32_t i = 0; i < kCount; ++i) {
+    ASSERT_EQ(key->enumValue(i, 1024, 1024, name, data), regcode::kSuccess);
+    ASSERT_EQ(name, std::to_string(i));
+  }
+  EXPECT_EQ(key->enumValue(kCount, 1024, 1024, name, data), regcode::kNoMoreItems);
+  // A write through the key is seen by the next listing.
+  ASSERT_EQ(key->setStringValue("new", "x"), regcode::kSuccess);
+  ASSERT_EQ(key->enumValue(kCount, 1024, 1024, name, data), regcode::kSuccess);
+  EXPECT_EQ(name, "new");
+}
+
+SafeArray table(std::int32_t firstEntry, const std::vector<std::pair<Variant, Variant>>& rows) {
+  SafeArray t(VarType::Variant, {{0, 2}, {firstEntry, static_cast<std::int32_t>(rows.size())}});
+  for (std::int32_t i = 0; i < static_cast<std::int32_t>(rows.size()); ++i) {
+    t.at({0, firstEntry + i}) = rows[static_cast<std::size_t>(i)].first;
+    t.at({1, firstEntry + i}) = rows[static_cast<std::size_t>(i)].second;
+  }
+  return t;
+}
+
+TEST_F(RegistryValueTest, WholeKeyReadsNamesAndReadForms) {
+  EXPECT_TRUE(ReadAllValue("K").isEmpty());
+  SetRegistryValue("K", "A", Variant("x"));
+  SetRegistryValue("K", "B", Variant(std::int32_t{10}));
+  SetRegistryValue("K", "", Variant("default"));
+  const Variant result = ReadAllValue("K");
+  ASSERT_TRUE(result.isArray());
+  const SafeArray& t = result.array();
+  EXPECT_EQ(t.bounds(), (std::vector<SafeArray::Bound>{{0, 2}, {0, 3}}));
+  EXPECT_EQ(t.get({1, 0}), Variant("x"));
+  EXPECT_EQ(t.get({1, 1}), Variant(10.0));
+  EXPECT_EQ(t.get({0, 2}), Variant(""));
+  EXPECT_EQ(t.get({1, 2}), Variant("default"));
+}
+
+TEST_F(RegistryValueTest, SetAllValueWritesEveryEntry) {
+  Variant rows(table(0, {{Variant("a"), Variant("1")},
+                         {Variant("b"), Variant(2.7)},
+                         {Variant(std::int32_t{7}), Variant(true)}}));
+  EXPECT_EQ(SetAllValue("K", rows), regcode::kSuccess);
+  EXPECT_EQ(storedData("K", "7"), "&hFFFF");
+
+  // Copying a key through its table keeps numbers numbers: True was read
+  // as the double -1, which is stored with 32-bit digits and reads back -1.
+  Variant copy = ReadAllValue("K");
+  EXPECT_EQ(SetAllValue("Copy", copy), regcode::kSuccess);
+  EXPECT_EQ(storedData("Copy", "a"), "1");
+  EXPECT_EQ(storedData("Copy", "b"), "&h2");
+  EXPECT_EQ(storedData("Copy", "7"), "&hFFFFFFFF");
+  EXPECT_EQ(ReadAllValue("Copy").array().get({1, 2}), Variant(-1.0));
+}
+
+TEST_F(RegistryValueTest, BadTablesEndTheWalkWithoutError) {
+  Variant fromOne(table(1, {{Variant("a"), Variant("1")}, {Variant("b"), Variant("2")}}));
+  EXPECT_EQ(SetAllValue("K", fromOne), regcode::kSuccess);
+  EXPECT_TRUE(ReadAllValue("K").isEmpty());
+
+  Variant stopsMidway(table(0, {{Variant("a"), Variant("1")},
+                                {Variant("b"), Variant(SafeArray::ofVariants({}))},
+                                {Variant("c"), Variant("3")}}));
+  EXPECT_EQ(SetAllValue("K", stopsMidway), regcode::kSuccess);
+  EXPECT_EQ(storedData("K", "a"), "1");
+  EXPECT_EQ(storedData("K", "c"), "<absent>");
+
+  Variant notATable("text");
+  EXPECT_EQ(SetAllValue("K", notATable), regcode::kSuccess);
+  Variant oneDim(SafeArray::ofVariants({Variant("x")}));
+  EXPECT_EQ(SetAllValue("K", oneDim), regcode::kSuccess);
 }
 
 }  // namespace

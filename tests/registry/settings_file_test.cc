@@ -1,6 +1,9 @@
+// The text form of keys, exported and imported, and the velmora reg command
+// that reads and writes the store as a user runs it.
 #include "registry/settings_file.h"
 
 #include "registry_test_support.h"
+#include "support/run_tool.h"
 
 namespace velmora::registry::testing {
 namespace {
@@ -16,9 +19,7 @@ TEST_F(SettingsFileTest, ExportImportRoundTripsEveryByte) {
   SetRegistryValue("App", "=\"[x]\" # not a comment", Variant(std::int32_t{-5}));
   SetRegistryValue("App", "", Variant(""));
   SetRegistryValue("App\\Sub\\Deeper", "Ширина", Variant(std::int32_t{40000}));
-  std::unique_ptr<RegistryKey> key;
-  bool created = false;
-  store.createKey("App\\Empty", key, created);
+  keyAt("App\\Empty");
 
   std::string text;
   ASSERT_EQ(exportSettings(store, "app\\", text), regcode::kSuccess);
@@ -50,6 +51,37 @@ TEST_F(SettingsFileTest, SyntaxErrorsWriteNothing) {
   std::string out;
   EXPECT_EQ(exportSettings(userRegistryStore(), "Missing", out), regcode::kNotFound);
   EXPECT_EQ(DeleteRegistryKey("Missing"), regcode::kNotFound);  // export created nothing
+}
+
+test_support::ToolRun reg(const std::string& args) {
+  return test_support::runVelmora("reg " + args);
+}
+
+TEST_F(SettingsFileTest, RegToolSetGetListDelete) {
+  EXPECT_EQ(reg("set 'Software\\App' Caption 'Price'").status, 0);
+  EXPECT_EQ(reg("set 'Software\\App' Left -1200 --number").status, 0);
+  EXPECT_EQ(reg("get 'software\\app' left").out, "-1200\n");
+  EXPECT_EQ(reg("get 'Software\\App' Width --default 40000 --number").out, "40000\n");
+  EXPECT_EQ(reg("list 'Software\\App'").out,
+            "\"Caption\" = \"Price\"\n\"Left\" = -1200\n\"Width\" = 40000\n");
+  EXPECT_EQ(reg("get 'Software\\App' Nothing").status, 1);
+  EXPECT_EQ(reg("delete 'Software\\App' Caption").status, 0);
+  EXPECT_EQ(reg("delete Software").status, 1);  // still has a sub-key
+  EXPECT_EQ(reg("delete 'Software\\App'").status, 0);
+}
+
+TEST_F(SettingsFileTest, RegToolExportImportAndBadUsage) {
+  reg("set 'A\\B' v 'x'");
+  const std::string exported = (folder_ / "a.txt").string();
+  EXPECT_EQ(reg("export A --output '" + exported + "'").status, 0);
+  EXPECT_EQ(reg("delete 'A\\B'").status, 0);
+  EXPECT_EQ(reg("import '" + exported + "'").status, 0);
+  EXPECT_EQ(reg("get 'A\\B' v").out, "x\n");
+
+  for (const char* bad : {"", "frobnicate", "get A", "set A v x --output f", "get A v --bogus"})
+    EXPECT_EQ(reg(bad).status, 2) << bad;
+  EXPECT_EQ(reg("set A v notanumber --number").status, 3);
+  EXPECT_NE(reg("get --help").out.find("usage: velmora reg"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The store file in trouble: new, read-only, damaged, held by another
-// process, written by several processes at once, its writer killed.
+// process, written by several processes at once, its writer killed; and what
+// one connection read before, which every change by another process, another
+// thread or this one must make it read again.
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -15,6 +17,7 @@ namespace velmora::registry::testing {
 namespace {
 
 using StoreFaultsTest = RegistryTest;
+using ReadCacheTest = RegistryTest;
 
 // Runs `body` on a thread of its own, which opens its own connection.
 template <class Body>
@@ -43,7 +46,33 @@ void waitForChild(pid_t pid) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
-TEST_F(StoreFaultsTest, NewStoreIsPrivate) {
+// Runs `body` in a child process, with its own connection, and waits for it.
+template <class Body>
+void inOtherProcess(Body body) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) ::_exit(body() ? 0 : 1);
+  waitForChild(child);
+}
+
+// The value `name` of `key` reads as, without a default.
+Variant valueOf(const std::string& key, const std::string& name) {
+  std::int32_t code = -1;
+  return ReadRegistryValue(key, name, code, Variant::missing());
+}
+
+// The names and values of a listing, in order ("" for no listing at all).
+std::string namesOf(const Variant& listing) {
+  if (!listing.isArray()) return "";
+  std::string names;
+  const SafeArray& table = listing.array();
+  for (std::int32_t i = 0; i <= table.ubound(2); ++i) {
+    names += toText(table.get({0, i})) + "=" + toText(table.get({1, i})) + ";";
+  }
+  return names;
+}
+
+TEST_F(StoreFaultsTest, NewStoreIsPrivateAndReadOnlyStoreDeniesAccess) {
   ASSERT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kSuccess);
   struct stat info {};
   ASSERT_EQ(::stat(storeFile_.c_str(), &info), 0);
@@ -51,10 +80,8 @@ TEST_F(StoreFaultsTest, NewStoreIsPrivate) {
   ASSERT_EQ(::stat(storeFile_.parent_path().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
   EXPECT_EQ(integrityCheck(storeFile_), "ok");
-}
 
-TEST_F(StoreFaultsTest, ReadOnlyStoreDeniesAccessAndKeepsItsValues) {
-  ASSERT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kSuccess);
+  // Read-only, it denies access and keeps its values.
   ::chmod(storeFile_.c_str(), 0400);
   onNewThread([] {
     std::int32_t code = -1;
@@ -186,6 +213,75 @@ TEST_F(StoreFaultsTest, WriterKilledMidwayLeavesEveryCommittedValue) {
   for (std::int32_t i = 0; i <= last; ++i) {
     ASSERT_EQ(table.array().get({0, i}), Variant("v" + std::to_string(i)));
   }
+}
+
+TEST_F(ReadCacheTest, OtherProcessesAndThreadsAreSeenAtOnce) {
+  SetRegistryValue("K", "a", Variant("1"));
+  SetRegistryValue("K", "b", Variant("2"));
+  ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;b=2;");
+  ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;b=2;");  // now from what was read
+  ASSERT_EQ(valueOf("K", "b"), Variant("2"));
+  ASSERT_EQ(valueOf("K", "c"), Variant(""));
+
+  inOtherProcess([] {
+    return SetRegistryValue("K", "b", Variant("changed")) == 0 &&
+           SetRegistryValue("K", "c", Variant("3")) == 0;
+  });
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "a=1;b=changed;c=3;");
+  EXPECT_EQ(valueOf("K", "b"), Variant("changed"));
+  EXPECT_EQ(valueOf("K", "c"), Variant("3"));
+  ASSERT_EQ(valueOf("K", "a"), Variant("1"));
+
+  inOtherProcess([] { return DeleteRegistryValue("K", "a") == 0; });
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "b=changed;c=3;");
+  EXPECT_EQ(valueOf("K", "a"), Variant(""));
+
+  std::thread([] { SetRegistryValue("K", "d", Variant("4")); }).join();
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "b=changed;c=3;d=4;");
+  EXPECT_EQ(valueOf("K", "d"), Variant("4"));
+}
+
+TEST_F(ReadCacheTest, KeyDeletedElsewhereIsNotReusedByItsOldId) {
+  SetRegistryValue("A", "v", Variant("from A"));
+  ASSERT_EQ(namesOf(ReadAllValue("A")), "v=from A;");
+  ASSERT_EQ(valueOf("A", "v"), Variant("from A"));
+  // The freed row id may go to the next key made; "A" must not follow it.
+  inOtherProcess([] {
+    return DeleteRegistryKey("A") == 0 && SetRegistryValue("B", "w", Variant("from B")) == 0;
+  });
+  EXPECT_EQ(namesOf(ReadAllValue("A")), "");
+  EXPECT_EQ(namesOf(ReadAllValue("B")), "w=from B;");
+  std::int32_t code = -1;
+  EXPECT_EQ(ReadRegistryValue("A", "v", code, Variant("none")), Variant("none"));
+}
+
+TEST_F(ReadCacheTest, OwnWritesAndDeletesAreSeenAtOnce) {
+  SetRegistryValue("K", "a", Variant("1"));
+  ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;");
+  ASSERT_EQ(valueOf("K", "a"), Variant("1"));
+  SetRegistryValue("K", "a", Variant("2"));
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "a=2;");
+  EXPECT_EQ(valueOf("K", "a"), Variant("2"));
+  SetRegistryValue("K", "b", Variant("3"));
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "a=2;b=3;");
+  DeleteRegistryValue("K", "a");
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "b=3;");
+  EXPECT_EQ(valueOf("K", "a"), Variant(""));
+
+  // A key handle of its own writing, as the export/import and tool paths do.
+  std::unique_ptr<RegistryKey> handle;
+  ASSERT_EQ(userRegistryStore().openKey("K", handle), regcode::kSuccess);
+  ASSERT_EQ(valueOf("K", "c"), Variant(""));
+  ASSERT_EQ(handle->setStringValue("c", "4"), regcode::kSuccess);
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "b=3;c=4;");
+  EXPECT_EQ(valueOf("K", "c"), Variant("4"));
+  ASSERT_EQ(handle->deleteValue("b"), regcode::kSuccess);
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "c=4;");
+  EXPECT_EQ(valueOf("K", "b"), Variant(""));
+
+  ASSERT_EQ(DeleteRegistryKey("K"), regcode::kSuccess);
+  EXPECT_EQ(valueOf("K", "c"), Variant(""));
+  EXPECT_EQ(namesOf(ReadAllValue("K")), "");  // made anew, empty
 }
 
 }  // namespace
