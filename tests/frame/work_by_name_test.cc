@@ -1,5 +1,5 @@
-// Work reached by name: every member with its argument counts, the kind of
-// call, conversions of arguments, and by-reference write-back.
+// Work reached by name: the kind of call, conversions of arguments, omitted
+// arguments, and the classes its factories create.
 #include <commonvelmora/class_registry.h>
 #include <commonvelmora/identifiers.h>
 #include <commonvelmora/work.h>
@@ -10,63 +10,6 @@
 
 namespace velmora::frame::testing {
 namespace {
-
-struct Member {
-  const char* name;
-  CallKind kind;
-  int minArgs;
-  int maxArgs;
-};
-
-constexpr CallKind kMethod = CallKind::Method;
-constexpr CallKind kGet = CallKind::Get;
-constexpr CallKind kLet = CallKind::Let;
-
-// The 41 members: 37 methods, and get/let of LogFileName and AppNumber,
-// RegestryString (get only) and MaxLogFile (let only) counted per kind.
-const std::vector<Member> kMembers = {
-    {"ReadRegistryValue", kMethod, 3, 4},
-    {"ReadAllValue", kMethod, 1, 1},
-    {"SetRegistryValue", kMethod, 3, 3},
-    {"DeleteRegistryValue", kMethod, 2, 2},
-    {"DeleteRegistryKey", kMethod, 1, 1},
-    {"SetAllValue", kMethod, 2, 2},
-    {"ChangeColumnCaption", kMethod, 1, 1},
-    {"ChangeSorting", kMethod, 3, 3},
-    {"SaveGridSetting", kMethod, 2, 2},
-    {"RestoreGridSetting", kMethod, 2, 2},
-    {"SetGridColumnsVisible", kMethod, 1, 2},
-    {"RegestryString", kGet, 0, 0},
-    {"MsgActivate", kMethod, 1, 8},
-    {"LogFileName", kGet, 0, 0},
-    {"LogFileName", kLet, 1, 1},
-    {"GetLogFileNameByDate", kMethod, 1, 1},
-    {"MaxLogFile", kLet, 1, 1},
-    {"StoreMessageToLog", kMethod, 1, 1},
-    {"StoreErrorToLog", kMethod, 2, 2},
-    {"AppNumber", kGet, 0, 0},
-    {"AppNumber", kLet, 1, 1},
-    {"AppDescription", kMethod, 1, 1},
-    {"GetStringDescription", kMethod, 1, 2},
-    {"GridToClip", kMethod, 2, 2},
-    {"GetImageData", kMethod, 1, 1},
-    {"GetDataImage", kMethod, 1, 1},
-    {"GetObjectData", kMethod, 1, 1},
-    {"GetDataObject", kMethod, 1, 1},
-    {"ExecProperty", kMethod, 4, 4},
-    {"ReturnProperty", kMethod, 4, 4},
-    {"ReturnPropertyObj", kMethod, 4, 4},
-    {"ExecMetod", kMethod, 3, 3},
-    {"ExecMetodLet", kMethod, 4, 4},
-    {"ExecMetodSet", kMethod, 4, 4},
-    {"CheckArray", kMethod, 1, 1},
-    {"DeleteFile", kMethod, 1, 1},
-    {"CheckExistsFile", kMethod, 1, 1},
-    {"GetArrayByPicture", kMethod, 1, 1},
-    {"GetPictureByArray", kMethod, 1, 1},
-    {"GetKZProperties", kMethod, 0, 0},
-    {"GetKZProperty", kMethod, 0, 0},
-};
 
 class WorkByNameTest : public FrameTest {};
 

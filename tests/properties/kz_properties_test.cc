@@ -203,9 +203,6 @@ TEST(KZPropertiesTest, MembersByName) {
   EXPECT_EQ(c->get("PropCollection").object()->typeName(), "Collection");
   EXPECT_EQ(c->call("Clone").object()->typeName(), "KZProperties");
   EXPECT_TRUE(c->call("Clear").isEmpty());
-  EXPECT_EQ(KZProperties::helpString("LastRemovedName"), "Retrive Last Removed Item Name");
-  EXPECT_EQ(KZProperties::helpString("PropCollection"), "Collections Reference (Default Member)");
-  EXPECT_EQ(KZProperties::helpString("FindEx"), "");
 }
 
 }  // namespace

@@ -106,9 +106,6 @@ TEST(KZPropertyTest, MembersByNameWithValueAsDefault) {
   } catch (const AutomationError& e) {
     EXPECT_EQ(e.number(), err::kNoSuchMember);
   }
-  EXPECT_EQ(KZProperty::helpString("Value"), "Retrieve Current Value of Property Item");
-  EXPECT_EQ(KZProperty::helpString("ReadOnly"), "Retrieve Read Only Flag Property Item");
-  EXPECT_EQ(KZProperty::helpString("ValueType"), "");
 }
 
 class KZPropertyBagTest : public ::testing::Test {
