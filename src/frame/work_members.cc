@@ -56,6 +56,18 @@ SafeArray& arrayByRef(Args a, std::size_t i) {
   return a[i].array();
 }
 
+// What every late-bound call is given: the member's name, the argument list
+// (the caller's own array) and the object (by reference), converted in this
+// order.
+struct LateBoundCall {
+  std::string name;
+  SafeArray& list;
+  ByRef<ObjectRef> object;
+};
+LateBoundCall lateBoundCall(Args a, std::size_t listAt) {
+  return {toText(a[1]), arrayByRef(a, listAt), objectByRef(a, 0)};
+}
+
 Variant button(msgButton_Enum b) { return Variant(std::int32_t{b}); }
 
 const MemberTable<Work>& members() {
@@ -200,47 +212,36 @@ const MemberTable<Work>& members() {
           // Late-bound calls.
           .method("ExecProperty", 4, 4,
                   [](Work& w, Args a) -> Variant {
-                    std::string name = toText(a[1]);
-                    SafeArray& list = arrayByRef(a, 3);
-                    auto object = objectByRef(a, 0);
-                    return w.ExecProperty(*object, std::move(name), a[2], list);
+                    auto call = lateBoundCall(a, 3);
+                    return w.ExecProperty(*call.object, std::move(call.name), a[2], call.list);
                   })
           .method("ReturnProperty", 4, 4,
                   [](Work& w, Args a) -> Variant {
-                    std::string name = toText(a[1]);
-                    SafeArray& list = arrayByRef(a, 3);
-                    auto object = objectByRef(a, 0);
-                    return w.ReturnProperty(*object, std::move(name), a[2], list);
+                    auto call = lateBoundCall(a, 3);
+                    return w.ReturnProperty(*call.object, std::move(call.name), a[2], call.list);
                   })
           .method("ReturnPropertyObj", 4, 4,
                   [](Work& w, Args a) -> Variant {
-                    std::string name = toText(a[1]);
-                    SafeArray& list = arrayByRef(a, 3);
-                    auto object = objectByRef(a, 0);
+                    auto call = lateBoundCall(a, 3);
                     auto value = objectByRef(a, 2);
-                    return w.ReturnPropertyObj(*object, std::move(name), *value, list);
+                    return w.ReturnPropertyObj(*call.object, std::move(call.name), *value,
+                                               call.list);
                   })
           .method("ExecMetod", 3, 3,
                   [](Work& w, Args a) -> Variant {
-                    std::string name = toText(a[1]);
-                    SafeArray& list = arrayByRef(a, 2);
-                    auto object = objectByRef(a, 0);
-                    return w.ExecMetod(*object, std::move(name), list);
+                    auto call = lateBoundCall(a, 2);
+                    return w.ExecMetod(*call.object, std::move(call.name), call.list);
                   })
           .method("ExecMetodLet", 4, 4,
                   [](Work& w, Args a) -> Variant {
-                    std::string name = toText(a[1]);
-                    SafeArray& list = arrayByRef(a, 3);
-                    auto object = objectByRef(a, 0);
-                    return w.ExecMetodLet(*object, std::move(name), a[2], list);
+                    auto call = lateBoundCall(a, 3);
+                    return w.ExecMetodLet(*call.object, std::move(call.name), a[2], call.list);
                   })
           .method("ExecMetodSet", 4, 4,
                   [](Work& w, Args a) -> Variant {
-                    std::string name = toText(a[1]);
-                    SafeArray& list = arrayByRef(a, 3);
-                    auto object = objectByRef(a, 0);
+                    auto call = lateBoundCall(a, 3);
                     auto value = objectByRef(a, 2);
-                    return w.ExecMetodSet(*object, std::move(name), *value, list);
+                    return w.ExecMetodSet(*call.object, std::move(call.name), *value, call.list);
                   })
           // File and array utilities.
           .method("CheckArray", 1, 1,
