@@ -11,6 +11,7 @@ packages=(
   libspdlog-dev libboost-dev
   clang libclang-rt-14-dev
   locales
+  doxygen dpkg-dev
 )
 
 sudo_cmd=()

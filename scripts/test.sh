@@ -3,15 +3,20 @@
 # tests under AddressSanitizer + UndefinedBehaviorSanitizer, then a short run
 # of every fuzz target over its corpus. Exits non-zero on any failure.
 #   scripts/test.sh            everything
-#   scripts/test.sh default    one preset only (default, asan or fuzz)
+#   scripts/test.sh default    one step only (default, asan, fuzz or docs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=("$@")
-[ "${#presets[@]}" -gt 0 ] || presets=(default asan fuzz)
+[ "${#presets[@]}" -gt 0 ] || presets=(default asan fuzz docs)
 
 run_preset() {
   local preset=$1
+  if [ "$preset" = docs ]; then
+    echo "=== docs: API documentation, failing on any warning"
+    scripts/docs.sh
+    return
+  fi
   echo "=== ${preset}: configure and build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2
