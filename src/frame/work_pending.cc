@@ -1,6 +1,6 @@
 // Work members whose subsystems come later: the grid services, the
 // conversions of pictures and objects to byte arrays, and the late-bound
-// calls with the file and array utilities. Each has its final signature and
+// calls. Each has its final signature and
 // error discipline already; the issue that builds its subsystem puts the
 // forwarding call in. Until then each returns its neutral result.
 #include <commonvelmora/work.h>
@@ -12,7 +12,6 @@ namespace velmora {
 using frame::ignoreErrors;
 using frame::passErrors;
 using frame::trapAndLogErrors;
-using frame::trapErrors;
 
 // --- Grid layout services ---
 
@@ -103,22 +102,6 @@ bool Work::ExecMetodLet(ObjectRef&, std::string MetodName, Variant&, SafeArray&)
 
 bool Work::ExecMetodSet(ObjectRef&, std::string MetodName, ObjectRef&, SafeArray&) {
   return trapAndLogErrors(false, "Error Call ExecuteSet Method [", MetodName, [] { return false; });
-}
-
-// --- File and array utilities ---
-
-bool Work::CheckArray(SafeArray&) {
-  bool result = false;
-  ignoreErrors([] {});
-  return result;
-}
-
-bool Work::DeleteFile(std::string) {
-  return trapErrors(false, [] { return false; });
-}
-
-bool Work::CheckExistsFile(std::string) {
-  return trapErrors(false, [] { return false; });
 }
 
 }  // namespace velmora

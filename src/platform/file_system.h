@@ -1,9 +1,10 @@
 // The file-system services the library needs, behind a small interface so
 // that nothing above the platform layer touches the operating system.
 //
-// It covers what the log writers use: the user's temporary folder, the folder
-// of the library's own file, folder existence and single-level creation, file
-// size and deletion, and files opened for appending. Paths are UTF-8 text and
+// It covers what the log writers and the file utilities use: the user's
+// temporary folder, the folder of the library's own file, folder existence
+// and single-level creation, file size and deletion, the ordinary files of a
+// folder, and files opened for appending. Paths are UTF-8 text and
 // use the platform's separator (separator()); the pure path rules that work on
 // them live in path_names.h.
 #pragma once
@@ -12,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -45,6 +47,13 @@ class FileSystem {
   // Size in bytes of the file at `path`, or -1 when there is no such file.
   virtual std::int64_t fileSize(const std::string& path) = 0;
   virtual bool deleteFile(const std::string& path) = 0;
+  // The names (not paths) of the ordinary files in `folder`, in no particular
+  // order: files that hold data, neither folders nor hidden or system files
+  // (what counts as hidden is the platform's rule). Empty when the folder
+  // cannot be read.
+  virtual std::vector<std::string> ordinaryFiles(const std::string& folder) = 0;
+  // True when `path` names an ordinary file in the sense of ordinaryFiles().
+  virtual bool isOrdinaryFile(const std::string& path) = 0;
   // Opens `path` for appending, creating the file when missing; null when it
   // cannot be opened.
   virtual std::unique_ptr<AppendFile> openAppend(const std::string& path) = 0;

@@ -12,6 +12,11 @@
 //   respect to other appenders of the same file. Regular files take a block
 //   in full; should the kernel ever write less (a signal, a full disk), the
 //   rest is written after it rather than dropped.
+// - Ordinary files are regular files, or symbolic links to one, whose names
+//   do not begin with a dot: a dot marks a hidden file here. Devices, pipes
+//   and sockets stand for the system files of other platforms and never
+//   count.
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -71,6 +76,13 @@ std::string homeFolder() {
   return "";
 }
 
+bool isHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
+
+bool isRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 // An address inside the library, for dladdr to name the file it came from.
 const char kAddressInLibrary = 0;
 
@@ -123,6 +135,31 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool deleteFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+  std::vector<std::string> ordinaryFiles(const std::string& folder) override {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string_view name = entry->d_name;
+      if (isHiddenName(name)) continue;  // also "." and ".."
+      // The entry's own type saves a stat for most entries; links and file
+      // systems that do not say need one.
+      const bool regular =
+          entry->d_type == DT_REG || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+                                      isRegularFile(appendPathPart(folder, name, '/')));
+      if (regular) names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+  }
+
+  bool isOrdinaryFile(const std::string& path) override {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name =
+        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    return !isHiddenName(name) && isRegularFile(path);
+  }
 
   std::unique_ptr<AppendFile> openAppend(const std::string& path) override {
     int fd;
