@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/thread_state.h"
 #include "logging/log_options.h"
+#include "logging/log_state.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ const fs::path& scratch() {
 
 void BM_StoreMessageToLog(benchmark::State& state) {
   scratch();
-  velmora::threadState().maxLogFile = INT32_MAX;  // no restarts inside the run
+  velmora::logging::logState().maxLogFile = INT32_MAX;  // no restarts inside the run
   fs::remove(velmora::logging::BuildLogFileName(velmora::Variant()));
   for (auto _ : state) {
     if (!velmora::logging::StoreMessageToLog(kMessage)) state.SkipWithError("not written");

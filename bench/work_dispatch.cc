@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/thread_state.h"
+#include "frame/thread_state.h"
 #include "logging/log_options.h"
 
 namespace {
@@ -21,8 +21,8 @@ using velmora::Work;
 
 void BM_AppNumber_StateBlockAnchor(benchmark::State& state) {
   for (auto _ : state) {
-    velmora::threadState().appNumber = 1001;
-    benchmark::DoNotOptimize(velmora::threadState().appNumber);
+    velmora::frame::threadState().appNumber = 1001;
+    benchmark::DoNotOptimize(velmora::frame::threadState().appNumber);
   }
 }
 BENCHMARK(BM_AppNumber_StateBlockAnchor);

@@ -4,8 +4,8 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/identifiers.h>
 
-#include "core/thread_state.h"
 #include "frame/disciplines.h"
+#include "frame/thread_state.h"
 
 namespace velmora::frame {
 

@@ -6,10 +6,11 @@
 #include <commonvelmora/identifiers.h>
 #include <commonvelmora/work.h>
 
-#include "core/thread_state.h"
 #include "frame/app_descriptions.h"
 #include "frame/disciplines.h"
+#include "frame/thread_state.h"
 #include "logging/log_options.h"
+#include "logging/log_state.h"
 #include "registry/edit_regestry.h"
 
 namespace velmora {
@@ -58,7 +59,7 @@ std::string Work::RegestryString() {
 
 // Stored without any test; the delegate component is not told.
 void Work::MaxLogFile(std::int32_t NewValue) {
-  passErrors([&] { threadState().maxLogFile = NewValue; });
+  passErrors([&] { logging::logState().maxLogFile = NewValue; });
 }
 
 std::string Work::GetStringDescription(std::string St_Descr, Variant Arguments) {
@@ -67,11 +68,11 @@ std::string Work::GetStringDescription(std::string St_Descr, Variant Arguments) 
 
 // AppNumber is only stored and returned; nothing in the library reads it.
 App_Key Work::AppNumber() {
-  return passErrors([] { return static_cast<App_Key>(threadState().appNumber); });
+  return passErrors([] { return static_cast<App_Key>(frame::threadState().appNumber); });
 }
 
 void Work::AppNumber(App_Key NewValue) {
-  passErrors([&] { threadState().appNumber = NewValue; });
+  passErrors([&] { frame::threadState().appNumber = NewValue; });
 }
 
 std::string Work::AppDescription(App_Key App_Number) {

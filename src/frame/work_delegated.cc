@@ -6,10 +6,10 @@
 
 #include <array>
 
-#include "core/thread_state.h"
 #include "frame/delegate.h"
 #include "frame/disciplines.h"
 #include "logging/log_options.h"
+#include "logging/log_state.h"
 
 namespace velmora {
 
@@ -67,7 +67,7 @@ std::string Work::LogFileName() {
 // "" brings back the default prefix at the next name built.
 void Work::LogFileName(std::string NewValue) {
   EnsureDelegate();
-  ignoreErrors([&] { threadState().logFilePrefix = NewValue; });
+  ignoreErrors([&] { logging::logState().filePrefix = NewValue; });
   Variant value(NewValue);
   callDelegate("LogFileName", CallKind::Let, Args(&value, 1));
 }

@@ -8,9 +8,9 @@
 #include <cmath>
 #include <exception>
 
-#include "core/thread_state.h"
 #include "logging/log_folder_rule.h"
 #include "logging/log_options.h"
+#include "logging/log_state.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
 #include "platform/path_names.h"
@@ -63,7 +63,7 @@ bool GetLogFolder() {
   try {
     std::string folder = establishLogFolder();
     if (folder.empty()) return false;
-    threadState().logFolder = std::move(folder);
+    logState().folder = std::move(folder);
     return true;
   } catch (const std::exception&) {
     return false;
@@ -71,16 +71,16 @@ bool GetLogFolder() {
 }
 
 std::string BuildLogFileName(const Variant& logDate) {
-  ThreadState& state = threadState();
+  LogState& state = logState();
   Date day;
   const bool named = logFileDate(logDate, day);
-  if (state.logFilePrefix.empty()) state.logFilePrefix = kDefaultLogFilePrefix;
+  if (state.filePrefix.empty()) state.filePrefix = kDefaultLogFilePrefix;
   if (!named) return "";
-  std::string name = state.logFilePrefix;
+  std::string name = state.filePrefix;
   name += formatDate(day, "yyyy_mm_dd");
   name += ".log";
   if (!GetLogFolder()) return "";
-  return appendPathPart(state.logFolder, name, defaultFileSystem().separator());
+  return appendPathPart(state.folder, name, defaultFileSystem().separator());
 }
 
 }  // namespace velmora::logging

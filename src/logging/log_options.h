@@ -8,7 +8,7 @@
 // byte for byte: NUL bytes and invalid UTF-8 in a message reach the file
 // unchanged, so nothing a client logs is lost or altered on the way.
 //
-// All state is the calling thread's (threadState()): the prefix, the folder
+// All state is the calling thread's (logState(), in logging/log_state.h): the prefix, the folder
 // last found and the size cap. Nothing is shared between threads.
 #pragma once
 

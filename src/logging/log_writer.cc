@@ -13,8 +13,8 @@
 #include <exception>
 #include <memory>
 
-#include "core/thread_state.h"
 #include "logging/log_options.h"
+#include "logging/log_state.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
 
@@ -54,7 +54,7 @@ bool storeEntry(const Parts&... parts) {
 
 bool OpenLogFile() {
   if (tLogFileSlot) return true;
-  ThreadState& state = threadState();
+  LogState& state = logState();
   try {
     const std::string name = BuildLogFileName(Variant());
     if (state.maxLogFile < 1) state.maxLogFile = kDefaultMaxLogFile;

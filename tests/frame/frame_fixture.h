@@ -18,7 +18,8 @@
 #include <iterator>
 #include <string>
 
-#include "core/thread_state.h"
+#include "frame/thread_state.h"
+#include "logging/log_state.h"
 
 namespace velmora::frame::testing {
 
@@ -40,9 +41,11 @@ class FrameTest : public ::testing::Test {
     ::setenv("TMPDIR", scratch_.c_str(), 1);
     ::setenv("VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").c_str(), 1);
     threadState() = ThreadState{};
+    logging::logState() = logging::LogState{};
   }
   void TearDown() override {
     threadState() = ThreadState{};
+    logging::logState() = logging::LogState{};
     ::unsetenv("TMPDIR");
     ::unsetenv("VELMORA_REGISTRY");
     std::error_code ignored;

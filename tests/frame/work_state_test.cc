@@ -19,14 +19,14 @@ TEST_F(WorkStateTest, WorkObjectsOfOneThreadShareTheStateAndOtherThreadsStartEmp
   first.LogFileName("Trade");
   Work second;  // creating a Work neither reads nor resets the block
   EXPECT_EQ(second.AppNumber(), akDealingDesk);
-  EXPECT_EQ(threadState().logFilePrefix, "Trade");
+  EXPECT_EQ(logging::logState().filePrefix, "Trade");
 
   App_Key seen = akDealingDesk;
   std::string prefixSeen = "unset";
   std::thread other([&] {
     Work third;
     seen = third.AppNumber();
-    prefixSeen = threadState().logFilePrefix;
+    prefixSeen = logging::logState().filePrefix;
     third.AppNumber(akDataLoader);
   });
   other.join();

@@ -17,7 +17,7 @@ constexpr int kEntriesEach = 20000;
 using ConcurrentAppendTest = LogTest;
 
 TEST_F(ConcurrentAppendTest, FourProcessesWriteWholeLines) {
-  threadState().maxLogFile = INT32_MAX;  // no restart in the middle of the run
+  logState().maxLogFile = INT32_MAX;  // no restart in the middle of the run
   const std::filesystem::path file = todaysFile();
   std::vector<pid_t> children;
   for (int p = 0; p < kProcesses; ++p) {

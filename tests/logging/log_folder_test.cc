@@ -19,7 +19,7 @@ TEST_F(LogFolderTest, ProfileTempFoldersLogUnderVelmoraManager) {
   ScopedEnv tmp("TMPDIR", temp.c_str());
   ASSERT_TRUE(GetLogFolder());
   const fs::path expected = scratch_ / "AppData" / "Local" / "Velmora Manager" / "LogFiles";
-  EXPECT_EQ(threadState().logFolder, expected.string());
+  EXPECT_EQ(logState().folder, expected.string());
   EXPECT_TRUE(fs::is_directory(expected));
   EXPECT_FALSE(fs::exists(scratch_ / "AppData" / "Local" / "Temp"));  // temp itself untouched
 
@@ -29,29 +29,28 @@ TEST_F(LogFolderTest, ProfileTempFoldersLogUnderVelmoraManager) {
   ScopedEnv home("HOME", scratch_.c_str());
   EXPECT_EQ(defaultFileSystem().tempFolder(), (scratch_ / ".local" / "tmp").string());
   ASSERT_TRUE(GetLogFolder());
-  EXPECT_EQ(threadState().logFolder,
-            (scratch_ / ".local" / "Velmora Manager" / "LogFiles").string());
+  EXPECT_EQ(logState().folder, (scratch_ / ".local" / "Velmora Manager" / "LogFiles").string());
   EXPECT_TRUE(fs::is_directory(scratch_ / ".local" / "tmp"));
 }
 
 TEST_F(LogFolderTest, PlainTempFolderGetsLogFilesInsideOrNoNameWhenItCannotBeHad) {
   ASSERT_TRUE(GetLogFolder());
-  EXPECT_EQ(threadState().logFolder, logFolder().string());
+  EXPECT_EQ(logState().folder, logFolder().string());
   EXPECT_TRUE(fs::is_directory(logFolder()));
   const std::string withSlash = scratch_.string() + "/";
   {
     ScopedEnv tmp("TMPDIR", withSlash.c_str());  // no doubled separator
     ASSERT_TRUE(GetLogFolder());
-    EXPECT_EQ(threadState().logFolder, logFolder().string());
+    EXPECT_EQ(logState().folder, logFolder().string());
   }
-  const std::string good = threadState().logFolder;
+  const std::string good = logState().folder;
   // The parent of the log folder is missing: one level is created at most.
   const std::string missing = (scratch_ / "gone" / "deeper").string();
   {
     ScopedEnv tmp("TMPDIR", missing.c_str());
     EXPECT_FALSE(GetLogFolder());
     EXPECT_EQ(BuildLogFileName(Variant()), "");
-    EXPECT_EQ(threadState().logFolder, good);
+    EXPECT_EQ(logState().folder, good);
   }
   // A file standing where the folder belongs; once it is gone, the next
   // name creates the deleted folder again.
@@ -66,7 +65,7 @@ TEST_F(LogFolderTest, PlainTempFolderGetsLogFilesInsideOrNoNameWhenItCannotBeHad
 TEST_F(LogFolderTest, NamesArePrefixDateAndExtensionForAnythingThatConvertsToADate) {
   const Variant lateEvening(dateFromParts(2024, 3, 7, 23, 59, 0));
   EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Quorent2024_03_07.log").string());
-  EXPECT_EQ(threadState().logFilePrefix, "Quorent");  // the default sticks
+  EXPECT_EQ(logState().filePrefix, "Quorent");  // the default sticks
   const double today = std::floor(currentLocalDate().serial);
   EXPECT_EQ(BuildLogFileName(Variant()), BuildLogFileName(Variant(Date{today + 0.5})));
   // Dates come from anything that converts, and from nothing else.
@@ -78,15 +77,15 @@ TEST_F(LogFolderTest, NamesArePrefixDateAndExtensionForAnythingThatConvertsToADa
   EXPECT_EQ(BuildLogFileName(Variant("no date at all")), "");
   EXPECT_EQ(BuildLogFileName(Variant(SafeArray::ofVariants({Variant("3/7/2024")}))), "");
   EXPECT_EQ(BuildLogFileName(Variant::nothing()), "");
-  EXPECT_EQ(threadState().logFilePrefix, "Quorent");
+  EXPECT_EQ(logState().filePrefix, "Quorent");
 
-  threadState().logFilePrefix = "Журнал торгов ";
+  logState().filePrefix = "Журнал торгов ";
   EXPECT_EQ(BuildLogFileName(lateEvening), (logFolder() / "Журнал торгов 2024_03_07.log").string());
   // Another thread has its own prefix.
   std::string other;
   std::thread([&] { other = BuildLogFileName(lateEvening); }).join();
   EXPECT_EQ(fs::path(other).filename(), "Quorent2024_03_07.log");
-  EXPECT_EQ(threadState().logFilePrefix, "Журнал торгов ");
+  EXPECT_EQ(logState().filePrefix, "Журнал торгов ");
 }
 
 TEST(LibraryFolder, IsTheFolderOfTheFileHoldingTheLibrary) {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "core/thread_state.h"
 #include "logging/log_options.h"
+#include "logging/log_state.h"
 
 namespace velmora::logging::testing {
 
@@ -61,9 +61,7 @@ class LogTest : public ::testing::Test {
     scratch_ = pattern;
     tmpdir_.emplace("TMPDIR", scratch_.c_str());
     setRegionalSettings({});  // US English, the runtime's own defaults
-    threadState().logFilePrefix.clear();
-    threadState().logFolder.clear();
-    threadState().maxLogFile = 0;
+    logState() = LogState{};
   }
   void TearDown() override {
     CloseLogFile();

@@ -41,7 +41,7 @@ TEST_F(LogWriterTest, EntriesAreTimeStampBlankAndTextInTheUsersOwnFile) {
 }
 
 TEST_F(LogWriterTest, TextsAreWrittenByteForByteAndWhole) {
-  threadState().maxLogFile = 64 << 20;
+  logState().maxLogFile = 64 << 20;
   const std::string twoLines = "first\r\nsecond";
   const std::string odd = std::string("nul\0inside ", 11) + "\xff\xfe bad utf-8 \xd0";
   const std::string big(10 << 20, 'x');
@@ -57,7 +57,7 @@ TEST_F(LogWriterTest, TextsAreWrittenByteForByteAndWhole) {
 }
 
 TEST_F(LogWriterTest, EntryFindingTheFileAtTheCapStartsItAfresh) {
-  threadState().maxLogFile = 100;
+  logState().maxLogFile = 100;
   const fs::path file = todaysFile();
   ASSERT_TRUE(StoreMessageToLog(std::string(60, 'a')));
   ASSERT_TRUE(StoreMessageToLog("below the cap still"));  // ~60+ bytes: under 100
@@ -70,9 +70,9 @@ TEST_F(LogWriterTest, EntryFindingTheFileAtTheCapStartsItAfresh) {
 
   // A cap below one becomes one mebibyte and stays.
   for (std::int32_t cap : {0, -1, INT32_MIN}) {
-    threadState().maxLogFile = cap;
+    logState().maxLogFile = cap;
     ASSERT_TRUE(StoreMessageToLog("entry"));
-    EXPECT_EQ(threadState().maxLogFile, 1048576);
+    EXPECT_EQ(logState().maxLogFile, 1048576);
   }
   // A file just under the default cap is appended to; at the cap it restarts.
   fs::resize_file(file, 1048575);
