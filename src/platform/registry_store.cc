@@ -1,5 +1,10 @@
 #include "platform/registry_store.h"
 
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <string>
+
 namespace velmora {
 
 RegistryKey::~RegistryKey() = default;
@@ -35,9 +40,35 @@ std::string_view resultCodeText(std::int32_t code) {
       return "reading or writing the settings file failed";
     case regcode::kKeyDeleted:
       return "the key was deleted";
+    case regcode::kNewerStore:
+      return "the settings file was written by a newer version of the library";
     default:
       return "error";
   }
+}
+
+namespace {
+
+std::atomic<StoreReportSink> reportSink{nullptr};
+
+}  // namespace
+
+void setStoreReportSink(StoreReportSink sink) { reportSink.store(sink); }
+
+void reportStoreOnce(std::int32_t code, std::string_view text) {
+  const StoreReportSink sink = reportSink.load();
+  if (sink == nullptr) return;
+  // Every thread has its own connection and meets the same file: the first
+  // one to report it speaks for all. Never destroyed, so a thread ending
+  // after the process began its exit may still report.
+  static auto* guard = new std::mutex;
+  static auto* reported = new std::set<std::string, std::less<>>;
+  {
+    std::lock_guard lock(*guard);
+    if (reported->contains(text)) return;
+    reported->emplace(text);
+  }
+  sink(code, text);
 }
 
 }  // namespace velmora

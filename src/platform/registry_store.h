@@ -40,6 +40,7 @@ inline constexpr std::int32_t kCantOpen = 1011;          // the store file canno
 inline constexpr std::int32_t kRegistryCorrupt = 1015;   // the store file is damaged
 inline constexpr std::int32_t kRegistryIoFailed = 1016;  // reading or writing the file failed
 inline constexpr std::int32_t kKeyDeleted = 1018;        // the open key was deleted meanwhile
+inline constexpr std::int32_t kNewerStore = 1150;        // the store file is of a later version
 }  // namespace regcode
 
 // A short English description of a result code, for messages ("access denied").
@@ -100,7 +101,19 @@ class RegistryStore {
   // Deletes the key with its values. A key that still has sub-keys is
   // refused with kAccessDenied, and so is the root.
   virtual std::int32_t deleteKey(std::string_view path) = 0;
+  // Opens the store when it is not open yet and says what keeps it from
+  // being used, in one sentence naming the file; "" when it is usable or
+  // the cause is passing (busy, say: the result codes tell those).
+  virtual std::string problem() = 0;
 };
+
+// Where the store reports, once per process and text (each names its file), a file it
+// cannot use (the code every operation on it answers) or what it did to one
+// (code 0: an upgrade, naming the copy kept). The frame sends these to the
+// library's log; until a sink is set they are dropped.
+using StoreReportSink = void (*)(std::int32_t code, std::string_view text);
+void setStoreReportSink(StoreReportSink sink);
+void reportStoreOnce(std::int32_t code, std::string_view text);
 
 // The store of the user running the process, as this thread reaches it.
 RegistryStore& userRegistryStore();

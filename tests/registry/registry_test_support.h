@@ -15,6 +15,17 @@
 
 namespace velmora::registry::testing {
 
+// The names and values of a listing, in order ("" for no listing at all).
+inline std::string namesOf(const Variant& listing) {
+  if (!listing.isArray()) return "";
+  std::string names;
+  const SafeArray& table = listing.array();
+  for (std::int32_t i = 0; i <= table.ubound(2); ++i) {
+    names += toText(table.get({0, i})) + "=" + toText(table.get({1, i})) + ";";
+  }
+  return names;
+}
+
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {

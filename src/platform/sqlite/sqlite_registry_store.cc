@@ -13,38 +13,12 @@
 #include "platform/sqlite/result_codes.h"
 #include "platform/sqlite/sqlite_statement.h"
 #include "platform/sqlite/store_location.h"
+#include "platform/sqlite/store_schema.h"
 
 namespace velmora::sqlite {
 namespace {
 
 constexpr std::int64_t kRootId = 1;
-constexpr std::int64_t kSchemaVersion = 1;
-
-// The folded full path makes opening an existing key a single look-up; the
-// parent and folded level name keep the tree and its sibling uniqueness.
-// Values are kept clustered by key in creation order, so listing a key is
-// one range scan; the name index finds a single value.
-constexpr const char* kSchema = R"sql(
-CREATE TABLE keys(
-  id INTEGER PRIMARY KEY,
-  parent INTEGER NOT NULL,
-  name BLOB NOT NULL,
-  folded BLOB NOT NULL,
-  path BLOB NOT NULL UNIQUE);
-CREATE UNIQUE INDEX keys_by_parent ON keys(parent, folded);
-CREATE TABLE vals(
-  key_id INTEGER NOT NULL,
-  seq INTEGER NOT NULL,
-  folded BLOB NOT NULL,
-  name BLOB NOT NULL,
-  type INTEGER NOT NULL,
-  data BLOB NOT NULL,
-  PRIMARY KEY(key_id, seq)) WITHOUT ROWID;
-CREATE UNIQUE INDEX vals_by_name ON vals(key_id, folded);
-INSERT INTO keys(id, parent, name, folded, path) VALUES(1, 0, x'', x'', x'');
-PRAGMA user_version = 1;
-)sql";
-
 bool failed(int rc) { return rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE; }
 
 }  // namespace
@@ -106,27 +80,6 @@ struct SqliteRegistryStore::Connection {
       }
     }
     return failed(rc) ? registryCodeFor(rc) : regcode::kSuccess;
-  }
-
-  std::int32_t ensureSchema() {
-    std::string version;
-    int rc = queryText("PRAGMA user_version", version);
-    if (failed(rc)) return registryCodeFor(rc);
-    if (version == "0") {
-      // Several processes may meet a new store at once: the first one in
-      // the write lock lays out the tables, the others find them there.
-      rc = exec("BEGIN IMMEDIATE");
-      if (failed(rc)) return registryCodeFor(rc);
-      rc = queryText("PRAGMA user_version", version);
-      if (!failed(rc) && version == "0") rc = exec(kSchema);
-      if (!failed(rc)) rc = exec("COMMIT");
-      if (failed(rc)) {
-        exec("ROLLBACK");
-        return registryCodeFor(rc);
-      }
-      version = std::to_string(kSchemaVersion);
-    }
-    return version == std::to_string(kSchemaVersion) ? regcode::kSuccess : regcode::kBadDatabase;
   }
 
   std::int32_t prepareStatements() {
@@ -374,14 +327,34 @@ std::int32_t SqliteRegistryStore::open() {
   if (rc != SQLITE_OK) return registryCodeFor(rc);
   sqlite3_extended_result_codes(connection->db, 1);
   sqlite3_busy_handler(connection->db, &Connection::waitForOthers, connection.get());
-  std::int32_t code = connection->useWal();
+  // A file of a later version, or no store at all, is refused before
+  // anything (the journal mode included) is written to it.
+  SchemaOutcome outcome = checkStoreFile(connection->db, path_);
+  std::int32_t code = outcome.code;
+  if (code == regcode::kSuccess) code = connection->useWal();
   if (code == regcode::kSuccess && connection->exec("PRAGMA synchronous=NORMAL") != SQLITE_OK) {
     code = regcode::kCantOpen;
   }
-  if (code == regcode::kSuccess) code = connection->ensureSchema();
+  if (code == regcode::kSuccess) {
+    outcome = prepareStoreSchema(connection->db, path_, busyTimeout_);
+    code = outcome.code;
+  }
   if (code == regcode::kSuccess) code = connection->prepareStatements();
+  problem_ = std::move(outcome.problem);
+  if (!problem_.empty()) reportStoreOnce(code, problem_);
+  if (!outcome.backup.empty()) {
+    reportStoreOnce(regcode::kSuccess, "The settings file " + path_ +
+                                           " was upgraded from an earlier version; the file as it "
+                                           "was is kept as " +
+                                           outcome.backup);
+  }
   if (code == regcode::kSuccess) connection_ = std::move(connection);
   return code;
+}
+
+std::string SqliteRegistryStore::problem() {
+  open();
+  return connection_ ? std::string() : problem_;
 }
 
 std::int32_t SqliteRegistryStore::createKey(std::string_view path,

@@ -1,11 +1,10 @@
 // The settings store in one SQLite database file.
 //
-// Layout: a table of keys (each with its parent, its name as created, the
-// case-folded name, and the case-folded full path for a one-step look-up) and
-// a table of values (key, case-folded name, name as created, type, data).
-// A value's sequence number within its key is its place in creation order:
-// a new value takes the next number, an overwrite updates the row in place
-// and so keeps its place.
+// Layout (see store_schema.h for its versions): a table of keys (each with its parent, its name as
+// created, the case-folded name, and the case-folded full path for a one-step look-up) and a table
+// of values (key, case-folded name, name as created, type, data). A value's sequence number within
+// its key is its place in creation order: a new value takes the next number, an overwrite updates
+// the row in place and so keeps its place.
 //
 // The file runs in WAL mode, so readers never wait for a writer. Every
 // operation is one transaction; writes take the write lock at once and wait
@@ -41,6 +40,7 @@ class SqliteRegistryStore final : public RegistryStore {
                         std::string& data, bool& keyFound) override;
   std::int32_t openKey(std::string_view path, std::unique_ptr<RegistryKey>& key) override;
   std::int32_t deleteKey(std::string_view path) override;
+  std::string problem() override;
 
   const std::string& path() const { return path_; }
 
@@ -55,6 +55,7 @@ class SqliteRegistryStore final : public RegistryStore {
   std::string path_;
   std::chrono::milliseconds busyTimeout_;
   std::unique_ptr<Connection> connection_;
+  std::string problem_;  // why the last opening failed, naming the file
 };
 
 }  // namespace velmora::sqlite

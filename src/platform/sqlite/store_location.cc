@@ -85,4 +85,19 @@ std::int32_t prepareStoreFile(const std::string& path) {
   return regcode::kSuccess;
 }
 
+std::string createBackupFile(const std::string& path) {
+  for (int n = 1; n < 10000; ++n) {
+    std::string name = path + ".bak-" + std::to_string(n);
+    const int fd = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      close(fd);
+      return name;
+    }
+    if (errno != EEXIST) break;
+  }
+  return {};
+}
+
+void removeFile(const std::string& path) { unlink(path.c_str()); }
+
 }  // namespace velmora::sqlite

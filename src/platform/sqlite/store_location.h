@@ -26,4 +26,12 @@ std::chrono::milliseconds storeBusyTimeout();
 // user can protect it), kCantOpen for other failures.
 std::int32_t prepareStoreFile(const std::string& path);
 
+// Creates a new, empty, private file "<path>.bak-N" for the first N from 1
+// that is not taken, and returns its name ("" when none can be made). An
+// existing copy is never touched.
+std::string createBackupFile(const std::string& path);
+
+// Removes `path`; quietly does nothing when it cannot.
+void removeFile(const std::string& path);
+
 }  // namespace velmora::sqlite
