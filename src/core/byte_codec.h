@@ -19,6 +19,14 @@
 
 namespace velmora::bytes {
 
+// Signed numbers as varints: 0, -1, 1, -2, ... become 0, 1, 2, 3, ...
+constexpr std::uint32_t zigzag(std::int32_t v) {
+  return (static_cast<std::uint32_t>(v) << 1) ^ static_cast<std::uint32_t>(v >> 31);
+}
+constexpr std::int32_t unzigzag(std::uint32_t v) {
+  return static_cast<std::int32_t>((v >> 1) ^ (~(v & 1) + 1));
+}
+
 // The number of bytes Writer::varint() takes for `v`.
 constexpr std::size_t varintSize(std::uint64_t v) {
   std::size_t n = 1;

@@ -18,7 +18,13 @@
 // The bags handed to objects are lent, one per nesting level and thread, and
 // reused from object to object.
 //
-// Byte format, version 2. Fixed-width numbers are little-endian; lengths,
+// Byte format, version 2. The version byte says how the rest is laid out:
+// a build reads every version ever written (version 1 through
+// bag_format_v1.h), writes only the newest, and refuses a higher version
+// with 321, as it cannot know its layout. A change to the layout takes the
+// next version and keeps a reader of the one before. Fixture bytes of every
+// version live in tests/properties/fixtures.
+// Fixed-width numbers are little-endian; lengths,
 // counts and numbers are unsigned LEB128 varints in their shortest form.
 //
 //   bag    := "CVPB" version:u8(=2) names body
@@ -78,6 +84,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/bag_format_v1.h"
 #include "core/bag_names.h"
 #include "core/byte_codec.h"
 #include "core/factory_cache.h"
@@ -113,13 +120,6 @@ constexpr std::uint8_t kObjectTag = tagOf(VarType::Object);
                             ") is not registered.");
 }
 
-std::uint32_t zigzag(std::int32_t v) {
-  return (static_cast<std::uint32_t>(v) << 1) ^ static_cast<std::uint32_t>(v >> 31);
-}
-std::int32_t unzigzag(std::uint32_t v) {
-  return static_cast<std::int32_t>((v >> 1) ^ (~(v & 1) + 1));
-}
-
 // Bounds of an array as read, and the number of elements they make.
 struct ReadBounds {
   std::vector<SafeArray::Bound> bounds;
@@ -137,7 +137,7 @@ ReadBounds readBounds(bytes::Reader& r) {
   // never pass 2^32 - 1 before it meets a dimension without elements.
   std::uint64_t n = dims == 0 ? 0 : 1;
   for (std::uint32_t d = 0; d < dims; ++d) {
-    const std::int32_t lbound = unzigzag(r.varint("array bound"));
+    const std::int32_t lbound = bytes::unzigzag(r.varint("array bound"));
     const std::uint32_t count = r.varint("array bound");
     if (count > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()) ||
         static_cast<std::int64_t>(lbound) + count - 1 > std::numeric_limits<std::int32_t>::max()) {
@@ -157,7 +157,7 @@ ReadBounds readBounds(bytes::Reader& r) {
 void writeBounds(bytes::Writer& w, const SafeArray& array) {
   w.varint(array.bounds().size());
   for (const auto& b : array.bounds()) {
-    w.varint(zigzag(b.lbound));
+    w.varint(bytes::zigzag(b.lbound));
     w.varint(static_cast<std::uint32_t>(b.count));
   }
 }
@@ -1095,6 +1095,13 @@ void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
   auto magic = r.take(sizeof kMagic, "header");
   if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0) r.fail("not a property bag");
   const std::uint8_t version = r.u8();
+  if (version == 1) {
+    // Bytes kept from before version 2 load as the version 2 bytes of the
+    // same tree, which contents() then gives back.
+    const std::vector<std::uint8_t> rewritten = rewriteBagVersion1(bytes);
+    setContents(rewritten);
+    return;
+  }
   if (version != kVersion) r.fail("unsupported version " + std::to_string(version));
   // Names and entries view one copy of the input, taken up front.
   DocRef doc = DocRef::create();
