@@ -21,10 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::string again;
   for (const SettingsKey& key : keys) {
-    again += "[" + velmora::registry::quotedSettingText(key.path) + "]\n";
+    again += "[" + velmora::quotedSettingText(key.path) + "]\n";
     for (const auto& [name, value] : key.values) {
-      again += velmora::registry::quotedSettingText(name) + " = " +
-               velmora::registry::quotedSettingText(value) + "\n";
+      again += velmora::quotedSettingText(name) + " = " + velmora::quotedSettingText(value) + "\n";
     }
   }
   std::vector<SettingsKey> reread;

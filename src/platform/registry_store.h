@@ -16,6 +16,8 @@
 // any sequence of bytes.
 #pragma once
 
+#include <commonvelmora/settings.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,27 +26,7 @@
 
 namespace velmora {
 
-// Result codes, with the numbers the Windows registry uses for the same cases.
-namespace regcode {
-inline constexpr std::int32_t kSuccess = 0;
-inline constexpr std::int32_t kNotFound = 2;      // no such key or value
-inline constexpr std::int32_t kAccessDenied = 5;  // read-only store; key with sub-keys
-inline constexpr std::int32_t kNotEnoughMemory = 8;
-inline constexpr std::int32_t kInvalidParameter = 87;  // malformed key path or name
-inline constexpr std::int32_t kDiskFull = 112;
-inline constexpr std::int32_t kBusy = 170;               // another process held the store too long
-inline constexpr std::int32_t kMoreData = 234;           // name or data larger than the buffer
-inline constexpr std::int32_t kNoMoreItems = 259;        // enumeration past the last item
-inline constexpr std::int32_t kBadDatabase = 1009;       // the store file is no store at all
-inline constexpr std::int32_t kCantOpen = 1011;          // the store file cannot be opened
-inline constexpr std::int32_t kRegistryCorrupt = 1015;   // the store file is damaged
-inline constexpr std::int32_t kRegistryIoFailed = 1016;  // reading or writing the file failed
-inline constexpr std::int32_t kKeyDeleted = 1018;        // the open key was deleted meanwhile
-inline constexpr std::int32_t kNewerStore = 1150;        // the store file is of a later version
-}  // namespace regcode
-
-// A short English description of a result code, for messages ("access denied").
-std::string_view resultCodeText(std::int32_t code);
+// The result codes (regcode) and resultCodeText are public: see settings.h.
 
 inline constexpr std::size_t kMaxKeyNameBytes = 255;
 inline constexpr std::size_t kMaxKeyDepth = 512;
@@ -105,6 +87,8 @@ class RegistryStore {
   // being used, in one sentence naming the file; "" when it is usable or
   // the cause is passing (busy, say: the result codes tell those).
   virtual std::string problem() = 0;
+  // The file (or place) the store keeps its keys in, for messages.
+  virtual std::string location() const = 0;
 };
 
 // Where the store reports, once per process and text (each names its file), a file it

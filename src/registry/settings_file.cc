@@ -166,12 +166,6 @@ std::int32_t exportKey(RegistryStore& store, const std::string& path, std::strin
 
 }  // namespace
 
-std::string quotedSettingText(std::string_view bytes) {
-  std::string out;
-  appendQuoted(bytes, out);
-  return out;
-}
-
 std::int32_t exportSettings(RegistryStore& store, std::string_view regKey, std::string& out) {
   if (out.empty()) out = kHeader;
   return exportKey(store, std::string(trimKeyPath(regKey)), out);
@@ -231,3 +225,25 @@ std::int32_t importSettings(RegistryStore& store, std::string_view text, std::st
 }
 
 }  // namespace velmora::registry
+
+namespace velmora {
+
+std::string quotedSettingText(std::string_view bytes) {
+  std::string out;
+  registry::appendQuoted(bytes, out);
+  return out;
+}
+
+std::string settingsStorePath() { return userRegistryStore().location(); }
+
+std::string settingsStoreProblem() { return userRegistryStore().problem(); }
+
+std::int32_t exportSettings(std::string_view regKey, std::string& out) {
+  return registry::exportSettings(userRegistryStore(), regKey, out);
+}
+
+std::int32_t importSettings(std::string_view text, std::string& error) {
+  return registry::importSettings(userRegistryStore(), text, error);
+}
+
+}  // namespace velmora

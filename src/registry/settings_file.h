@@ -1,19 +1,6 @@
-// A plain text form of a tree of settings, for people to inspect, back up
-// and move their settings between machines:
-//
-//   # CommonVelmora settings 1
-//   ["Software\\Velmora, Ltd.\\Trader"]
-//   "Left" = "&hA8C"
-//   "Caption" = "Цена"
-//
-//   ["Software\\Velmora, Ltd.\\Trader\\Columns Window"]
-//
-// A line in brackets names a key (every key of the tree has one, so empty
-// keys come back too); the lines after it are its values in their order,
-// name and data exactly as stored. Both are quoted: \\, \", \n, \r, \t and
-// \xHH (any other control byte, and every byte that is not valid UTF-8)
-// are the escapes, so any bytes come back exactly; valid UTF-8 text is kept
-// readable. Blank lines and lines starting with # are ignored.
+// The text form of a tree of settings (described in
+// <commonvelmora/settings.h>, whose exportSettings and importSettings use
+// this thread's store), against any store, and its parser.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +12,6 @@
 #include "platform/registry_store.h"
 
 namespace velmora::registry {
-
-// `bytes` quoted and escaped as this form writes names and data.
-std::string quotedSettingText(std::string_view bytes);
 
 // Appends `regKey`, its values and all its sub-keys (depth first, in
 // creation order) to `out`. Returns the store's result code; kNotFound when

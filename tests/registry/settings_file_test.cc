@@ -1,5 +1,7 @@
 // The text form of keys, exported and imported, and the velmora reg command
 // that reads and writes the store as a user runs it.
+#include <fstream>
+
 #include "registry/settings_file.h"
 
 #include "registry_test_support.h"
@@ -82,6 +84,15 @@ TEST_F(SettingsFileTest, RegToolExportImportAndBadUsage) {
     EXPECT_EQ(reg(bad).status, 2) << bad;
   EXPECT_EQ(reg("set A v notanumber --number").status, 3);
   EXPECT_NE(reg("get --help").out.find("usage: velmora reg"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, RegToolSaysWhatIsWrongWithWhichFile) {
+  std::filesystem::create_directories(storeFile_.parent_path());
+  std::ofstream(storeFile_) << std::string(4096, 'x');
+  const test_support::ToolRun run = test_support::runVelmora("reg get A v", true);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("(code 1009)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(storeFile_.string() + " is not a database"), std::string::npos) << run.out;
 }
 
 }  // namespace

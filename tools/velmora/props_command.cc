@@ -7,6 +7,7 @@
 #include <commonvelmora/error.h>
 #include <commonvelmora/kz_properties.h>
 #include <commonvelmora/property_bag.h>
+#include <commonvelmora/work.h>
 
 #include <cstdio>
 #include <fstream>
@@ -16,7 +17,6 @@
 #include <vector>
 
 #include "commands.h"
-#include "properties/register_classes.h"
 
 namespace velmora::tool {
 
@@ -228,7 +228,7 @@ int runProps(CommandArgs args) {
       return 0;
     }
   }
-  properties::registerPropertyClasses();
+  initializeLibrary();  // registers the property classes
   const std::string_view sub = args[0];
   const CommandArgs rest = args.subspan(1);
   if (sub == "show") return runShow(rest);

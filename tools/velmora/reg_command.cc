@@ -2,6 +2,7 @@
 // and move whole trees of settings in and out as text.
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
+#include <commonvelmora/settings.h>
 #include <commonvelmora/work.h>
 
 #include <cstdio>
@@ -14,8 +15,6 @@
 #include <vector>
 
 #include "commands.h"
-#include "platform/registry_store.h"
-#include "registry/settings_file.h"
 
 namespace velmora::tool {
 
@@ -60,11 +59,37 @@ int usageError(const std::string& message) {
   return 2;
 }
 
+// Whether `code` is about the store file rather than the key or value asked for.
+bool aboutTheFile(std::int32_t code) {
+  switch (code) {
+    case regcode::kAccessDenied:
+    case regcode::kBusy:
+    case regcode::kBadDatabase:
+    case regcode::kCantOpen:
+    case regcode::kRegistryCorrupt:
+    case regcode::kRegistryIoFailed:
+    case regcode::kNewerStore:
+      return true;
+    default:
+      return false;
+  }
+}
+
 int storeFailure(const std::string& what, std::int32_t code) {
   if (code == regcode::kSuccess) return 0;
   std::fprintf(stderr, "velmora reg: %s: %.*s (code %d)\n", what.c_str(),
                static_cast<int>(resultCodeText(code).size()), resultCodeText(code).data(),
                static_cast<int>(code));
+  if (aboutTheFile(code)) {
+    // Say what is wrong with which file, so that the user can act on it.
+    const std::string problem = settingsStoreProblem();
+    const std::string file = settingsStorePath();
+    if (!problem.empty()) {
+      std::fprintf(stderr, "velmora reg: %s\n", problem.c_str());
+    } else {
+      std::fprintf(stderr, "velmora reg: settings file: %s\n", file.c_str());
+    }
+  }
   return 1;
 }
 
@@ -140,9 +165,9 @@ int runList(const RegOptions& o) {
   const SafeArray& t = table.array();
   for (std::int32_t i = 0; i <= t.ubound(2); ++i) {
     const Variant value = t.get({1, i});
-    const std::string line =
-        registry::quotedSettingText(t.get({0, i}).text()) + " = " +
-        (value.isText() ? registry::quotedSettingText(value.text()) : toText(value)) + "\n";
+    const std::string line = quotedSettingText(t.get({0, i}).text()) + " = " +
+                             (value.isText() ? quotedSettingText(value.text()) : toText(value)) +
+                             "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
   return 0;
@@ -151,7 +176,7 @@ int runList(const RegOptions& o) {
 int runExport(const RegOptions& o) {
   if (o.operands.size() != 1) return usageError("export takes KEY");
   std::string text;
-  const std::int32_t code = registry::exportSettings(userRegistryStore(), o.operands[0], text);
+  const std::int32_t code = exportSettings(o.operands[0], text);
   if (code != regcode::kSuccess) return storeFailure(o.operands[0], code);
   if (!o.output) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -179,7 +204,7 @@ int runImport(const RegOptions& o) {
     text.assign(std::istreambuf_iterator<char>(file), {});
   }
   std::string error;
-  const std::int32_t code = registry::importSettings(userRegistryStore(), text, error);
+  const std::int32_t code = importSettings(text, error);
   if (code == regcode::kSuccess) return 0;
   std::fprintf(stderr, "velmora reg: %s: %s\n", o.operands[0].c_str(), error.c_str());
   return code == regcode::kInvalidParameter && error.starts_with("line ") ? 2 : 1;

@@ -41,6 +41,7 @@ class SqliteRegistryStore final : public RegistryStore {
   std::int32_t openKey(std::string_view path, std::unique_ptr<RegistryKey>& key) override;
   std::int32_t deleteKey(std::string_view path) override;
   std::string problem() override;
+  std::string location() const override { return path_; }
 
   const std::string& path() const { return path_; }
 
