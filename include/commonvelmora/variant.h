@@ -8,11 +8,20 @@
 // forwarded from one member to another.
 //
 // Variants and arrays have value semantics: copying a Variant that holds an
-// array copies the array. Object references are shared (std::shared_ptr).
+// array copies the array. Object references are shared (std::shared_ptr). A
+// moved-from Variant is empty, as the runtime leaves the source of a move,
+// and every member works on it.
+//
+// The constructors take exactly the kinds they name: `Variant(true)` is a
+// Boolean but a pointer is no Boolean; `Variant(nullptr)` is the empty object
+// reference ("Nothing"); a null `const char*` is the empty text, as a null
+// string is in the runtime. No well-formed construction raises.
 #pragma once
 
 #include <commonvelmora/export.h>
 
+#include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -80,14 +89,16 @@ class VELMORA_EXPORT Variant {
   Variant(std::uint8_t v) : data_(v) {}
   Variant(float v) : data_(v) {}
   Variant(double v) : data_(v) {}
-  Variant(bool v) : data_(v) {}
+  template <class B>
+  requires std::same_as<B, bool> Variant(B v) : data_(v) {}
   Variant(Currency v) : data_(v) {}
   Variant(Date v) : data_(v) {}
   Variant(ErrorCode v) : data_(v) {}
   Variant(const std::string& v) : data_(v) {}
   Variant(std::string&& v) : data_(std::move(v)) {}
   Variant(std::string_view v) : data_(std::string(v)) {}
-  Variant(const char* v) : data_(std::string(v)) {}
+  Variant(const char* v) : data_(v != nullptr ? std::string(v) : std::string()) {}
+  Variant(std::nullptr_t) : data_(ObjectRef()) {}  // "Nothing"
   Variant(ObjectRef v);  // a null pointer is the empty object reference ("Nothing")
   template <class T>
   requires std::is_base_of_v<Object, T> Variant(std::shared_ptr<T> v)

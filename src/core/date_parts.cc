@@ -60,18 +60,22 @@ void checkDateRange(double serial) {
 // Like the runtime's DateSerial and TimeSerial together: months beyond 12 and
 // days beyond the month's end roll over into the next month or year, day 0 is
 // the last day of the previous month, and hours, minutes and seconds beyond
-// their ranges carry into the day.
+// their ranges carry into the day. Every part is widened to 64 bits before it
+// is scaled, so no int range wraps; a result outside the years 100 to 9999
+// raises Overflow (6).
 Date dateFromParts(int year, int month, int day, int hour, int minute, int second) {
-  const std::int64_t monthIndex = static_cast<std::int64_t>(year) * 12 + (month - 1);
+  const std::int64_t monthIndex = std::int64_t{year} * 12 + (std::int64_t{month} - 1);
   const std::int64_t y = detail::floorDiv(monthIndex, 12);
   const auto m = static_cast<unsigned>(monthIndex - y * 12 + 1);
-  std::int64_t days = detail::daysFromCivil(y, m, 1) + (day - 1);
-  std::int64_t seconds = static_cast<std::int64_t>(hour) * 3600 + minute * 60 + second;
+  std::int64_t days = detail::daysFromCivil(y, m, 1) + (std::int64_t{day} - 1);
+  std::int64_t seconds = std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
   days += detail::floorDiv(seconds, 86400);
   seconds -= detail::floorDiv(seconds, 86400) * 86400;
   const double time = static_cast<double>(seconds) / 86400.0;
   const double whole = static_cast<double>(days);
-  return Date{days < 0 ? whole - time : whole + time};
+  const double serial = days < 0 ? whole - time : whole + time;
+  detail::checkDateRange(serial);
+  return Date{serial};
 }
 
 DateParts dateToParts(Date d) {

@@ -23,9 +23,19 @@ bool Variant::ArrayBox::equal(const ArrayBox& a, const ArrayBox& b) {
 Variant::Variant(ObjectRef v) : data_(std::move(v)) {}
 Variant::Variant(SafeArray array) : data_(ArrayBox(std::move(array))) {}
 Variant::Variant(const Variant& other) = default;
-Variant::Variant(Variant&& other) noexcept = default;
+// The source of a move is left empty rather than holding an alternative whose
+// contents were taken (an array box without its array).
+Variant::Variant(Variant&& other) noexcept : data_(std::move(other.data_)) {
+  other.data_.emplace<std::monostate>();
+}
 Variant& Variant::operator=(const Variant& other) = default;
-Variant& Variant::operator=(Variant&& other) noexcept = default;
+Variant& Variant::operator=(Variant&& other) noexcept {
+  if (this != &other) {
+    data_ = std::move(other.data_);
+    other.data_.emplace<std::monostate>();
+  }
+  return *this;
+}
 Variant::~Variant() = default;
 
 void Variant::throwTypeMismatch() { throw AutomationError(err::kTypeMismatch); }

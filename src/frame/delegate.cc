@@ -9,14 +9,16 @@
 
 namespace velmora::frame {
 
-void EnsureDelegate() {
-  ThreadState& state = threadState();
-  if (state.delegate) return;
-  // Most installations have no component: asking first spares every log
-  // entry the cost of a failed creation's exception.
-  ClassRegistry& classes = ClassRegistry::instance();
-  if (!classes.contains(ids::kDelegateProgId)) return;
-  ignoreErrors([&] { state.delegate = classes.create(ids::kDelegateProgId); });
+void EnsureDelegate() noexcept {
+  ignoreErrors([] {
+    ThreadState& state = threadState();
+    if (state.delegate) return;
+    // Most installations have no component: asking first spares every log
+    // entry the cost of a failed creation's exception.
+    ClassRegistry& classes = ClassRegistry::instance();
+    if (!classes.contains(ids::kDelegateProgId)) return;
+    state.delegate = classes.create(ids::kDelegateProgId);
+  });
 }
 
 std::optional<Variant> callDelegate(std::string_view name, CallKind kind, Args args) noexcept {
@@ -30,7 +32,7 @@ std::optional<Variant> callDelegate(std::string_view name, CallKind kind, Args a
   return answer;
 }
 
-bool storedByDelegate(const std::optional<Variant>& answer) {
+bool storedByDelegate(const std::optional<Variant>& answer) noexcept {
   if (!answer) return false;
   switch (answer->type()) {
     case VarType::Null:

@@ -15,7 +15,7 @@ namespace velmora::frame {
 // Creates the thread's delegate component if it has none yet. A failed
 // creation leaves the thread without one, so the next call tries again;
 // once created it is kept for the thread's life. Never fails.
-void EnsureDelegate();
+void EnsureDelegate() noexcept;
 
 // Calls member `name` of the thread's delegate component with `args` by
 // reference. Returns its answer, or nothing when the call failed (no
@@ -26,6 +26,6 @@ std::optional<Variant> callDelegate(std::string_view name, CallKind kind, Args a
 // Whether the component's answer to StoreMessageToLog / StoreErrorToLog
 // means "stored": True or Null. True is the boolean, or a number equal to
 // the runtime's True (-1); texts and other values mean "not stored".
-bool storedByDelegate(const std::optional<Variant>& answer);
+bool storedByDelegate(const std::optional<Variant>& answer) noexcept;
 
 }  // namespace velmora::frame

@@ -8,15 +8,21 @@
 namespace velmora::frame {
 
 CaughtError currentError() noexcept {
+  CaughtError caught{err::kInvalidCall, {}};
+  // Copying a description allocates, and this runs while an error (out of
+  // memory, perhaps) is being handled: a copy that fails leaves it "".
   try {
     throw;
   } catch (const AutomationError& e) {
-    return {e.number(), e.description()};
+    caught.number = e.number();
+    ignoreErrors([&] { caught.description = e.description(); });
+    return caught;
   } catch (const std::bad_alloc&) {
-    return {err::kOutOfMemory, AutomationError::standardDescription(err::kOutOfMemory)};
+    caught.number = err::kOutOfMemory;
   } catch (...) {
-    return {err::kInvalidCall, AutomationError::standardDescription(err::kInvalidCall)};
   }
+  ignoreErrors([&] { caught.description = AutomationError::standardDescription(caught.number); });
+  return caught;
 }
 
 void logCallFailure(std::string_view prefix, std::string_view name,

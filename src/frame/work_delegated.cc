@@ -1,6 +1,9 @@
 // The Work members that offer their job to the thread's delegate component
 // first and do it themselves when the component is absent or declines. All
-// of them ignore errors statement by statement and never fail.
+// of them ignore errors statement by statement and never fail: each body runs
+// inside one ignoreErrors, so what raises between the guarded statements
+// (building the arguments, out of memory) ends the member with the result it
+// has so far instead of reaching the client.
 #include <commonvelmora/convert.h>
 #include <commonvelmora/work.h>
 
@@ -21,20 +24,22 @@ msgButton_Enum Work::MsgActivate(std::string msgText, msgIcon_Enum CurrentIcon,
                                  std::int16_t CurrentButtons, msgButton_Enum DefButton,
                                  ObjectRef& OwnerForm, std::string& Err_HelpFile,
                                  std::int32_t& Err_HelpContext, std::int32_t& ParentHWND) {
-  EnsureDelegate();
-  // All eight go to the component by reference; what it does to the last
-  // four reaches our caller, what it does to the first four only our copies.
-  std::array<Variant, 8> args{Variant(msgText),         Variant(std::int32_t{CurrentIcon}),
-                              Variant(CurrentButtons),  Variant(std::int32_t{DefButton}),
-                              Variant(OwnerForm),       Variant(Err_HelpFile),
-                              Variant(Err_HelpContext), Variant(ParentHWND)};
   std::int32_t button = -1;
-  const auto answer = callDelegate("MsgActivate", CallKind::Method, args);
-  if (answer) ignoreErrors([&] { button = toInt32(*answer); });
-  ignoreErrors([&] { OwnerForm = toObject(args[4]); });
-  ignoreErrors([&] { Err_HelpFile = toText(args[5]); });
-  ignoreErrors([&] { Err_HelpContext = toInt32(args[6]); });
-  ignoreErrors([&] { ParentHWND = toInt32(args[7]); });
+  ignoreErrors([&] {
+    EnsureDelegate();
+    // All eight go to the component by reference; what it does to the last
+    // four reaches our caller, what it does to the first four only our copies.
+    std::array<Variant, 8> args{Variant(msgText),         Variant(std::int32_t{CurrentIcon}),
+                                Variant(CurrentButtons),  Variant(std::int32_t{DefButton}),
+                                Variant(OwnerForm),       Variant(Err_HelpFile),
+                                Variant(Err_HelpContext), Variant(ParentHWND)};
+    const auto answer = callDelegate("MsgActivate", CallKind::Method, args);
+    if (answer) ignoreErrors([&] { button = toInt32(*answer); });
+    ignoreErrors([&] { OwnerForm = toObject(args[4]); });
+    ignoreErrors([&] { Err_HelpFile = toText(args[5]); });
+    ignoreErrors([&] { Err_HelpContext = toInt32(args[6]); });
+    ignoreErrors([&] { ParentHWND = toInt32(args[7]); });
+  });
   if (button >= 0) return static_cast<msgButton_Enum>(button);
   // Not handled by the component: the library's own message window shows
   // the message. It comes with the message window subsystem; until then the
@@ -56,52 +61,62 @@ msgButton_Enum Work::MsgActivate(std::string msgText, msgIcon_Enum CurrentIcon,
 // library's own log folder. The getter returns a full path while the setter
 // takes only the prefix.
 std::string Work::LogFileName() {
-  EnsureDelegate();
   std::string result;
-  const auto answer = callDelegate("LogFileName", CallKind::Get, {});
-  if (answer) ignoreErrors([&] { result = toText(*answer); });
-  if (result.empty()) ignoreErrors([&] { result = logging::BuildLogFileName(Variant()); });
+  ignoreErrors([&] {
+    EnsureDelegate();
+    const auto answer = callDelegate("LogFileName", CallKind::Get, {});
+    if (answer) ignoreErrors([&] { result = toText(*answer); });
+    if (result.empty()) ignoreErrors([&] { result = logging::BuildLogFileName(Variant()); });
+  });
   return result;
 }
 
 // "" brings back the default prefix at the next name built.
 void Work::LogFileName(std::string NewValue) {
-  EnsureDelegate();
-  ignoreErrors([&] { logging::logState().filePrefix = NewValue; });
-  Variant value(NewValue);
-  callDelegate("LogFileName", CallKind::Let, Args(&value, 1));
+  ignoreErrors([&] {
+    EnsureDelegate();
+    ignoreErrors([&] { logging::logState().filePrefix = NewValue; });
+    Variant value(NewValue);
+    callDelegate("LogFileName", CallKind::Let, Args(&value, 1));
+  });
 }
 
 std::string Work::GetLogFileNameByDate(Variant LogDate) {
-  EnsureDelegate();
   std::string result;
-  const auto answer = callDelegate("GetLogFileName", CallKind::Method, Args(&LogDate, 1));
-  if (answer) ignoreErrors([&] { result = toText(*answer); });
-  if (result.empty()) ignoreErrors([&] { result = logging::BuildLogFileName(LogDate); });
+  ignoreErrors([&] {
+    EnsureDelegate();
+    const auto answer = callDelegate("GetLogFileName", CallKind::Method, Args(&LogDate, 1));
+    if (answer) ignoreErrors([&] { result = toText(*answer); });
+    if (result.empty()) ignoreErrors([&] { result = logging::BuildLogFileName(LogDate); });
+  });
   return result;
 }
 
 // When the component stores the entry the member returns false: its result
 // reports only the library's own writing.
 bool Work::StoreMessageToLog(std::string MessageText) {
-  EnsureDelegate();
   bool written = false;
-  Variant text(MessageText);
-  const auto answer = callDelegate("StoreMessageToLog", CallKind::Method, Args(&text, 1));
-  if (!frame::storedByDelegate(answer)) {
-    ignoreErrors([&] { written = logging::StoreMessageToLog(toText(text)); });
-  }
+  ignoreErrors([&] {
+    EnsureDelegate();
+    Variant text(MessageText);
+    const auto answer = callDelegate("StoreMessageToLog", CallKind::Method, Args(&text, 1));
+    if (!frame::storedByDelegate(answer)) {
+      ignoreErrors([&] { written = logging::StoreMessageToLog(toText(text)); });
+    }
+  });
   return written;
 }
 
 bool Work::StoreErrorToLog(std::int32_t ErrNumber, std::string ErrDescription) {
-  EnsureDelegate();
   bool written = false;
-  std::array<Variant, 2> args{Variant(ErrNumber), Variant(ErrDescription)};
-  const auto answer = callDelegate("StoreErrorToLog", CallKind::Method, args);
-  if (!frame::storedByDelegate(answer)) {
-    ignoreErrors([&] { written = logging::StoreErrorToLog(toInt32(args[0]), toText(args[1])); });
-  }
+  ignoreErrors([&] {
+    EnsureDelegate();
+    std::array<Variant, 2> args{Variant(ErrNumber), Variant(ErrDescription)};
+    const auto answer = callDelegate("StoreErrorToLog", CallKind::Method, args);
+    if (!frame::storedByDelegate(answer)) {
+      ignoreErrors([&] { written = logging::StoreErrorToLog(toInt32(args[0]), toText(args[1])); });
+    }
+  });
   return written;
 }
 

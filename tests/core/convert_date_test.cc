@@ -38,6 +38,15 @@ TEST_F(DateTest, PartsRollOverLikeDateSerial) {
   EXPECT_EQ(at(2024, 0, 1), at(2023, 12, 1));
   EXPECT_EQ(at(2024, 3, 7, 24), at(2024, 3, 8));
   EXPECT_EQ(at(2024, 3, 7, 0, 0, -1), at(2024, 3, 6, 23, 59, 59));
+  // Large parts are scaled in 64 bits: 40,000,000 minutes are 76 years on.
+  EXPECT_EQ(at(2024, 1, 1, 0, 40'000'000), at(2100, 1, 19, 18, 40));
+  EXPECT_EQ(at(2024, 1, 1, 0, 0, 2'000'000'000), at(2087, 5, 18, 3, 33, 20));
+  // Outside the years 100 to 9999 is an overflow, as toDate of such a serial.
+  EXPECT_EQ(errorOf([] { at(10000, 1, 1); }), err::kOverflow);
+  EXPECT_EQ(errorOf([] { at(9999, 12, 31, 24); }), err::kOverflow);
+  EXPECT_EQ(errorOf([] { at(99, 12, 31); }), err::kOverflow);
+  EXPECT_EQ(errorOf([] { at(2024, 1, 2'000'000'000); }), err::kOverflow);
+  EXPECT_EQ(errorOf([] { toDate(Variant(Date{1E9})); }), err::kOverflow);
 }
 
 TEST_F(DateTest, TimeRoundsToTheSecondAndMayCarryIntoTheNextDay) {

@@ -5,6 +5,8 @@
 #include "support/error_of.h"
 
 #include <functional>
+#include <type_traits>
+#include <utility>
 
 namespace velmora {
 
@@ -41,6 +43,32 @@ TEST(VariantTest, KindsAndExactEquality) {
   EXPECT_TRUE(Variant::nothing().isNothing());
   EXPECT_TRUE(Variant::nothing().isObject());
   EXPECT_EQ(errorOf([] { (void)Variant(5).text(); }), err::kTypeMismatch);
+}
+
+TEST(VariantTest, AMovedFromVariantIsEmptyAndUsable) {
+  Variant a(SafeArray::ofVariants({Variant(1), Variant("x")}));
+  Variant b = std::move(a);
+  EXPECT_TRUE(a.isEmpty());  // NOLINT(bugprone-use-after-move): the point of the test
+  EXPECT_EQ(a.type(), VarType::Empty);
+  EXPECT_EQ(errorOf([&] { (void)a.array(); }), err::kTypeMismatch);
+  EXPECT_TRUE(Variant(a) == Variant());
+  EXPECT_EQ(b.array().size(), 2u);
+
+  Variant c(SafeArray::ofBytes({1, 2, 3}));
+  c = std::move(b);
+  EXPECT_TRUE(b.isEmpty());  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(c.type(), static_cast<VarType>(0x2000 | 12));
+  b = c;  // a moved-from value takes a new one
+  EXPECT_TRUE(b == c);
+}
+
+TEST(VariantTest, ConstructorsTakeExactlyTheKindsTheyName) {
+  static_assert(!std::is_constructible_v<Variant, int*>);
+  static_assert(!std::is_constructible_v<Variant, const void*>);
+  static_assert(!std::is_convertible_v<double*, Variant>);
+  EXPECT_TRUE(Variant(nullptr).isNothing());
+  const char* none = nullptr;
+  EXPECT_EQ(Variant(none), Variant(""));
 }
 
 TEST(SafeArrayTest, NeverDimensionedAndEmptyBounds) {

@@ -23,7 +23,6 @@ TEST_F(DisciplinesTest, IgnoreErrorsSkipsTheFailingStatementOnly) {
     ++ran;
     throw AutomationError(err::kTypeMismatch);
   }));
-  EXPECT_FALSE(ignoreErrors([] { throw std::runtime_error("not an automation error"); }));
   EXPECT_TRUE(ignoreErrors([&] { ++ran; }));
   EXPECT_EQ(ran, 2);
 }
@@ -44,13 +43,34 @@ TEST_F(DisciplinesTest, TrapAndLogErrorsWritesPrefixNameAndDescription) {
             std::string::npos)
       << logged;
 
-  // Errors that are not automation errors are logged with a runtime number.
-  trapAndLogErrors(false, "Error Call Return Property [", "Caption",
-                   []() -> bool { throw std::bad_alloc(); });
-  EXPECT_NE(loggedText().find(" Error: 7 Error Call Return Property [Caption].\r\nOut of memory"),
-            std::string::npos);
   // A call that succeeds writes nothing and returns its own result.
   EXPECT_TRUE(trapAndLogErrors(false, "Error Call Execute Method [", "Ok", [] { return true; }));
+}
+
+// Callees that fail with what the standard library throws, not with an
+// automation error: each discipline treats them as it treats any error.
+bool throwRuntimeError() { throw std::runtime_error("plain"); }
+bool throwBadAlloc() { throw std::bad_alloc(); }
+
+TEST_F(DisciplinesTest, EachDisciplineHandlesPlainStandardErrors) {
+  EXPECT_THROW(passErrors(throwRuntimeError), std::runtime_error);
+  EXPECT_THROW(passErrors(throwBadAlloc), std::bad_alloc);
+  EXPECT_FALSE(ignoreErrors(throwRuntimeError));
+  EXPECT_FALSE(ignoreErrors(throwBadAlloc));
+  EXPECT_EQ(trapErrors(true, throwRuntimeError), true);
+  EXPECT_EQ(trapErrors(true, throwBadAlloc), true);
+  EXPECT_EQ(loggedText(), "");
+
+  EXPECT_FALSE(trapAndLogErrors(false, "Error Call Execute Method [", "Plain", throwRuntimeError));
+  EXPECT_FALSE(trapAndLogErrors(false, "Error Call Execute Method [", "Memory", throwBadAlloc));
+  const std::string logged = loggedText();
+  EXPECT_NE(logged.find(" Error: 5 Error Call Execute Method [Plain].\r\n"
+                        "Invalid procedure call or argument\r\n"),
+            std::string::npos)
+      << logged;
+  EXPECT_NE(logged.find(" Error: 7 Error Call Execute Method [Memory].\r\nOut of memory\r\n"),
+            std::string::npos)
+      << logged;
 }
 
 }  // namespace

@@ -77,6 +77,10 @@ TEST_F(LogFolderTest, NamesArePrefixDateAndExtensionForAnythingThatConvertsToADa
   EXPECT_EQ(BuildLogFileName(Variant("no date at all")), "");
   EXPECT_EQ(BuildLogFileName(Variant(SafeArray::ofVariants({Variant("3/7/2024")}))), "");
   EXPECT_EQ(BuildLogFileName(Variant::nothing()), "");
+  // Dates beyond the years 100 to 9999 name no day either.
+  EXPECT_EQ(BuildLogFileName(Variant(Date{1E9})), "");
+  EXPECT_EQ(BuildLogFileName(Variant(Date{-1E9})), "");
+  EXPECT_EQ(BuildLogFileName(Variant(1E9)), "");
   EXPECT_EQ(logState().filePrefix, "Quorent");
 
   logState().filePrefix = "Журнал торгов ";
