@@ -8,6 +8,14 @@
 // work without recursion); persistence is bounded by the PropertyBag's
 // nesting limit, see writeProperties().
 //
+// The interface's help strings, for a type library built from this header:
+// NewItem "Retrieve Last Added Property Item", LastRemovedName "Retrive Last
+// Removed Item Name", Count "Retrieve Property Count", Properties "Get Single
+// Property Object", Remove "Remove Property From Property Collection",
+// PropCollection "Collections Reference (Default Member)", Clear "Clear
+// object", Clone "Retrieve New KZProperties Object Like Current", Parent
+// "Parents Reference", Find "Find KZProperty Object By Full Path".
+//
 // Ownership: a collection holds its properties and its NewItem, a property
 // holds its value; Parent links are weak. A collection made reachable from
 // its own property's value is a reference cycle and stays alive until the
@@ -45,7 +53,7 @@ class VELMORA_EXPORT KZProperties : public Object {
   // The property most recently created by Add (Nothing at first).
   std::shared_ptr<KZProperty> NewItem() const { return newItem_; }
   // The name of the property last removed by Remove, as text (empty at first).
-  Variant LastRemovedName() const { return lastRemovedName_; }
+  Variant LastRemovedName() const;
   std::int32_t Count() const;
   // The item that Index selects: a number is a 1-based position, text a key.
   // Nothing when there is no such item.
@@ -88,8 +96,6 @@ class VELMORA_EXPORT KZProperties : public Object {
   std::shared_ptr<KZProperty> FindEx(std::string_view Path,
                                      std::string_view Delimeter = kDefaultDelimeter) const;
 
-  static std::string_view helpString(std::string_view member);
-
   // Object
   Variant invoke(std::string_view name, CallKind kind, Args args) override;
   std::string typeName() const override { return "KZProperties"; }
@@ -114,6 +120,8 @@ class VELMORA_EXPORT KZProperties : public Object {
   // Clone's copy of a plain-valued property of ours; false when the item is
   // anything else (then appendCopy() applies).
   bool appendLeafCopy(const KZProperties& source, std::int32_t position);
+  // Clone's body; may raise (out of memory), which Clone turns into Nothing.
+  std::shared_ptr<KZProperties> cloneTree() const;
   KeyedCollection& items() const;
   // The keyed collection of an inner node: ours directly, a client's own
   // collection object through its PropCollection (kept alive by `keep`).

@@ -47,17 +47,17 @@ class VELMORA_EXPORT KZProperty : public Object {
   static std::shared_ptr<KZProperty> create();
 
   // The name can be given once: assigning while a name is set is ignored.
-  std::string Name() const { return name_; }
+  std::string Name() const;  // "Retrieve Name of Property Item"
   void Name(std::string NewName);
 
   // An object value is held (kept alive) and returned as the same reference.
   // On a read-only property assignments are ignored.
-  Variant Value() const { return value_; }
+  Variant Value() const;  // "Retrieve Current Value of Property Item"
   const Variant& valueRef() const { return value_; }
   void Value(Variant NewValue);
 
   // Latches: once true, assigning false is ignored.
-  bool ReadOnly() const { return readOnly_; }
+  bool ReadOnly() const { return readOnly_; }  // "Retrieve Read Only Flag Property Item"
   void ReadOnly(bool NewReadOnly);
 
   // The code of what the value holds now (recomputed on every call).
@@ -65,12 +65,10 @@ class VELMORA_EXPORT KZProperty : public Object {
   // True when the value is an object whose type name is "KZProperties" in any
   // letter case.
   bool IsParent() const;
-  // The library never assigns a property's parent (see SetParent), so this
-  // reads Nothing; it never keeps a parent alive.
-  ObjectRef Parent() const { return parent_.lock(); }
-
-  // The help string of a member of the interface ("" when it has none).
-  static std::string_view helpString(std::string_view member);
+  // Always Nothing: nothing in the library gives a property a parent, since
+  // an item moved between collections through PropCollection would otherwise
+  // keep a stale back-reference.
+  ObjectRef Parent() const { return nullptr; }
 
   // Change announcements: every assignment (even an ignored one) marks the
   // object as changed and remembers which member it was. Nothing in the
@@ -90,10 +88,6 @@ class VELMORA_EXPORT KZProperty : public Object {
  private:
   friend class KZProperties;
 
-  // Library-internal. Kept for the interface's shape; nothing calls it,
-  // because an item moved between collections through PropCollection would
-  // otherwise keep a stale back-reference.
-  void SetParent(std::weak_ptr<Object> parent) { parent_ = std::move(parent); }
   void UpdateValueType();
   void announce(const char* member) { lastChanged_ = member; }
   // Stores an object value and, when it is one of our collections, makes this
@@ -102,7 +96,6 @@ class VELMORA_EXPORT KZProperty : public Object {
 
   std::string name_;
   Variant value_;
-  std::weak_ptr<Object> parent_;
   bool readOnly_ = false;
   std::int16_t valueType_ = kEmptyValue;
   const char* lastChanged_ = nullptr;

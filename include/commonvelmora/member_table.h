@@ -19,6 +19,7 @@
 // optionalArg() for the rest, so an omitted trailing argument reads as missing.
 #pragma once
 
+#include <commonvelmora/ascii_case.h>
 #include <commonvelmora/error.h>
 #include <commonvelmora/object.h>
 
@@ -40,25 +41,14 @@ struct AsciiNoCaseHash {
   using is_transparent = void;
   std::size_t operator()(std::string_view s) const noexcept {
     std::size_t h = 1469598103934665603ull;
-    for (char ch : s) {
-      auto c = static_cast<unsigned char>(ch);
-      if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
-      h = (h ^ c) * 1099511628211ull;
-    }
+    for (char ch : s) h = (h ^ static_cast<unsigned char>(asciiLower(ch))) * 1099511628211ull;
     return h;
   }
 };
 struct AsciiNoCaseEqual {
   using is_transparent = void;
   bool operator()(std::string_view a, std::string_view b) const noexcept {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-      if (x != y) return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(a, b);
   }
 };
 }  // namespace detail
@@ -81,8 +71,6 @@ class MemberTable {
   MemberTable& set(std::string_view name, int minArgs, int maxArgs, Handler h) {
     return add(name, kSet, minArgs, maxArgs, h);
   }
-
-  bool has(std::string_view name) const { return members_.find(name) != members_.end(); }
 
   Variant dispatch(T& self, std::string_view name, CallKind kind, Args args) const {
     auto it = members_.find(name);

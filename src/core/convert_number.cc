@@ -1,4 +1,5 @@
 // Conversions to numbers and booleans, hexadecimal text and the numeric test.
+#include <commonvelmora/ascii_case.h>
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
@@ -132,15 +133,8 @@ bool toBool(const Variant& v) {
     std::string_view t = *s;
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    auto is = [&](std::string_view word) {
-      if (t.size() != word.size()) return false;
-      for (std::size_t i = 0; i < t.size(); ++i) {
-        if ((t[i] | 0x20) != (word[i] | 0x20)) return false;
-      }
-      return true;
-    };
-    if (is("true")) return true;
-    if (is("false")) return false;
+    if (detail::equalsIgnoringAsciiCase(t, "true")) return true;
+    if (detail::equalsIgnoringAsciiCase(t, "false")) return false;
     return textToDouble(*s) != 0;
   }
   if (const Currency* c = v.getIf<Currency>()) return c->scaled != 0;

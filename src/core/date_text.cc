@@ -1,5 +1,6 @@
 // Dates as text: the "General Date" form, Format-style patterns, and reading
 // dates typed by users (CDate of text).
+#include <commonvelmora/ascii_case.h>
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
@@ -52,8 +53,7 @@ void appendLiteral(std::vector<Token>& out, std::string_view text) {
 
 std::size_t runLength(std::string_view s, std::size_t i, bool ignoreCase) {
   auto same = [&](char a, char b) {
-    if (!ignoreCase) return a == b;
-    return (a | 0x20) == (b | 0x20);
+    return ignoreCase ? detail::asciiLower(a) == detail::asciiLower(b) : a == b;
   };
   std::size_t n = 1;
   while (i + n < s.size() && same(s[i + n], s[i])) ++n;
@@ -109,14 +109,6 @@ std::vector<Token> parseRegionalPattern(std::string_view p) {
   return out;
 }
 
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if ((s[i] | 0x20) != (prefix[i] | 0x20)) return false;
-  }
-  return true;
-}
-
 // The letters of the runtime's Format for dates, in any letter case: yyyy,
 // yy, m/mm (the minute right after an hour, else the month), d/dd, h/hh, n/nn,
 // s/ss and AM/PM (which turns hours to 12-hour ones). Text in double quotes
@@ -139,7 +131,7 @@ std::vector<Token> parseFormatPattern(std::string_view p) {
       i += 2;
       continue;
     }
-    if (startsWithNoCase(p.substr(i), "am/pm")) {
+    if (detail::startsWithIgnoringAsciiCase(p.substr(i), "am/pm")) {
       out.push_back({Field::kAmPm, {}});
       twelveHour = true;
       i += 5;
@@ -148,7 +140,7 @@ std::vector<Token> parseFormatPattern(std::string_view p) {
     const std::size_t n = runLength(p, i, true);
     const bool one = n == 1;
     bool isHour = false;
-    switch (c | 0x20) {
+    switch (detail::asciiLower(c)) {
       case 'y':
         out.push_back({n >= 3 ? Field::kYear4 : Field::kYear2, {}});
         break;
@@ -292,10 +284,6 @@ std::vector<Piece> splitPieces(std::string_view s) {
   return out;
 }
 
-bool equalsNoCaseAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && startsWithNoCase(a, b);
-}
-
 int toInt(std::string_view digits) {
   int v = 0;
   for (char c : digits) {
@@ -387,7 +375,7 @@ bool parseDateText(std::string_view text, const RegionalSettings& rs, double& ou
     i += 5;
     if (isSep(i, ".")) ++i;  // "07.03.2024." as some locales write it
     const bool isoT = i < pieces.size() && pieces[i].kind == Piece::kWord &&
-                      equalsNoCaseAscii(pieces[i].text, "T") && isNumber(i + 1);
+                      detail::equalsIgnoringAsciiCase(pieces[i].text, "T") && isNumber(i + 1);
     if (isoT) {
       ++i;
     } else {
@@ -408,8 +396,10 @@ bool parseDateText(std::string_view text, const RegionalSettings& rs, double& ou
     skipBlank();
     if (i < pieces.size() && pieces[i].kind == Piece::kWord) {
       const std::string_view w = pieces[i].text;
-      const bool am = equalsNoCaseAscii(w, "AM") || (!rs.am.empty() && equalsNoCaseAscii(w, rs.am));
-      const bool pm = equalsNoCaseAscii(w, "PM") || (!rs.pm.empty() && equalsNoCaseAscii(w, rs.pm));
+      const bool am = detail::equalsIgnoringAsciiCase(w, "AM") ||
+                      (!rs.am.empty() && detail::equalsIgnoringAsciiCase(w, rs.am));
+      const bool pm = detail::equalsIgnoringAsciiCase(w, "PM") ||
+                      (!rs.pm.empty() && detail::equalsIgnoringAsciiCase(w, rs.pm));
       if ((!am && !pm) || hour < 1 || hour > 12) return false;
       hour = hour % 12 + (pm ? 12 : 0);
       ++i;
@@ -444,11 +434,14 @@ std::string formatDate(Date d, std::string_view pattern) {
   return render(parseFormatPattern(pattern), dateToParts(d), regionalSettings());
 }
 
-// CDate: dates as they are, numbers and booleans as serials (True is -1,
-// 29 December 1899), text as a date typed by a user. Numeric text is not a
-// date: "45000" is refused rather than guessed.
+// CDate: dates as they are (within the runtime's range), numbers and booleans as serials (True is
+// -1, 29 December 1899), text as a date typed by a user. Numeric text is not a date: "45000" is
+// refused rather than guessed.
 Date toDate(const Variant& v) {
-  if (const Date* d = v.getIf<Date>()) return *d;
+  if (const Date* d = v.getIf<Date>()) {
+    detail::checkDateRange(d->serial);  // a Date built in C++ may hold any double
+    return *d;
+  }
   if (v.isNull()) throw AutomationError(err::kInvalidUseOfNull);
   if (const std::string* s = v.getIf<std::string>()) {
     double serial = 0;

@@ -16,12 +16,6 @@ std::string AutomationError::standardDescription(std::int32_t number) {
       return "Type mismatch";
     case err::kOutOfStack:
       return "Out of stack space";
-    case err::kFileNotFound:
-      return "File not found";
-    case err::kPermissionDenied:
-      return "Permission denied";
-    case err::kPathNotFound:
-      return "Path not found";
     case err::kObjectNotSet:
       return "Object variable or With block variable not set";
     case err::kInvalidUseOfNull:

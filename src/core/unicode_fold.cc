@@ -5,6 +5,8 @@
 // which is what a user typing either spelling expects.
 #include "core/unicode_fold.h"
 
+#include <commonvelmora/ascii_case.h>
+
 #include <utf8proc.h>
 
 #include <cstdint>
@@ -15,20 +17,10 @@
 namespace velmora {
 namespace {
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
 std::string asciiFold(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = asciiLower(c);
+  for (char& c : out) c = detail::asciiLower(c);
   return out;
-}
-
-bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
 }
 
 struct FreeDeleter {
@@ -89,7 +81,7 @@ std::string foldCase(std::string_view text) {
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (isAsciiText(a) && isAsciiText(b)) return equalsAsciiNoCase(a, b);
+  if (isAsciiText(a) && isAsciiText(b)) return detail::equalsIgnoringAsciiCase(a, b);
   return foldCase(a) == foldCase(b);
 }
 
@@ -102,7 +94,7 @@ FoldedKey::FoldedKey(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
       const char c = text[i];
       seen |= static_cast<unsigned char>(c);
-      inline_[i] = asciiLower(c);
+      inline_[i] = detail::asciiLower(c);
     }
     ascii = seen < 0x80;
     if (ascii) view_ = std::string_view(inline_.data(), text.size());
@@ -119,7 +111,7 @@ FoldedKey::FoldedKey(std::string_view text) {
 bool FoldedKey::matchesAscii(std::string_view original) const {
   if (original.size() != view_.size()) return false;
   for (std::size_t i = 0; i < original.size(); ++i) {
-    if (asciiLower(original[i]) != view_[i]) return false;
+    if (detail::asciiLower(original[i]) != view_[i]) return false;
   }
   return true;
 }

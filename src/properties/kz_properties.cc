@@ -1,3 +1,4 @@
+#include <commonvelmora/ascii_case.h>
 #include <commonvelmora/convert.h>
 #include <commonvelmora/kz_properties.h>
 #include <commonvelmora/member_table.h>
@@ -16,23 +17,6 @@
 namespace velmora {
 
 namespace {
-
-struct Help {
-  std::string_view member;
-  std::string_view text;
-};
-constexpr std::array<Help, 10> kHelp{{
-    {"NewItem", "Retrieve Last Added Property Item"},
-    {"LastRemovedName", "Retrive Last Removed Item Name"},
-    {"Count", "Retrieve Property Count"},
-    {"Properties", "Get Single Property Object"},
-    {"Remove", "Remove Property From Property Collection"},
-    {"PropCollection", "Collections Reference (Default Member)"},
-    {"Clear", "Clear object"},
-    {"Clone", "Retrieve New KZProperties Object Like Current"},
-    {"Parent", "Parents Reference"},
-    {"Find", "Find KZProperty Object By Full Path"},
-}};
 
 std::string_view delimeterArg(Args a, std::size_t i, std::string& storage) {
   if (!supplied(a, i)) return KZProperties::kDefaultDelimeter;
@@ -113,11 +97,23 @@ class ItemEntryNames {
   std::size_t size_ = 0;
 };
 
-// Restoring scans "Properties(1)" .. "Properties(Count)". Our writer leaves
-// gaps only where an item could not be stored at all, so a long run of absent
-// entries means a damaged or hostile "Count": the scan gives up after this
-// many in a row instead of probing up to two billion names.
-constexpr int kMaxConsecutiveGaps = 4096;
+// The item number of an entry name "Properties(<n>)" as the writer spells it
+// (letter case aside: bag names ignore it), or 0 for any other name.
+std::int64_t itemEntryNumber(std::string_view name) {
+  constexpr std::string_view kPrefix = "Properties(";
+  if (name.size() < kPrefix.size() + 2 || name.back() != ')' ||
+      !detail::equalsIgnoringAsciiCase(name.substr(0, kPrefix.size()), kPrefix)) {
+    return 0;
+  }
+  const std::string_view digits = name.substr(kPrefix.size(), name.size() - kPrefix.size() - 1);
+  if (digits.size() > 10 || digits.front() == '0') return 0;
+  std::int64_t n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
 
 // Collections being written on this thread, outermost first. Owned by the
 // outermost writeProperties call (a pointer, so no thread-exit destructor
@@ -165,14 +161,25 @@ thread_local std::vector<std::shared_ptr<const void>>* tlReleasing = nullptr;
 
 KZProperties::KZProperties() = default;
 
+// Out of memory, the queue cannot grow: what it cannot take is released in
+// place by the members' own destructors (a push_back that fails to grow the
+// vector leaves its argument as it was).
 KZProperties::~KZProperties() {
   if (!items_ && !newItem_) return;
   if (tlReleasing != nullptr) {
-    tlReleasing->push_back(std::move(items_));
-    tlReleasing->push_back(std::move(newItem_));
+    try {
+      tlReleasing->push_back(std::move(items_));
+      tlReleasing->push_back(std::move(newItem_));
+    } catch (...) {
+    }
     return;
   }
   std::vector<std::shared_ptr<const void>> pending;
+  try {
+    pending.reserve(16);
+  } catch (...) {
+    return;
+  }
   tlReleasing = &pending;
   pending.push_back(std::move(items_));
   pending.push_back(std::move(newItem_));
@@ -245,22 +252,38 @@ std::shared_ptr<KZProperty> KZProperties::Add(std::string PropertyName, Variant 
   return result;
 }
 
+Variant KZProperties::LastRemovedName() const {
+  Variant name;
+  ignoreErrors([&] { name = lastRemovedName_; });
+  return name;
+}
+
 bool KZProperties::Remove(const Variant& Index) {
-  if (!ItemExists(Index)) return false;
-  std::string name;
-  ignoreErrors([&] { name = properties::itemName(items().item(Index)); });
-  ignoreErrors([&] { items().remove(Index); });
-  lastRemovedName_ = Variant(std::move(name));
-  return true;
+  bool removed = false;
+  ignoreErrors([&] {
+    if (!ItemExists(Index)) return;
+    std::string name;
+    ignoreErrors([&] { name = properties::itemName(items().item(Index)); });
+    ignoreErrors([&] { items().remove(Index); });
+    lastRemovedName_ = Variant(std::move(name));
+    removed = true;
+  });
+  return removed;
 }
 
 std::shared_ptr<KeyedCollection> KZProperties::PropCollection() const {
-  items();
-  return items_;
+  std::shared_ptr<KeyedCollection> list;
+  ignoreErrors([&] {
+    items();
+    list = items_;
+  });
+  return list;
 }
 
+// A new, empty list comes with the next use; clients holding the old one
+// through PropCollection keep what it held. Nothing is allocated here.
 Variant KZProperties::Clear() {
-  items_ = std::make_shared<KeyedCollection>();
+  items_.reset();
   return {};
 }
 
@@ -306,6 +329,12 @@ bool KZProperties::appendLeafCopy(const KZProperties& source, std::int32_t posit
 // before it is filled, which gives the same result as copying bottom-up: the
 // copy is the same object either way.
 std::shared_ptr<KZProperties> KZProperties::Clone() const {
+  std::shared_ptr<KZProperties> root;
+  ignoreErrors([&] { root = cloneTree(); });
+  return root;
+}
+
+std::shared_ptr<KZProperties> KZProperties::cloneTree() const {
   auto root = create();
   struct Frame {
     std::shared_ptr<const Object> keepAlive;  // null for this collection itself
@@ -491,13 +520,6 @@ std::shared_ptr<KZProperty> KZProperties::find(std::string_view path, std::strin
   return result;
 }
 
-std::string_view KZProperties::helpString(std::string_view member) {
-  for (const Help& h : kHelp) {
-    if (h.member == member) return h.text;
-  }
-  return {};
-}
-
 Variant KZProperties::invoke(std::string_view name, CallKind kind, Args args) {
   return memberTable().dispatch(*this, name, kind, args);
 }
@@ -525,28 +547,37 @@ void KZProperties::readProperties(PropertyBag& bag) {
   ignoreErrors([&] { n = toInt32(bag.readProperty("Count", Variant(std::int16_t{0}))); });
   // Entries not yet accounted for: once every one is, the rest cannot exist.
   std::size_t unread = bag.size() - (bag.contains("Count") ? 1u : 0u);
-  if (n > 0) {
-    items().reserve(static_cast<std::size_t>(items().count()) +
-                    std::min(static_cast<std::size_t>(n), unread));
-  }
-  int gaps = 0;
-  ItemEntryNames entry;
-  for (std::int32_t i = 1; i <= n && unread > 0 && gaps < kMaxConsecutiveGaps; ++i, entry.next()) {
-    if (!bag.contains(entry.view())) {
-      ++gaps;
-      continue;
-    }
-    gaps = 0;
-    --unread;
+  if (n <= 0 || unread == 0) return;
+  items().reserve(static_cast<std::size_t>(items().count()) +
+                  std::min(static_cast<std::size_t>(n), unread));
+  auto readItem = [&](std::string_view entryName) {
     ignoreErrors([&] {
-      Variant item = bag.readProperty(entry.view());
+      Variant item = bag.readProperty(entryName);
       KZProperty* property = properties::propertyOf(item);
       if (property == nullptr) return;  // an entry of another kind or class
       // A duplicate name raises here and the entry is skipped. The key is
       // the property's own name, which outlives the call.
       items().add(std::move(item), std::string_view(property->name_));
     });
+  };
+  // Items written one after the other are read by name in order. The first
+  // missing entry (an item that could not be stored) ends that walk: the
+  // rest are found among the names the bag holds, so a long run of missing
+  // entries or a damaged "Count" costs no more than the bag's own size.
+  std::int32_t i = 1;
+  for (ItemEntryNames entry; i <= n && unread > 0; ++i, entry.next()) {
+    if (!bag.contains(entry.view())) break;
+    --unread;
+    readItem(entry.view());
   }
+  if (i > n || unread == 0) return;
+  std::vector<std::pair<std::int64_t, std::string>> rest;
+  for (std::string& name : bag.names()) {
+    const std::int64_t k = itemEntryNumber(name);
+    if (k > i && k <= n) rest.emplace_back(k, std::move(name));
+  }
+  std::sort(rest.begin(), rest.end());
+  for (const auto& [k, name] : rest) readItem(name);
 }
 
 }  // namespace velmora

@@ -4,7 +4,6 @@
 #include <commonvelmora/member_table.h>
 #include <commonvelmora/property_bag.h>
 
-#include <array>
 #include <utility>
 
 #include "core/ignore_errors.h"
@@ -15,16 +14,6 @@ namespace velmora {
 namespace {
 
 constexpr std::int16_t kDefaultValueType = KZProperty::kNumericValue;
-
-struct Help {
-  std::string_view member;
-  std::string_view text;
-};
-constexpr std::array<Help, 3> kHelp{{
-    {"Name", "Retrieve Name of Property Item"},
-    {"Value", "Retrieve Current Value of Property Item"},
-    {"ReadOnly", "Retrieve Read Only Flag Property Item"},
-}};
 
 const MemberTable<KZProperty>& memberTable() {
   static const auto table = [] {
@@ -66,6 +55,20 @@ KZProperty::KZProperty() = default;
 KZProperty::~KZProperty() = default;
 
 std::shared_ptr<KZProperty> KZProperty::create() { return std::make_shared<KZProperty>(); }
+
+// The getters hand out copies, which is the one thing here that can fail
+// (out of memory); they then answer "" and Empty.
+std::string KZProperty::Name() const {
+  std::string name;
+  ignoreErrors([&] { name = name_; });
+  return name;
+}
+
+Variant KZProperty::Value() const {
+  Variant value;
+  ignoreErrors([&] { value = value_; });
+  return value;
+}
 
 void KZProperty::Name(std::string NewName) {
   if (name_.empty()) name_ = std::move(NewName);
@@ -115,13 +118,6 @@ std::int16_t KZProperty::ValueType() {
 }
 
 bool KZProperty::IsParent() const { return properties::isCollectionValue(value_); }
-
-std::string_view KZProperty::helpString(std::string_view member) {
-  for (const Help& h : kHelp) {
-    if (h.member == member) return h.text;
-  }
-  return {};
-}
 
 Variant KZProperty::invoke(std::string_view name, CallKind kind, Args args) {
   return memberTable().dispatch(*this, name, kind, args);

@@ -1,5 +1,6 @@
 #include "properties/tree_helpers.h"
 
+#include <commonvelmora/ascii_case.h>
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
@@ -9,24 +10,12 @@
 
 namespace velmora::properties {
 
-namespace {
-bool equalsUpperAscii(std::string_view text, std::string_view upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != upper[i]) return false;
-  }
-  return true;
-}
-}  // namespace
-
 bool isCollectionValue(const Variant& value) {
   const ObjectRef* object = value.getIf<ObjectRef>();
   if (object == nullptr || !*object) return false;
   if (dynamic_cast<const KZProperties*>(object->get()) != nullptr) return true;
   try {
-    return equalsUpperAscii((*object)->typeName(), "KZPROPERTIES");
+    return detail::equalsIgnoringAsciiCase((*object)->typeName(), "KZProperties");
   } catch (...) {
     return false;  // a type name that cannot be read is no collection
   }

@@ -184,6 +184,27 @@ TEST_F(PersistenceTest, BadEntriesAreSkipped) {
   EXPECT_EQ(c->Find("Six")->Value(), Variant(std::int32_t{6}));
 }
 
+TEST_F(PersistenceTest, EntriesAfterALongRunOfMissingOnesAreRead) {
+  auto named = [](const char* name) {
+    auto p = KZProperty::create();
+    p->Name(name);
+    return Variant(p);
+  };
+  PropertyBag bag;
+  bag.writeProperty("Count", Variant(std::int32_t{10'000}));
+  bag.writeProperty("Properties(10000)", named("Last"));  // written out of order
+  bag.writeProperty("Properties(1)", named("First"));
+  bag.writeProperty("properties(5000)", named("Middle"));  // names ignore case
+  bag.writeProperty("Properties(05001)", named("NotAnItemName"));
+  bag.writeProperty("Properties(10001)", named("BeyondCount"));
+  auto c = KZProperties::create();
+  c->readProperties(bag);
+  ASSERT_EQ(c->Count(), 3);
+  EXPECT_EQ(c->Properties(Variant(1))->Name(), "First");
+  EXPECT_EQ(c->Properties(Variant(2))->Name(), "Middle");
+  EXPECT_EQ(c->Properties(Variant(3))->Name(), "Last");
+}
+
 TEST_F(PersistenceTest, AbsurdCountsEndQuickly) {
   PropertyBag bag;
   bag.writeProperty("Count", Variant(std::int32_t{2'000'000'000}));
@@ -191,6 +212,13 @@ TEST_F(PersistenceTest, AbsurdCountsEndQuickly) {
   auto c = KZProperties::create();
   c->readProperties(bag);
   EXPECT_EQ(c->Count(), 0);
+  auto last = KZProperty::create();
+  last->Name("Last");
+  bag.writeProperty("Properties(2000000000)", Variant(last));
+  c->readProperties(bag);
+  EXPECT_EQ(c->Count(), 1);
+
+  c = KZProperties::create();
 
   PropertyBag negative;
   negative.writeProperty("Count", Variant(std::int32_t{-5}));
