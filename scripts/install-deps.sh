@@ -30,9 +30,15 @@ else
   "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The tests read the user's regional formats from a real German locale too.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  echo "install-deps: generating de_DE.UTF-8 for the locale tests"
-  "${sudo_cmd[@]}" sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+# The conversion tests read numbers and dates under real English, German and
+# Russian locales as well as the C locale.
+for loc in en_US de_DE ru_RU; do
+  if ! locale -a 2>/dev/null | grep -qi "^${loc}\.utf-\?8$"; then
+    echo "install-deps: enabling ${loc}.UTF-8 for the locale tests"
+    "${sudo_cmd[@]}" sed -i "s/^# *\(${loc}.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    generate=1
+  fi
+done
+if [ "${generate:-0}" = 1 ]; then
   "${sudo_cmd[@]}" locale-gen >/dev/null
 fi

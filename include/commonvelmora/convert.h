@@ -6,14 +6,53 @@
 // "True"/"False", dates in the regional short date and long time, integers
 // rounding halves to even and raising Overflow (6) out of range, Null raising
 // Invalid use of Null (94), anything unconvertible raising Type mismatch (13).
+//
+// Text read as a number (toDouble and the integer conversions, isNumeric):
+//   - white space (blank, tab, line breaks) around the number and between
+//     its signs and symbols;
+//   - one sign, before or after the digits: "-5", "+5", "5-";
+//   - parentheses for a negative number, without a sign: "(5)" is -5;
+//   - the regional currency symbol once, before or after: "$5", "5 €";
+//   - digits with the regional thousands separator anywhere among the whole
+//     digits after the first, in any grouping: "1,000", "1,0,0" and "1," in
+//     English; "1.000,5" in German. Where the locale groups with a space (as
+//     Russian does), a blank, a no-break space or a narrow one right before a
+//     digit all count: "1 000,5";
+//   - the regional decimal separator once, with digits on either side or
+//     both: "5.", ".5" (so "1.5" under German settings is 15);
+//   - an exponent after E or D: "1E5", "1.5e-3", "1D2";
+//   - or, alone, "&H" / "&O" and hexadecimal or octal digits (see hexText).
+// Anything else, or nothing but signs and symbols, is no number.
+//
+// Text read as a date (toDate), in the regional day/month order:
+//   - numbers with "/", "-", "." or the regional date separator between
+//     them: three are a full date ("3/7/2024"); a first one of three or four
+//     digits is the year of a year-month-day date ("2024-03-07"); two are a
+//     month and day of this year ("3/7") or, when one of them has three or
+//     four digits, a month and year (the 1st: "3/2024");
+//   - when the regional order gives no valid date, day and month swap places,
+//     as the runtime does ("13/7/2024" is 13 July under English settings);
+//   - month names, full or abbreviated, in English and in the regional
+//     language, with one or two numbers: "March 7, 2024", "7 Mar 2024",
+//     "7-Mar-24", "7 марта 2024", "Mar 7" (this year), "March 2024" (the 1st);
+//     a weekday name before the date is allowed and ignored;
+//   - a time of H:mm or H:mm:ss, or an hour alone before AM/PM, with an
+//     optional AM/PM designator (English or regional), alone or after the
+//     date with a blank or "T" between: "2024-03-07 23:59", "3 PM";
+//   - years of one or two digits fall in 1930-2029 (00-29 are 2000-2029),
+//     as in the runtime's default window; others are taken as written and
+//     must lie within 100-9999.
+// Text of a number alone ("45000") is no date.
 #pragma once
 
 #include <commonvelmora/export.h>
 #include <commonvelmora/variant.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -26,6 +65,14 @@ struct RegionalSettings {
   std::string longTime = "h:mm:ss tt";
   std::string am = "AM";
   std::string pm = "PM";
+  std::string thousandsSeparator = ",";  // "" when the locale groups no digits
+  std::string currencySymbol = "$";
+  // The regional language's spellings of each month (full, abbreviated, and
+  // the forms a date uses in languages that decline them) and of the
+  // weekdays, all read when dates are parsed. The English names are always
+  // read as well, so for English both may stay empty.
+  std::array<std::vector<std::string>, 12> monthNames = {};
+  std::vector<std::string> dayNames = {};
 };
 
 // Process-wide settings in force; the library installs the user's at start-up

@@ -1,5 +1,5 @@
-// Dates as text: the "General Date" form, Format-style patterns, and reading
-// dates typed by users (CDate of text).
+// Dates as text: the "General Date" form and Format-style patterns; CDate,
+// whose reading of text is in date_reading.cc.
 #include <commonvelmora/ascii_case.h>
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/date_parts.h"
+#include "core/date_reading.h"
 
 namespace velmora {
 namespace {
@@ -251,172 +252,6 @@ std::string render(const std::vector<Token>& tokens, const DateParts& p,
   return out;
 }
 
-// ---- reading dates -----------------------------------------------------------
-
-struct Piece {
-  enum Kind { kNumber, kWord, kSeparator } kind;
-  std::string_view text;
-};
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
-}
-
-std::vector<Piece> splitPieces(std::string_view s) {
-  std::vector<Piece> out;
-  for (std::size_t i = 0; i < s.size();) {
-    std::size_t j = i + 1;
-    Piece::Kind kind = Piece::kSeparator;
-    if (isDigit(s[i])) {
-      kind = Piece::kNumber;
-      while (j < s.size() && isDigit(s[j])) ++j;
-    } else if (isLetter(s[i])) {
-      kind = Piece::kWord;
-      while (j < s.size() && isLetter(s[j])) ++j;
-    }
-    if (!(kind == Piece::kSeparator && s[i] == ' ' && !out.empty() &&
-          out.back().kind == Piece::kSeparator && out.back().text == " ")) {
-      out.push_back({kind, s.substr(i, j - i)});
-    }
-    i = j;
-  }
-  return out;
-}
-
-int toInt(std::string_view digits) {
-  int v = 0;
-  for (char c : digits) {
-    if (v > 100000) return v;  // large enough to fail every range check
-    v = v * 10 + (c - '0');
-  }
-  return v;
-}
-
-// Order of day, month and year in the short date pattern, e.g. "MDY".
-std::string dateOrder(std::string_view pattern) {
-  std::string order;
-  for (char c : pattern) {
-    const char f = c == 'd' ? 'D' : c == 'M' ? 'M' : c == 'y' ? 'Y' : '\0';
-    if (f != '\0' && order.find(f) == std::string::npos) order.push_back(f);
-  }
-  return order.size() == 3 ? order : "MDY";
-}
-
-bool isDateSeparator(std::string_view sep, std::string_view pattern) {
-  if (sep == "/" || sep == "-" || sep == ".") return true;
-  for (char c : pattern) {
-    if (sep.size() == 1 && sep[0] == c && !isLetter(c) && c != ' ') return true;
-  }
-  return false;
-}
-
-int daysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-// Reads "<date>", "<time>" or "<date> <time>" (also "<date>T<time>"), where
-// the date is three numbers in the order of the regional short date (or year
-// first when the first number has four digits, as in 2024-03-07) and the time
-// is H:mm[:ss] with an optional AM/PM designator (the regional one or the
-// English one). Two-digit years 00-29 are 2000-2029, 30-99 are 1930-1999.
-bool parseDateText(std::string_view text, const RegionalSettings& rs, double& out) {
-  std::vector<Piece> pieces = splitPieces(text);
-  std::size_t i = 0;
-  auto skipBlank = [&] {
-    while (i < pieces.size() && pieces[i].kind == Piece::kSeparator && pieces[i].text == " ") ++i;
-  };
-  auto isSep = [&](std::size_t k, std::string_view s) {
-    return k < pieces.size() && pieces[k].kind == Piece::kSeparator && pieces[k].text == s;
-  };
-  auto isNumber = [&](std::size_t k) {
-    return k < pieces.size() && pieces[k].kind == Piece::kNumber;
-  };
-
-  skipBlank();
-  bool haveDate = false;
-  bool haveTime = false;
-  std::int64_t days = 0;
-  int seconds = 0;
-
-  // Date part: three numbers with date separators, unless a ':' follows the first.
-  if (isNumber(i) && !isSep(i + 1, ":")) {
-    if (!(isNumber(i + 2) && isNumber(i + 4))) return false;
-    const std::string_view sep1 = pieces[i + 1].text;
-    const std::string_view sep2 = pieces[i + 3].text;
-    if (pieces[i + 1].kind != Piece::kSeparator || pieces[i + 3].kind != Piece::kSeparator ||
-        !isDateSeparator(sep1, rs.shortDate) || !isDateSeparator(sep2, rs.shortDate)) {
-      return false;
-    }
-    const std::string_view f[3] = {pieces[i].text, pieces[i + 2].text, pieces[i + 4].text};
-    const std::string order = f[0].size() == 4 ? "YMD" : dateOrder(rs.shortDate);
-    int year = 0, month = 0, day = 0;
-    std::size_t yearDigits = 0;
-    for (std::size_t k = 0; k < 3; ++k) {
-      const int v = toInt(f[k]);
-      if (order[k] == 'Y') {
-        year = v;
-        yearDigits = f[k].size();
-      } else if (order[k] == 'M') {
-        month = v;
-      } else {
-        day = v;
-      }
-    }
-    if (yearDigits <= 2) year += year < 30 ? 2000 : 1900;
-    if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-        day > daysInMonth(year, month)) {
-      return false;
-    }
-    days = detail::daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
-    haveDate = true;
-    i += 5;
-    if (isSep(i, ".")) ++i;  // "07.03.2024." as some locales write it
-    const bool isoT = i < pieces.size() && pieces[i].kind == Piece::kWord &&
-                      detail::equalsIgnoringAsciiCase(pieces[i].text, "T") && isNumber(i + 1);
-    if (isoT) {
-      ++i;
-    } else {
-      skipBlank();
-    }
-  }
-
-  // Time part.
-  if (isNumber(i) && isSep(i + 1, ":") && isNumber(i + 2)) {
-    int hour = toInt(pieces[i].text);
-    const int minute = toInt(pieces[i + 2].text);
-    int second = 0;
-    i += 3;
-    if (isSep(i, ":") && isNumber(i + 1)) {
-      second = toInt(pieces[i + 1].text);
-      i += 2;
-    }
-    skipBlank();
-    if (i < pieces.size() && pieces[i].kind == Piece::kWord) {
-      const std::string_view w = pieces[i].text;
-      const bool am = detail::equalsIgnoringAsciiCase(w, "AM") ||
-                      (!rs.am.empty() && detail::equalsIgnoringAsciiCase(w, rs.am));
-      const bool pm = detail::equalsIgnoringAsciiCase(w, "PM") ||
-                      (!rs.pm.empty() && detail::equalsIgnoringAsciiCase(w, rs.pm));
-      if ((!am && !pm) || hour < 1 || hour > 12) return false;
-      hour = hour % 12 + (pm ? 12 : 0);
-      ++i;
-      skipBlank();
-    }
-    if (hour > 23 || minute > 59 || second > 59) return false;
-    seconds = hour * 3600 + minute * 60 + second;
-    haveTime = true;
-  }
-  if (i != pieces.size() || (!haveDate && !haveTime)) return false;
-
-  const double time = seconds / 86400.0;
-  const double whole = static_cast<double>(days);
-  out = days < 0 ? whole - time : whole + time;
-  return true;
-}
-
 }  // namespace
 
 std::string dateToText(Date d) {
@@ -445,7 +280,8 @@ Date toDate(const Variant& v) {
   if (v.isNull()) throw AutomationError(err::kInvalidUseOfNull);
   if (const std::string* s = v.getIf<std::string>()) {
     double serial = 0;
-    if (!parseDateText(*s, regionalSettings(), serial)) throw AutomationError(err::kTypeMismatch);
+    if (!detail::parseDateText(*s, regionalSettings(), detail::currentLocalYear, serial))
+      throw AutomationError(err::kTypeMismatch);
     return Date{serial};
   }
   if (v.isEmpty()) return Date{0};

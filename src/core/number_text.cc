@@ -10,14 +10,73 @@
 namespace velmora::detail {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+// White space around a number and between its signs and symbols.
+bool isWhite(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view trimBlanks(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+std::string_view trimWhite(std::string_view s) {
+  while (!s.empty() && isWhite(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isWhite(s.back())) s.remove_suffix(1);
   return s;
 }
+
+constexpr std::string_view kNoBreakSpace = "\u00A0";
+constexpr std::string_view kNarrowNoBreakSpace = "\u202F";
+
+bool isSpaceLike(std::string_view separator) {
+  return separator == " " || separator == kNoBreakSpace || separator == kNarrowNoBreakSpace;
+}
+
+// The length of the thousands separator at the start of `rest`, or 0. A
+// locale that groups with a kind of space takes any of the three a user may
+// type, but only right before a digit, so trailing blanks stay blanks.
+std::size_t groupSeparatorAt(std::string_view rest, std::string_view group, bool spaceLike) {
+  if (!spaceLike) return !group.empty() && rest.starts_with(group) ? group.size() : 0;
+  for (std::string_view space : {std::string_view(" "), kNoBreakSpace, kNarrowNoBreakSpace}) {
+    if (rest.starts_with(space) && rest.size() > space.size() && isDigit(rest[space.size()])) {
+      return space.size();
+    }
+  }
+  return 0;
+}
+
+// The signs and symbols around the digits: at most one sign, before or after;
+// at most one currency symbol, before or after; an opening parenthesis before
+// and its closing one after, which make the number negative and take no sign.
+struct Symbols {
+  bool sign = false;
+  bool negative = false;
+  bool currency = false;
+  bool open = false;
+  bool closed = false;
+
+  // Consumes one symbol (or a run of white space) at s[i]; false when none.
+  bool take(std::string_view s, std::size_t& i, std::string_view currencySymbol, bool leading) {
+    if (i >= s.size()) return false;
+    const char c = s[i];
+    if (isWhite(c)) {
+      while (i < s.size() && isWhite(s[i])) ++i;
+      return true;
+    }
+    if ((c == '+' || c == '-') && !sign) {
+      sign = true;
+      negative = c == '-';
+      ++i;
+      return true;
+    }
+    if (c == (leading ? '(' : ')') && (leading ? !open : open && !closed)) {
+      (leading ? open : closed) = true;
+      ++i;
+      return true;
+    }
+    if (!currency && !currencySymbol.empty() && s.substr(i).starts_with(currencySymbol)) {
+      currency = true;
+      i += currencySymbol.size();
+      return true;
+    }
+    return false;
+  }
+};
 
 int digitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -61,29 +120,39 @@ NumberParse parseRadix(std::string_view digits, int radix, double& out) {
 }  // namespace
 
 NumberParse parseNumberText(std::string_view text, const RegionalSettings& settings, double& out) {
-  std::string_view s = trimBlanks(text);
+  std::string_view s = trimWhite(text);
   if (s.size() >= 2 && s[0] == '&') {
     if (s[1] == 'h' || s[1] == 'H') return parseRadix(s.substr(2), 16, out);
     if (s[1] == 'o' || s[1] == 'O') return parseRadix(s.substr(2), 8, out);
     return NumberParse::kNotANumber;
   }
 
+  Symbols symbols;
+  std::size_t i = 0;
+  while (symbols.take(s, i, settings.currencySymbol, true)) {
+  }
+
   // Rebuild the number in the neutral form that std::from_chars reads, which
   // never depends on the process locale.
   std::string neutral;
-  neutral.reserve(s.size());
-  std::size_t i = 0;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-    if (s[i] == '-') neutral.push_back('-');
-    ++i;
-  }
+  neutral.reserve(s.size() + 1);
   std::size_t mantissaDigits = 0;
   std::size_t integerDigits = 0;
-  while (i < s.size() && isDigit(s[i])) {
-    neutral.push_back(s[i++]);
-    ++mantissaDigits;
-    ++integerDigits;
+  const std::string_view group = settings.thousandsSeparator;
+  const bool spaceLike = isSpaceLike(group);
+  while (i < s.size()) {
+    if (isDigit(s[i])) {
+      neutral.push_back(s[i++]);
+      ++integerDigits;
+    } else if (const std::size_t n =
+                   integerDigits > 0 ? groupSeparatorAt(s.substr(i), group, spaceLike) : 0;
+               n != 0 && group != settings.decimalSeparator) {
+      i += n;
+    } else {
+      break;
+    }
   }
+  mantissaDigits = integerDigits;
   const std::string_view sep = settings.decimalSeparator.empty()
                                    ? std::string_view(".")
                                    : std::string_view(settings.decimalSeparator);
@@ -112,7 +181,11 @@ NumberParse parseNumberText(std::string_view text, const RegionalSettings& setti
     if (exponentDigits == 0) return NumberParse::kNotANumber;
     if (negative) exponent = -exponent;
   }
-  if (i != s.size()) return NumberParse::kNotANumber;
+  while (symbols.take(s, i, settings.currencySymbol, false)) {
+  }
+  if (i != s.size() || symbols.open != symbols.closed || (symbols.open && symbols.sign)) {
+    return NumberParse::kNotANumber;
+  }
 
   double value = 0;
   const auto [end, ec] = std::from_chars(neutral.data(), neutral.data() + neutral.size(), value);
@@ -125,6 +198,7 @@ NumberParse parseNumberText(std::string_view text, const RegionalSettings& setti
   } else if (ec != std::errc()) {
     return NumberParse::kNotANumber;
   }
+  if (symbols.negative || symbols.open) value = -value;
   out = value == 0 ? 0.0 : value;  // no negative zero
   return NumberParse::kOk;
 }

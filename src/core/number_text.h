@@ -15,11 +15,8 @@ enum class NumberParse {
   kOverflow,    // a number, but beyond what a double or the "&h" width holds
 };
 
-// Reads `text` as a number with the decimal separator of `settings`:
-//   [blanks] [+|-] digits [sep digits] [(E|D) [+|-] digits] [blanks]
-//   [blanks] &H hexdigits [blanks]      (also &h, and &O / &o for octal)
-// Thousands separators, currency symbols and parentheses are not accepted:
-// a value that reads differently under another locale is better refused.
+// Reads `text` as a number under `settings`; the rules are written out in
+// the header of convert.h.
 NumberParse parseNumberText(std::string_view text, const RegionalSettings& settings, double& out);
 
 // The runtime's print form of a double with `digits` significant digits

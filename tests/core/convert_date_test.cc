@@ -109,27 +109,6 @@ TEST_F(DateTest, FormatPatterns) {
   EXPECT_EQ(formatDate(at(987, 6, 5), "yyyy_mm_dd"), "0987_06_05");
 }
 
-TEST_F(DateTest, TextToDate) {
-  EXPECT_EQ(toDate(Variant("3/7/2024")), at(2024, 3, 7));
-  EXPECT_EQ(toDate(Variant(" 3/7/2024 2:05:09 PM ")), at(2024, 3, 7, 14, 5, 9));
-  EXPECT_EQ(toDate(Variant("3-7-24 14:05")), at(2024, 3, 7, 14, 5));
-  EXPECT_EQ(toDate(Variant("3/7/45")), at(1945, 3, 7));
-  EXPECT_EQ(toDate(Variant("2024-03-07T14:05:09")), at(2024, 3, 7, 14, 5, 9));
-  EXPECT_EQ(toDate(Variant("2024-03-07")), at(2024, 3, 7));
-  EXPECT_EQ(toDate(Variant("12:00 AM")), Date{0});
-  EXPECT_EQ(toDate(Variant("6:00")), Date{0.25});
-  EXPECT_EQ(toDate(Variant("1/1/1899 6:00")).serial, -363.25);
-  for (const char* bad : {"", "hello", "2/30/2024", "13/1/2024", "3/7", "45000", "25:00",
-                          "3/7/2024 10:61", "13:00 PM", "3/7/2024 soon", "3 7 2024"}) {
-    EXPECT_EQ(errorOf([&] { toDate(Variant(bad)); }), err::kTypeMismatch) << bad;
-  }
-
-  setRegionalSettings(german());
-  EXPECT_EQ(toDate(Variant("07.03.2024 14:05:09")), at(2024, 3, 7, 14, 5, 9));
-  EXPECT_EQ(toDate(Variant("7.3.2024")), at(2024, 3, 7));
-  EXPECT_EQ(toDate(Variant("2024-03-07")), at(2024, 3, 7));
-}
-
 TEST_F(DateTest, OtherKindsToDate) {
   EXPECT_EQ(toDate(Variant(45358.5)), Date{45358.5});
   EXPECT_EQ(toDate(Variant(true)), Date{-1});

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/locale.h"
 #include "platform/strftime_pattern.h"
@@ -85,6 +86,9 @@ TEST(UserRegionalSettingsTest, GermanLocale) {
   EXPECT_EQ(rs.decimalSeparator, ",");
   EXPECT_EQ(rs.shortDate, "dd.MM.yyyy");
   EXPECT_EQ(rs.longTime, "HH:mm:ss");
+  EXPECT_EQ(rs.thousandsSeparator, ".");
+  EXPECT_EQ(rs.currencySymbol, "\u20AC");
+  EXPECT_EQ(rs.monthNames[2], (std::vector<std::string>{"M\u00E4rz", "M\u00E4r"}));
 }
 
 }  // namespace

@@ -21,7 +21,9 @@ inline RegionalSettings german() {
                           .shortDate = "dd.MM.yyyy",
                           .longTime = "HH:mm:ss",
                           .am = "",
-                          .pm = ""};
+                          .pm = "",
+                          .thousandsSeparator = ".",
+                          .currencySymbol = "\u20AC"};
 }
 
 // Each test starts with US English settings and leaves them so.

@@ -51,7 +51,14 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-inline RegionalSettings germanSettings() { return {",", "dd.MM.yyyy", "HH:mm:ss", "", ""}; }
+inline RegionalSettings germanSettings() {
+  return {.decimalSeparator = ",",
+          .shortDate = "dd.MM.yyyy",
+          .longTime = "HH:mm:ss",
+          .am = "",
+          .pm = "",
+          .thousandsSeparator = "."};
+}
 
 class LogTest : public ::testing::Test {
  protected:

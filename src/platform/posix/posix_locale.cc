@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/locale.h"
 #include "platform/strftime_pattern.h"
@@ -44,6 +45,31 @@ class ScopedLocale {
   locale_t locale_;
 };
 
+// Every spelling the locale has for each month (full, abbreviated, and the
+// standalone forms of languages that decline month names) and weekday.
+// Abbreviations lose a final "." ("janv."): the date reader splits it off.
+void readCalendarNames(const ScopedLocale& locale, RegionalSettings& settings) {
+  auto add = [](std::vector<std::string>& names, std::string name) {
+    while (!name.empty() && name.back() == '.') name.pop_back();
+    if (name.empty()) return;
+    for (const std::string& known : names) {
+      if (known == name) return;
+    }
+    names.push_back(std::move(name));
+  };
+  for (int m = 0; m < 12; ++m) {
+    std::vector<std::string>& names = settings.monthNames[static_cast<std::size_t>(m)];
+    for (nl_item first : {MON_1, ABMON_1, ALTMON_1, _NL_ABALTMON_1}) {
+      add(names, locale.info(static_cast<nl_item>(first + m)));
+    }
+  }
+  for (int d = 0; d < 7; ++d) {
+    for (nl_item first : {DAY_1, ABDAY_1}) {
+      add(settings.dayNames, locale.info(static_cast<nl_item>(first + d)));
+    }
+  }
+}
+
 }  // namespace
 
 RegionalSettings readUserRegionalSettings() {
@@ -53,7 +79,12 @@ RegionalSettings readUserRegionalSettings() {
     if (numeric.valid()) {
       const std::string radix = numeric.info(RADIXCHAR);
       if (!radix.empty()) settings.decimalSeparator = radix;
+      settings.thousandsSeparator = numeric.info(THOUSEP);
     }
+  }
+  if (!isPlainC(selectedLocale("LC_MONETARY"))) {
+    const ScopedLocale money(LC_MONETARY_MASK);
+    if (money.valid()) settings.currencySymbol = money.info(CURRENCY_SYMBOL);
   }
   if (!isPlainC(selectedLocale("LC_TIME"))) {
     const ScopedLocale timeLocale(LC_TIME_MASK);
@@ -69,6 +100,7 @@ RegionalSettings readUserRegionalSettings() {
         settings.am = timeLocale.info(AM_STR);
         settings.pm = timeLocale.info(PM_STR);
       }
+      readCalendarNames(timeLocale, settings);
     }
   }
   return settings;

@@ -1,0 +1,194 @@
+// Numbers and dates read from text under the C, English, German and Russian
+// locales, each locale's settings read from the real locale as a user's are.
+#include <commonvelmora/convert.h>
+#include <commonvelmora/error.h>
+#include <gtest/gtest.h>
+#include <locale.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/regional_fixture.h"
+#include "platform/locale.h"
+
+namespace velmora {
+namespace {
+
+using testing::errorOf;
+
+struct NumberCase {
+  const char* text;
+  std::optional<double> value;  // none: no number
+};
+struct DateCase {
+  const char* text;
+  std::optional<Date> value;  // none: no date
+};
+constexpr std::nullopt_t kNone = std::nullopt;
+
+Date at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+  return dateFromParts(y, mo, d, h, mi, s);
+}
+const int kThisYear = dateToParts(currentLocalDate()).year;
+
+class ReadingTextTest : public testing::RegionalTest {
+ protected:
+  // The settings a user of `locale` gets; false when it is not installed.
+  static bool useLocale(const char* locale) {
+    locale_t l = newlocale(LC_ALL_MASK, locale, static_cast<locale_t>(0));
+    if (l == static_cast<locale_t>(0)) return false;
+    freelocale(l);
+    const char* old = std::getenv("LC_ALL");
+    const std::string saved = old != nullptr ? old : "";
+    setenv("LC_ALL", locale, 1);
+    setRegionalSettings(readUserRegionalSettings());
+    if (old != nullptr) {
+      setenv("LC_ALL", saved.c_str(), 1);
+    } else {
+      unsetenv("LC_ALL");
+    }
+    return true;
+  }
+
+  static void expectNumbers(const std::vector<NumberCase>& cases) {
+    for (const NumberCase& c : cases) {
+      double d = -12345;
+      EXPECT_EQ(parseNumber(c.text, d), c.value.has_value()) << '"' << c.text << '"';
+      EXPECT_EQ(isNumeric(Variant(c.text)), c.value.has_value()) << '"' << c.text << '"';
+      if (c.value) {
+        EXPECT_DOUBLE_EQ(d, *c.value) << '"' << c.text << '"';
+      } else {
+        EXPECT_EQ(errorOf([&] { toDouble(Variant(c.text)); }), err::kTypeMismatch) << c.text;
+      }
+    }
+  }
+
+  static void expectDates(const std::vector<DateCase>& cases) {
+    for (const DateCase& c : cases) {
+      if (c.value) {
+        EXPECT_EQ(toDate(Variant(c.text)), *c.value) << '"' << c.text << '"';
+      } else {
+        EXPECT_EQ(errorOf([&] { toDate(Variant(c.text)); }), err::kTypeMismatch)
+            << '"' << c.text << '"';
+      }
+    }
+  }
+};
+
+TEST_F(ReadingTextTest, CLocale) {
+  ASSERT_TRUE(useLocale("C"));  // the US English defaults
+  expectNumbers({
+      {" -1.5E+3 ", -1500}, {"+3", 3},        {"3-", -3},       {"3+", 3},
+      {"- 3", -3},          {"(5)", -5},      {"( 5 )", -5},    {"$5", 5},
+      {"-$5", -5},          {"$-5", -5},      {"5$", 5},        {"($1,234.50)", -1234.5},
+      {"1,000", 1000},      {"1,0,0", 100},   {"1,000.", 1000}, {"1,", 1},
+      {"\t42\r\n", 42},     {".5", 0.5},      {"5.", 5},        {"1D2", 100},
+      {"2e-3", 0.002},      {"1E-999", 0},    {"&hFF", 255},    {"", kNone},
+      {" ", kNone},         {"abc", kNone},   {"1e", kNone},    {"1.2.3", kNone},
+      {".", kNone},         {",5", kNone},    {"1 2", kNone},   {"0x10", kNone},
+      {"$", kNone},         {"-", kNone},     {"(5", kNone},    {"5)", kNone},
+      {"(-5)", kNone},      {"-5-", kNone},   {"--5", kNone},   {"$$5", kNone},
+      {"$5$", kNone},       {"1.5,0", kNone}, {"5 %", kNone},   {"-&h1", kNone},
+  });
+  expectDates({
+      {"3/7/2024", at(2024, 3, 7)},
+      {" 3/7/2024 2:05:09 PM ", at(2024, 3, 7, 14, 5, 9)},
+      {"3-7-24 14:05", at(2024, 3, 7, 14, 5)},
+      {"2024-03-07T14:05:09", at(2024, 3, 7, 14, 5, 9)},
+      {"2024-03-07 23:59", at(2024, 3, 7, 23, 59)},
+      {"12:00 AM", Date{0}},
+      {"6:00", Date{0.25}},
+      {"3 PM", Date{0.625}},
+      {"1/1/1899 6:00", Date{-363.25}},
+      {"3/7", at(kThisYear, 3, 7)},
+      {"13/7/2024", at(2024, 7, 13)},  // no 13th month: day and month swap
+      {"3/2024", at(2024, 3, 1)},
+      {"March 7, 2024", at(2024, 3, 7)},
+      {"7 Mar 2024", at(2024, 3, 7)},
+      {"7-mar-24", at(2024, 3, 7)},
+      {"Mar 7", at(kThisYear, 3, 7)},
+      {"March 2024", at(2024, 3, 1)},
+      {"Thursday, March 7, 2024 9:30 AM", at(2024, 3, 7, 9, 30)},
+      {"1/1/29", at(2029, 1, 1)},
+      {"1/1/30", at(1930, 1, 1)},
+      {"", kNone},
+      {"hello", kNone},
+      {"2/30/2024", kNone},
+      {"13/13/2024", kNone},
+      {"45000", kNone},
+      {"25:00", kNone},
+      {"3/7/2024 10:61", kNone},
+      {"13:00 PM", kNone},
+      {"3/7/2024 soon", kNone},
+      {"3 7 2024", kNone},
+      {"3,7,2024", kNone},
+      {"3/7/", kNone},
+      {"March", kNone},
+      {"1/1/0099", kNone},
+  });
+}
+
+TEST_F(ReadingTextTest, EnglishLocale) {
+  if (!useLocale("en_US.UTF-8")) GTEST_SKIP() << "en_US.UTF-8 is not installed";
+  expectNumbers({{"1,234.5", 1234.5},
+                 {"$1,234.50", 1234.5},
+                 {"(5)", -5},
+                 {"1.5", 1.5},
+                 {"1,5", 15},
+                 {"5 \u20AC", kNone},
+                 {"1.000,5", kNone}});
+  expectDates({{"03/07/2024", at(2024, 3, 7)},
+               {"03/07/2024 11:59:00 PM", at(2024, 3, 7, 23, 59)},
+               {"7 March 2024", at(2024, 3, 7)},
+               {"3/7", at(kThisYear, 3, 7)},
+               {"7 M\u00E4rz 2024", kNone}});
+}
+
+TEST_F(ReadingTextTest, GermanLocale) {
+  if (!useLocale("de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  expectNumbers({{"1.000,5", 1000.5},
+                 {"1,5", 1.5},
+                 {"1.5", 15},  // the point groups thousands here
+                 {"5 \u20AC", 5},
+                 {"-1.234,5 \u20AC", -1234.5},
+                 {"(5)", -5},
+                 {"1,5E3", 1500},
+                 {"1,5,5", kNone},
+                 {"$5", kNone}});
+  expectDates({{"07.03.2024 14:05:09", at(2024, 3, 7, 14, 5, 9)},
+               {"7.3.2024", at(2024, 3, 7)},
+               {"2024-03-07", at(2024, 3, 7)},
+               {"7. M\u00E4rz 2024", at(2024, 3, 7)},
+               {"7 M\u00C4R 2024", at(2024, 3, 7)},
+               {"7 Mar 2024", at(2024, 3, 7)},
+               {"Donnerstag, 7. M\u00E4rz 2024", at(2024, 3, 7)},
+               {"7.3.", at(kThisYear, 3, 7)},
+               {"7.13.2024", at(2024, 7, 13)},
+               {"7.3.2024 3 PM", at(2024, 3, 7, 15)},
+               {"7 Mai", at(kThisYear, 5, 7)}});
+}
+
+TEST_F(ReadingTextTest, RussianLocale) {
+  if (!useLocale("ru_RU.UTF-8")) GTEST_SKIP() << "ru_RU.UTF-8 is not installed";
+  expectNumbers({{"1 000,5", 1000.5},
+                 {"1\u00A0000,5", 1000.5},
+                 {"1\u202F000,5", 1000.5},
+                 {"1 000 ", 1000},
+                 {"1000 \u20BD", 1000},
+                 {"-5 \u20BD", -5},
+                 {"1,5", 1.5},
+                 {"1.5", kNone},
+                 {"1 ,5", kNone}});
+  expectDates({{"07.03.2024", at(2024, 3, 7)},
+               {"07.03.2024 23:59", at(2024, 3, 7, 23, 59)},
+               {"7 \u043C\u0430\u0440\u0442\u0430 2024", at(2024, 3, 7)},  // марта
+               {"7 \u041C\u0410\u0420\u0422\u0410 2024", at(2024, 3, 7)},  // МАРТА
+               {"7 \u043C\u0430\u0440 2024", at(2024, 3, 7)},              // мар
+               {"\u041C\u0430\u0440\u0442 2024", at(2024, 3, 1)},          // Март
+               {"7 March 2024", at(2024, 3, 7)}});
+}
+
+}  // namespace
+}  // namespace velmora
