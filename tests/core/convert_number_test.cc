@@ -226,7 +226,7 @@ TEST_F(HexTest, HexTextReadsBack) {
   EXPECT_DOUBLE_EQ(parsed("&h" + hexText(Variant(std::int32_t{40000}))), 40000 - 65536);
 }
 
-TEST(IsNumericTest, NumbersBooleansAndNumericText) {
+TEST(IsNumericTest, NumbersAndBooleansButNotDatesOrErrors) {
   setRegionalSettings(testing::usEnglish());
   struct Case {
     Variant value;
@@ -241,12 +241,7 @@ TEST(IsNumericTest, NumbersBooleansAndNumericText) {
       {Variant(Currency{1}), true},
       {Variant(false), true},
       {Variant(std::uint8_t{1}), true},
-      {Variant(" 12 "), true},
-      {Variant("&h10"), true},
-      {Variant("1E5"), true},
-      {Variant(""), false},
-      {Variant("12a"), false},
-      {Variant("True"), false},
+      {Variant("True"), false},  // text is read as a number only (see reading_text_test)
       {Variant(Date{1}), false},
       {Variant::null(), false},
       {Variant(ErrorCode{5}), false},
@@ -255,8 +250,7 @@ TEST(IsNumericTest, NumbersBooleansAndNumericText) {
       {Variant(SafeArray::ofVariants({1})), false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(isNumeric(c.value), c.numeric)
-        << typeName(c.value) << " " << (c.value.isText() ? c.value.text() : "");
+    EXPECT_EQ(isNumeric(c.value), c.numeric) << typeName(c.value);
   }
 }
 
