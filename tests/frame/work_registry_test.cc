@@ -39,16 +39,6 @@ TEST_F(WorkRegistryTest, AnOmittedDefaultIsNoDefaultButTheEmptyValueIsOne) {
   EXPECT_EQ(read({Variant(key_), Variant("Left")}, errorCode), Variant(0.0));
 }
 
-TEST_F(WorkRegistryTest, ADefaultIsStoredAndReadBackAsANumber) {
-  std::int32_t errorCode = -1;
-  EXPECT_EQ(work_.ReadRegistryValue(key_, "Width", errorCode, Variant(std::int32_t{25})),
-            Variant(std::int32_t{25}));
-  EXPECT_EQ(errorCode, 0);
-  EXPECT_EQ(work_.ReadRegistryValue(key_, "Width", errorCode), Variant(25.0));
-  EXPECT_EQ(work_.DeleteRegistryValue(key_, "Width"), 0);
-  EXPECT_EQ(work_.DeleteRegistryValue(key_, "Width"), 2);
-}
-
 TEST_F(WorkRegistryTest, TheStoresErrorsReachTheCaller) {
   std::vector<Variant> args{Variant(key_), Variant("List"),
                             Variant(SafeArray::ofVariants({Variant(1)}))};

@@ -3,6 +3,7 @@
 #include <commonvelmora/object.h>
 
 #include "log_test_support.h"
+#include "support/error_of.h"
 
 namespace velmora::logging::testing {
 namespace {
@@ -11,13 +12,8 @@ Variant list(std::vector<Variant> items, std::int32_t lbound = 0) {
   return Variant(SafeArray::ofVariants(std::move(items), lbound));
 }
 
-std::int32_t errorOf(std::string_view template_, const Variant& arguments) {
-  try {
-    GetStringDescription(template_, arguments);
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
+int errorOf(std::string_view template_, const Variant& arguments) {
+  return test_support::errorOf([&] { GetStringDescription(template_, arguments); });
 }
 
 class PlainObject : public Object {

@@ -3,6 +3,7 @@
 #include <commonvelmora/error.h>
 
 #include "registry_test_support.h"
+#include "support/error_of.h"
 
 namespace velmora::registry::testing {
 namespace {
@@ -40,12 +41,9 @@ TEST_F(RegistryValueTest, UnstorableOrBrokenNumbersRaise) {
 
   ASSERT_EQ(SetRegistryValue(kKey, "Broken", Variant("&hZZ")), regcode::kSuccess);
   std::int32_t code = -1;
-  try {
-    ReadRegistryValue(kKey, "Broken", code, Variant::missing());
-    FAIL() << "no error";
-  } catch (const AutomationError& e) {
-    EXPECT_EQ(e.number(), err::kTypeMismatch);
-  }
+  EXPECT_EQ(
+      test_support::errorOf([&] { ReadRegistryValue(kKey, "Broken", code, Variant::missing()); }),
+      err::kTypeMismatch);
 }
 
 TEST_F(RegistryValueTest, BufferLimitOf1024Bytes) {

@@ -77,8 +77,6 @@ class StoreVersionsTest : public RegistryTest {
     EXPECT_EQ(namesOf(ReadAllValue(kWindow)), "Left=100;Top=-1;Caption=Цена;Empty=;");
     EXPECT_EQ(namesOf(ReadAllValue(kDealer)), "Ключ=значение;Mixed Case=12;");
     std::unique_ptr<RegistryKey> empty;
-    EXPECT_EQ(userRegistryStore().openKey(kWindow + "\\..\\Columns Window", empty),
-              regcode::kNotFound);
     EXPECT_EQ(userRegistryStore().openKey("software\\VELMORA, LTD.\\trader\\columns window", empty),
               regcode::kSuccess);
     EXPECT_EQ(SetRegistryValue(kWindow, "Width", Variant(std::int32_t{640})), regcode::kSuccess);
