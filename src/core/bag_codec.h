@@ -152,7 +152,7 @@ struct PropertyBag::Impl {
   // may take it away (or destroy it), which is checked through `bag`.
   [[gnu::noinline]] void write(PropertyBag& bag, std::string_view name, const Variant& value) {
     if (!node.doc) {
-      node.doc = DocRef::create();
+      node.doc = bag::newDocument();
       node.inPlace = true;
     }
     const bool runsObjects = value.isObject() || value.isArray();

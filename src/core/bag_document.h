@@ -128,7 +128,6 @@ struct Document {
   }
   std::vector<std::uint32_t> seenIn;
   std::uint32_t passes = 0;
-  std::size_t refs = 0;  // see DocRef
   // The bags lent to the objects being written or read, one per nesting
   // level, reused from object to object (see Impl::LentBag).
   struct LentSlot {
@@ -145,47 +144,10 @@ struct Document {
   }
 };
 
-// Shared ownership of a Document. Bags that share one belong to one thread
-// at a time, so the count is a plain integer: the atomic one of shared_ptr
-// cost more than anything else about handing a bag to an object.
-class DocRef {
- public:
-  DocRef() = default;
-  static DocRef create() { return DocRef(new Document()); }
-  DocRef(const DocRef& other) : doc_(other.doc_) {
-    if (doc_ != nullptr) ++doc_->refs;
-  }
-  DocRef(DocRef&& other) noexcept : doc_(std::exchange(other.doc_, nullptr)) {}
-  DocRef& operator=(const DocRef& other) noexcept {
-    if (other.doc_ != nullptr) ++other.doc_->refs;  // first: other may be this
-    reset();
-    doc_ = other.doc_;
-    return *this;
-  }
-  DocRef& operator=(DocRef&& other) noexcept {
-    if (this != &other) {
-      reset();
-      doc_ = std::exchange(other.doc_, nullptr);
-    }
-    return *this;
-  }
-  ~DocRef() { reset(); }
-  void reset() {
-    if (doc_ != nullptr && --doc_->refs == 0) destroy(doc_);
-    doc_ = nullptr;
-  }
-
-  Document* get() const { return doc_; }
-  Document* operator->() const { return doc_; }
-  Document& operator*() const { return *doc_; }
-  explicit operator bool() const { return doc_ != nullptr; }
-  friend bool operator==(const DocRef& a, const DocRef& b) { return a.doc_ == b.doc_; }
-
- private:
-  explicit DocRef(Document* doc) : doc_(doc) { ++doc_->refs; }
-  [[gnu::noinline]] static void destroy(Document* doc) { delete doc; }
-  Document* doc_ = nullptr;
-};
+// Shared ownership of a Document: the bag that made it, the bags lent to
+// the objects written into it or read from it, and the bags read back.
+using DocRef = std::shared_ptr<Document>;
+inline DocRef newDocument() { return std::make_shared<Document>(); }
 
 // The entries of one bag: its own, or a view of a parsed body.
 struct Node {

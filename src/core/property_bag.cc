@@ -132,7 +132,7 @@ void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
   }
   if (version != kVersion) r.fail("unsupported version " + std::to_string(version));
   // Names and entries view one copy of the input, taken up front.
-  DocRef doc = DocRef::create();
+  DocRef doc = bag::newDocument();
   doc->blob.assign(bytes.begin(), bytes.end());
   bytes::Reader in(doc->blob);
   in.take(r.offset(), "header");
