@@ -73,6 +73,8 @@ struct RegionalSettings {
   // read as well, so for English both may stay empty.
   std::array<std::vector<std::string>, 12> monthNames = {};
   std::vector<std::string> dayNames = {};
+
+  friend bool operator==(const RegionalSettings&, const RegionalSettings&) = default;
 };
 
 // Process-wide settings in force; the library installs the user's at start-up

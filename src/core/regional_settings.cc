@@ -4,8 +4,9 @@
 // replaced only at start-up (the user's settings) and by tests. Reads are a
 // single acquire load of a pointer; a replacement publishes a new immutable
 // copy and keeps every earlier copy alive for the life of the process, so a
-// reference handed out by regionalSettings() never dangles. The few copies a
-// process ever installs make that retention negligible.
+// reference handed out by regionalSettings() never dangles. Settings equal to
+// a copy already kept reuse it, so switching back and forth (as tests and the
+// fuzz target do) keeps one copy of each distinct set.
 #include <commonvelmora/convert.h>
 
 #include <atomic>
@@ -44,6 +45,12 @@ const RegionalSettings& regionalSettings() {
 void setRegionalSettings(RegionalSettings settings) {
   SettingsHistory& h = history();
   std::lock_guard lock(h.mutex);
+  for (const RegionalSettings& kept : h.copies) {
+    if (kept == settings) {
+      current.store(&kept, std::memory_order_release);
+      return;
+    }
+  }
   h.copies.push_back(std::move(settings));
   current.store(&h.copies.back(), std::memory_order_release);
 }

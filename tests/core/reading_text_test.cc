@@ -190,5 +190,15 @@ TEST_F(ReadingTextTest, RussianLocale) {
                {"7 March 2024", at(2024, 3, 7)}});
 }
 
+// Settings are kept for the life of the process (readers hold references to
+// them), so switching back to settings seen before must not keep a new copy.
+TEST_F(ReadingTextTest, SwitchingBackReusesTheKeptSettings) {
+  setRegionalSettings(testing::german());
+  const RegionalSettings* first = &regionalSettings();
+  setRegionalSettings(testing::usEnglish());
+  setRegionalSettings(testing::german());
+  EXPECT_EQ(&regionalSettings(), first);
+}
+
 }  // namespace
 }  // namespace velmora
