@@ -2,6 +2,9 @@
 // omitted default on as omitted, and write ErrorCode back to the caller.
 #include <commonvelmora/work.h>
 
+#include <sqlite3.h>
+
+#include <filesystem>
 #include <vector>
 
 #include "frame/frame_fixture.h"
@@ -44,6 +47,26 @@ TEST_F(WorkRegistryTest, TheStoresErrorsReachTheCaller) {
                             Variant(SafeArray::ofVariants({Variant(1)}))};
   EXPECT_EQ(errorOf([&] { work_.invoke("SetRegistryValue", CallKind::Method, args); }),
             err::kTypeMismatch);
+}
+
+TEST_F(WorkRegistryTest, AStoreOfALaterVersionIsRefusedAndLoggedOnce) {
+  const std::filesystem::path later = scratch_ / "later.sqlite3";
+  std::filesystem::copy_file(
+      std::filesystem::path(VELMORA_TEST_SOURCE_DIR) / "registry/fixtures/store-today.sqlite3",
+      later);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(later.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "PRAGMA user_version = 9", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  ::setenv("VELMORA_REGISTRY", later.c_str(), 1);
+  std::int32_t code = -1;
+  work_.ReadRegistryValue(key_, "Left", code);
+  EXPECT_EQ(code, 1150);
+  EXPECT_EQ(work_.SetRegistryValue(key_, "Left", Variant("1")), 1150);
+  const std::string log = readFile(work_.LogFileName());
+  const std::string entry = "Error: 1150 the settings file " + later.string();
+  ASSERT_NE(log.find(entry), std::string::npos) << log;
+  EXPECT_EQ(log.find(entry), log.rfind(entry));
 }
 
 }  // namespace

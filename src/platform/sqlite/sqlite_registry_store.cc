@@ -19,7 +19,6 @@ namespace velmora::sqlite {
 namespace {
 
 constexpr std::int64_t kRootId = 1;
-bool failed(int rc) { return rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE; }
 
 }  // namespace
 

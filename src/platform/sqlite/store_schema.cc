@@ -39,6 +39,8 @@ PRAGMA user_version = 1;
 // The first layout numbered values across the whole store (seq was the
 // rowid) and indexed them by key. The numbers already run in creation order
 // within each key, so they are kept as they are.
+// An upgrade step stays as it was written: it leads to version 1 even when
+// a later layout changes kLayout, and the next step takes it from there.
 constexpr const char* kFromFirstLayout = R"sql(
 CREATE TABLE vals_clustered(
   key_id INTEGER NOT NULL,
@@ -57,8 +59,6 @@ PRAGMA user_version = 1;
 )sql";
 
 enum class Layout { kEmpty, kFirst, kToday, kForeign };
-
-bool failed(int rc) { return rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE; }
 
 // The first row's first column of `sql` as a number; `found` false when no row.
 int queryNumber(sqlite3* db, const char* sql, std::int64_t& out, bool* found = nullptr) {
