@@ -15,6 +15,7 @@
 #include <commonvelmora/member_table.h>
 #include <commonvelmora/object.h>
 #include <commonvelmora/property_bag.h>
+#include <commonvelmora/reference_grid.h>
 #include <commonvelmora/settings.h>
 #include <commonvelmora/variant.h>
 #include <commonvelmora/version.h>

@@ -3,6 +3,7 @@
 #include <commonvelmora/class_registry.h>
 #include <commonvelmora/convert.h>
 #include <commonvelmora/identifiers.h>
+#include <commonvelmora/reference_grid.h>
 #include <commonvelmora/work.h>
 
 #include <memory>
@@ -37,6 +38,8 @@ void initializeLibrary() {
   std::call_once(once, [] {
     ClassRegistry::instance().add(ids::kWorkProgId, [] { return std::make_shared<Work>(); });
     properties::registerPropertyClasses();
+    ClassRegistry::instance().add(ReferenceGrid::kProgId,
+                                  [] { return ObjectRef(ReferenceGrid::create()); });
     setStoreReportSink(&logStoreReport);
     // The user's regional settings (short date, long time, decimal
     // separator) for every conversion and log time stamp of the process.

@@ -1,0 +1,216 @@
+// The reference grid's members by name: the grid object contract as the
+// grid services call it (see reference_grid.h).
+#include <commonvelmora/convert.h>
+#include <commonvelmora/error.h>
+#include <commonvelmora/member_table.h>
+#include <commonvelmora/reference_grid.h>
+
+#include <utility>
+
+#include "refgrid/grid_parts.h"
+
+namespace velmora {
+namespace {
+
+Variant none() { return {}; }
+
+// For-each over a snapshot, so that removing elements while walking is safe.
+class SnapshotEnumerator : public Enumerator {
+ public:
+  explicit SnapshotEnumerator(std::vector<ObjectRef> items) : items_(std::move(items)) {}
+  bool next(Variant& out) override {
+    if (at_ >= items_.size()) return false;
+    out = Variant(items_[at_++]);
+    return true;
+  }
+
+ private:
+  std::vector<ObjectRef> items_;
+  std::size_t at_ = 0;
+};
+
+const MemberTable<GridColumn>& columnMembers() {
+  static const auto table =
+      MemberTable<GridColumn>()
+          .get("Key", 0, 0, [](GridColumn& c, Args) -> Variant { return c.key(); })
+          .get("Caption", 0, 0, [](GridColumn& c, Args) -> Variant { return c.caption; })
+          .let("Caption", 1, 1,
+               [](GridColumn& c, Args a) -> Variant {
+                 c.caption = toText(a[0]);
+                 return none();
+               })
+          .get("Width", 0, 0, [](GridColumn& c, Args) -> Variant { return c.width; })
+          .let("Width", 1, 1,
+               [](GridColumn& c, Args a) -> Variant {
+                 c.width = toInt32(a[0]);
+                 return none();
+               })
+          .get("Visible", 0, 0, [](GridColumn& c, Args) -> Variant { return c.visible; })
+          .let("Visible", 1, 1,
+               [](GridColumn& c, Args a) -> Variant {
+                 c.visible = toBool(a[0]);
+                 return none();
+               })
+          .get("Format", 0, 0, [](GridColumn& c, Args) -> Variant { return c.format; })
+          .let("Format", 1, 1,
+               [](GridColumn& c, Args a) -> Variant {
+                 c.format = toText(a[0]);
+                 return none();
+               })
+          .get("SortType", 0, 0, [](GridColumn& c, Args) -> Variant { return c.sortType; })
+          .let("SortType", 1, 1,
+               [](GridColumn& c, Args a) -> Variant {
+                 c.sortType = toInt16(a[0]);
+                 return none();
+               })
+          .get("Index", 0, 0, [](GridColumn& c, Args) -> Variant { return c.index(); })
+          .get("IsGrouped", 0, 0, [](GridColumn& c, Args) -> Variant { return c.isGrouped(); })
+          .get("ColPosition", 0, 0, [](GridColumn& c, Args) -> Variant { return c.colPosition(); })
+          .let("ColPosition", 1, 1, [](GridColumn& c, Args a) -> Variant {
+            c.moveTo(toInt32(a[0]));
+            return none();
+          });
+  return table;
+}
+
+const MemberTable<GridSortItem>& itemMembers() {
+  static const auto table =
+      MemberTable<GridSortItem>()
+          .get("Index", 0, 0, [](GridSortItem& g, Args) -> Variant { return g.index(); })
+          .get("ColIndex", 0, 0, [](GridSortItem& g, Args) -> Variant { return g.colIndex; })
+          .get("SortOrder", 0, 0, [](GridSortItem& g, Args) -> Variant { return g.sortOrder; })
+          .let("SortOrder", 1, 1, [](GridSortItem& g, Args a) -> Variant {
+            g.sortOrder = toInt16(a[0]);
+            return none();
+          });
+  return table;
+}
+
+ObjectRef itemRef(GridSortList& list, std::int32_t position) {
+  return list.item(position).shared_from_this();
+}
+
+const MemberTable<GridSortList>& listMembers() {
+  static const auto table =
+      MemberTable<GridSortList>()
+          .get("Count", 0, 0, [](GridSortList& l, Args) -> Variant { return l.count(); })
+          .get("Item", 1, 1,
+               [](GridSortList& l, Args a) -> Variant { return itemRef(l, toInt32(a[0])); })
+          .method("Add", 2, 3,
+                  [](GridSortList& l, Args a) -> Variant {
+                    const std::int16_t colIndex = toInt16(a[0]);
+                    const std::int16_t order = toInt16(a[1]);
+                    const Variant index = optionalArg(a, 2);
+                    const std::int32_t at = index.isMissing() ? 0 : toInt32(index);
+                    return l.add(colIndex, order, at).shared_from_this();
+                  })
+          .method("Remove", 1, 1, [](GridSortList& l, Args a) -> Variant {
+            l.remove(toInt32(a[0]));
+            return none();
+          });
+  return table;
+}
+
+const MemberTable<GridColumns>& columnsMembers() {
+  static const auto table =
+      MemberTable<GridColumns>()
+          .get("Count", 0, 0,
+               [](GridColumns& c, Args) -> Variant {
+                 if (c.grid == nullptr) throw AutomationError(err::kObjectNotSet);
+                 return c.grid->columnCount();
+               })
+          .get("Item", 1, 1, [](GridColumns& c, Args a) -> Variant { return c.find(a[0]); });
+  return table;
+}
+
+const MemberTable<ReferenceGrid>& gridMembers() {
+  static const auto table =
+      MemberTable<ReferenceGrid>()
+          .get("Columns", 0, 1,
+               [](ReferenceGrid& g, Args a) -> Variant {
+                 if (a.empty()) return g.columns();
+                 return static_cast<GridColumns&>(*g.columns()).find(a[0]);
+               })
+          .get("Groups", 0, 1,
+               [](ReferenceGrid& g, Args a) -> Variant {
+                 if (a.empty()) return g.groups().shared_from_this();
+                 return itemRef(g.groups(), toInt32(a[0]));
+               })
+          .get("SortKeys", 0, 1,
+               [](ReferenceGrid& g, Args a) -> Variant {
+                 if (a.empty()) return g.sortKeys().shared_from_this();
+                 return itemRef(g.sortKeys(), toInt32(a[0]));
+               })
+          .get("GroupByBoxVisible", 0, 0,
+               [](ReferenceGrid& g, Args) -> Variant { return g.groupByBoxVisible; })
+          .let("GroupByBoxVisible", 1, 1,
+               [](ReferenceGrid& g, Args a) -> Variant {
+                 g.groupByBoxVisible = toBool(a[0]);
+                 return none();
+               })
+          .get("View", 0, 0, [](ReferenceGrid& g, Args) -> Variant { return g.view; })
+          .let("View", 1, 1,
+               [](ReferenceGrid& g, Args a) -> Variant {
+                 g.view = toInt32(a[0]);
+                 return none();
+               })
+          .method("GetClipString", 1, 1, [](ReferenceGrid& g, Args a) -> Variant {
+            return g.GetClipString(toBool(a[0]));
+          });
+  return table;
+}
+
+}  // namespace
+
+ObjectRef ReferenceGrid::columns() { return impl_->columnsObject; }
+
+void GridColumn::moveTo(std::int32_t position) {
+  if (grid_ == nullptr) throw AutomationError(err::kObjectNotSet);
+  grid_->moveColumn(*this, position);
+}
+
+ObjectRef GridColumns::find(const Variant& which) {
+  if (grid == nullptr) throw AutomationError(err::kObjectNotSet);
+  if (which.isText()) {
+    GridColumn* column = grid->findColumn(which.text());
+    if (column == nullptr) throw AutomationError(err::kSubscriptOutOfRange);
+    return column->shared_from_this();
+  }
+  return grid->column(toInt32(which)).shared_from_this();
+}
+
+std::unique_ptr<Enumerator> GridColumns::newEnum() {
+  if (grid == nullptr) throw AutomationError(err::kObjectNotSet);
+  std::vector<ObjectRef> items;
+  for (std::int32_t i = 1; i <= grid->columnCount(); ++i) {
+    items.push_back(grid->column(i).shared_from_this());
+  }
+  return std::make_unique<SnapshotEnumerator>(std::move(items));
+}
+
+std::unique_ptr<Enumerator> GridSortList::newEnum() {
+  std::vector<ObjectRef> items(items_.begin(), items_.end());
+  return std::make_unique<SnapshotEnumerator>(std::move(items));
+}
+
+Variant GridColumns::invoke(std::string_view name, CallKind kind, Args args) {
+  return columnsMembers().dispatch(*this, name, kind, args);
+}
+
+Variant GridColumn::invoke(std::string_view name, CallKind kind, Args args) {
+  return columnMembers().dispatch(*this, name, kind, args);
+}
+
+Variant GridSortItem::invoke(std::string_view name, CallKind kind, Args args) {
+  return itemMembers().dispatch(*this, name, kind, args);
+}
+
+Variant GridSortList::invoke(std::string_view name, CallKind kind, Args args) {
+  return listMembers().dispatch(*this, name, kind, args);
+}
+
+Variant ReferenceGrid::invoke(std::string_view name, CallKind kind, Args args) {
+  return gridMembers().dispatch(*this, name, kind, args);
+}
+
+}  // namespace velmora
