@@ -211,7 +211,8 @@ class VELMORA_EXPORT GridSortList : public Object {
   std::vector<std::shared_ptr<GridSortItem>> items_;
 };
 
-// A cell's text under a display format. Numbers: "0", "0.00", "#,##0.00",
+// A cell's text under a display format. Numbers (and text that reads as
+// one): "0", "0.00", "#,##0.00",
 // with "%" scaling by 100; dates: the date letters of formatDate()
 // ("yyyy-mm-dd", "dd.mm.yyyy hh:nn"); any other value, or a format this
 // grid does not know, gives the value's plain text.

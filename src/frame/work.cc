@@ -54,7 +54,7 @@ std::int32_t Work::SetAllValue(std::string RegKey, Variant& ArrayValue) {
 // The library never prepends this root itself; callers build their key
 // paths from it.
 std::string Work::RegestryString() {
-  return passErrors([] { return std::string("Software\\Velmora, Ltd.\\"); });
+  return passErrors([] { return std::string(registry::kSuiteRoot); });
 }
 
 // Stored without any test; the delegate component is not told.

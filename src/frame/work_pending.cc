@@ -19,24 +19,8 @@ void Work::ChangeColumnCaption(ObjectRef&) {
   passErrors([] {});
 }
 
-void Work::ChangeSorting(std::int16_t, ObjectRef&, ObjectRef&) {
-  passErrors([] {});
-}
-
-void Work::SaveGridSetting(ObjectRef&, std::string) {
-  passErrors([] {});
-}
-
-void Work::RestoreGridSetting(ObjectRef&, std::string) {
-  passErrors([] {});
-}
-
 void Work::SetGridColumnsVisible(ObjectRef&, std::string) {
   ignoreErrors([] {});
-}
-
-bool Work::GridToClip(ObjectRef&, bool) {
-  return passErrors([] { return false; });
 }
 
 // --- Pictures and objects as byte arrays ---

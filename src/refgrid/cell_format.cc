@@ -83,8 +83,8 @@ std::string formatCell(const Variant& value, std::string_view format) {
   try {
     if (const Date* d = value.getIf<Date>()) {
       if (isDatePattern(format)) return formatDate(*d, format);
-    } else if (NumberPattern pattern; !value.isText() && value.getIf<bool>() == nullptr &&
-                                      isNumeric(value) && readNumberPattern(format, pattern)) {
+    } else if (NumberPattern pattern; value.getIf<bool>() == nullptr && isNumeric(value) &&
+                                      readNumberPattern(format, pattern)) {
       return formatNumber(toDouble(value), pattern);
     }
     return toText(value);

@@ -14,8 +14,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace velmora::registry {
+
+// The suite's settings root below the current user, with its trailing "\":
+// what Work.RegestryString answers and where grid layouts are kept.
+inline constexpr std::string_view kSuiteRoot = "Software\\Velmora, Ltd.\\";
 
 // The value `valueName` of `regKey` in its read form (text, or a double for
 // "&h" data). When it is missing, or its key was missing, and a default is

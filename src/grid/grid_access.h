@@ -1,0 +1,39 @@
+// Small helpers for reaching a grid by name, shared by the grid routines.
+#pragma once
+
+#include <commonvelmora/convert.h>
+#include <commonvelmora/error.h>
+#include <commonvelmora/object.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::grid {
+
+// The object a member returns; 91 when it is no object or Nothing.
+inline ObjectRef objectOf(const Variant& v) {
+  ObjectRef o = toObject(v);
+  if (o == nullptr) throw AutomationError(err::kObjectNotSet);
+  return o;
+}
+
+// `object` itself, or 91 for Nothing.
+inline Object& live(const ObjectRef& object) {
+  if (object == nullptr) throw AutomationError(err::kObjectNotSet);
+  return *object;
+}
+
+// Splits a stored record at "|" into its fields, numbered from 0.
+std::vector<std::string_view> splitRecord(std::string_view record);
+
+// The field `i`, or 9 when the record has too few.
+inline std::string_view field(const std::vector<std::string_view>& fields, std::size_t i) {
+  if (i >= fields.size()) throw AutomationError(err::kSubscriptOutOfRange);
+  return fields[i];
+}
+
+// A numeric comparison by value, whatever kinds the grid returns.
+inline bool sameNumber(const Variant& a, const Variant& b) { return toDouble(a) == toDouble(b); }
+
+}  // namespace velmora::grid

@@ -1,0 +1,7 @@
+#include "platform/clipboard.h"
+
+namespace velmora {
+
+Clipboard::~Clipboard() = default;
+
+}  // namespace velmora

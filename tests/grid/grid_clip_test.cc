@@ -1,0 +1,76 @@
+// Copying a grid to the real (offscreen) clipboard, and the clipboard layer.
+#include <commonvelmora/work.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "grid/failing_grid.h"
+#include "grid/grid_test_support.h"
+#include "grid/grid_working.h"
+#include "platform/clipboard.h"
+#include "platform/gui_host.h"
+#include "support/error_of.h"
+
+namespace velmora::grid::testing {
+namespace {
+
+using test_support::errorOf;
+
+class GridClip : public GridTest {};
+
+TEST_F(GridClip, CopiesWithoutTheFormatsOfNumberColumnsAndPutsThemBack) {
+  auto grid = loadGridDescription(
+      "column Price format=0.00 sorttype=5\n"
+      "column Qty format=0.0 sorttype=1\n"
+      "column Name\n"
+      "row 1.5 3 Ann\n");
+  ObjectRef ref = grid;
+  EXPECT_TRUE(Work().GridToClip(ref, true));
+  EXPECT_EQ(defaultClipboard().text(), "Price\tQty\tName\r\n1.5\t3.0\tAnn\r\n");
+  EXPECT_EQ(grid->findColumn("Price")->format, "0.00");
+  EXPECT_TRUE(GridToClip(grid, false));
+  EXPECT_EQ(defaultClipboard().text(), "1.5\t3.0\tAnn\r\n");
+  EXPECT_FALSE(GridToClip(nullptr, true));
+}
+
+TEST_F(GridClip, AFailedCopyIsLoggedAndTheFormatsStillComeBack) {
+  auto grid = sampleGrid();
+  defaultClipboard().setText("before");
+  auto failing = std::make_shared<FailingGrid>(grid, "GetClipString");
+  EXPECT_TRUE(GridToClip(failing, true));
+  EXPECT_EQ(defaultClipboard().text(), "before");
+  EXPECT_EQ(grid->findColumn("Price")->format, "0.00");
+  EXPECT_NE(todaysLog().find(" Error: 5 Error Copy Data From Grid the grid refused\r\n"),
+            std::string::npos);
+}
+
+TEST_F(GridClip, TheClipboardFailsCleanlyOffTheGuiThread) {
+  ASSERT_EQ(gui::prepareGuiThread(), "");
+  int number = 0;
+  bool copied = false;
+  auto grid = sampleGrid();
+  std::thread([&] {
+    number = errorOf([] { defaultClipboard().clear(); });
+    copied = GridToClip(grid, true);
+  }).join();
+  EXPECT_EQ(number, kCantOpenClipboard);
+  EXPECT_TRUE(copied);
+  EXPECT_NE(todaysLog().find("Error Copy Data From Grid Can't open Clipboard: called from another"),
+            std::string::npos);
+}
+
+TEST(GuiHostDeathTest, WithoutADisplayNothingIsTriedAndTheClipboardSaysWhy) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ::unsetenv("DISPLAY");
+        ::unsetenv("WAYLAND_DISPLAY");
+        ::unsetenv("QT_QPA_PLATFORM");
+        const bool refused = errorOf([] { defaultClipboard().setText("x"); }) == kCantOpenClipboard;
+        std::exit(refused && !gui::prepareGuiThread().empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace velmora::grid::testing

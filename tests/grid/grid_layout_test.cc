@@ -1,0 +1,145 @@
+// Saving and restoring grid layouts on a real store.
+#include <commonvelmora/error.h>
+#include <commonvelmora/work.h>
+
+#include "grid/grid_test_support.h"
+#include "grid/grid_working.h"
+#include "support/error_of.h"
+
+namespace velmora::grid::testing {
+namespace {
+
+using test_support::errorOf;
+
+class GridLayout : public GridTest {};
+
+TEST_F(GridLayout, SaveWritesTheRecordsAndRestoreBringsTheLayoutBack) {
+  auto saved = sampleGrid();
+  saved->moveColumn(*saved->findColumn("Name"), 1);
+  saved->findColumn("Qty")->visible = false;
+  saved->groups().add(1, 1);
+  saved->sortKeys().add(3, -1);
+  saved->sortKeys().add(2, 1);
+  saved->groupByBoxVisible = true;
+  SaveGridSetting(saved, "App\\Orders");
+
+  const std::string root = layoutKey("App\\Orders");
+  EXPECT_EQ(stored(root + "\\Columns", "Price"), "Price|900|2|True");
+  EXPECT_EQ(stored(root + "\\Columns", "Qty"), "Qty|600|3|False");
+  EXPECT_EQ(stored(root + "\\Groups", "1"), "1|1");
+  EXPECT_EQ(stored(root + "\\SortKeys", "2"), "2|1");
+  EXPECT_EQ(stored(root, "GroupByBox Visible"), "-1");  // read back as a number
+
+  auto restored = sampleGrid();
+  RestoreGridSetting(restored, "App\\Orders");
+  EXPECT_EQ(describeGrid(*restored),
+            describeGrid(*saved).replace(0, 27, "grid groupbybox=False view=0"));
+}
+
+TEST_F(GridLayout, SavingTwiceRewritesGroupsAndSortKeysButKeepsDroppedColumns) {
+  auto grid = sampleGrid();
+  grid->sortKeys().add(1, 1);
+  grid->sortKeys().add(2, 1);
+  SaveGridSetting(grid, "K");
+  auto smaller = loadGridDescription("column Qty\nsortkey Qty order=2\n");
+  SaveGridSetting(smaller, "K");
+  EXPECT_EQ(stored(layoutKey("K") + "\\Columns", "Price"), "Price|900|1|True");
+  EXPECT_EQ(registry::ReadAllValue(layoutKey("K") + "\\SortKeys").array().ubound(2), 0);
+  EXPECT_EQ(stored(layoutKey("K") + "\\SortKeys", "1"), "1|2");
+}
+
+TEST_F(GridLayout, SaveLetsTheFirstFailureThrough) {
+  EXPECT_EQ(errorOf([&] { SaveGridSetting(nullptr, "K"); }), err::kObjectNotSet);
+  auto grid = sampleGrid();
+  grid->groups().add(1, 1);
+  Work work;
+  ObjectRef ref = grid;
+  // A column collection is no grid: it has no Columns of its own.
+  auto plain = loadGridDescription("column A\n");
+  ObjectRef columnsOnly = plain->columns();
+  EXPECT_EQ(errorOf([&] { work.SaveGridSetting(columnsOnly, "K"); }), err::kNoSuchMember);
+  work.SaveGridSetting(ref, "K");
+  EXPECT_EQ(stored(layoutKey("K") + "\\Groups", "1"), "1|1");
+}
+
+TEST_F(GridLayout, RestoreAppliesWhatConvertsAndSkipsTheRest) {
+  const std::string columns = layoutKey("Bad") + "\\Columns";
+  store(columns, "Price", "Cost|0|3|True");      // width 0 keeps the width
+  store(columns, "Qty", "Count|70000|1|False");  // width beyond 16 bits keeps it too
+  store(columns, "Name", "Who|1500|x|True");     // position no number: nothing
+  store(columns, "Gone", "Old|100|2|True");      // no such column
+  store(columns, "Short", "Only|5");             // too few fields
+  auto grid = sampleGrid();
+  RestoreGridSetting(grid, "Bad");
+  const GridColumn& price = *grid->findColumn("Price");
+  EXPECT_EQ(price.caption, "Cost");
+  EXPECT_EQ(price.width, 900);
+  EXPECT_EQ(price.colPosition(), 3);
+  const GridColumn& qty = *grid->findColumn("Qty");
+  EXPECT_EQ(qty.caption, "Count");
+  EXPECT_EQ(qty.width, 600);
+  EXPECT_FALSE(qty.visible);
+  EXPECT_EQ(qty.colPosition(), 1);
+  EXPECT_EQ(grid->findColumn("Name")->caption, "Full name");
+}
+
+TEST_F(GridLayout, TheLaterRecordOfOnePositionWinsAndOutOfRangePlacesNothing) {
+  const std::string columns = layoutKey("Dup") + "\\Columns";
+  store(columns, "Price", "First|100|1|True");
+  store(columns, "Qty", "Second|200|1|True");
+  store(columns, "Name", "Far|300|9|True");
+  auto grid = sampleGrid();
+  RestoreGridSetting(grid, "Dup");
+  EXPECT_EQ(grid->findColumn("Price")->caption, "Price");
+  EXPECT_EQ(grid->findColumn("Qty")->caption, "Second");
+  EXPECT_EQ(grid->findColumn("Qty")->colPosition(), 1);
+  EXPECT_EQ(grid->findColumn("Name")->caption, "Full name");
+}
+
+TEST_F(GridLayout, CaptionsWithBarOrHexStartDoWhatTheRecordFormSays) {
+  auto grid = sampleGrid();
+  grid->findColumn("Price")->caption = "A|B";
+  grid->sortKeys().add(2, 1);
+  SaveGridSetting(grid, "Odd");
+  auto restored = sampleGrid();
+  restored->moveColumn(*restored->findColumn("Price"), 3);
+  RestoreGridSetting(restored, "Odd");
+  // "A|B|900|1|True": position from "900" is outside 1..3, so the record
+  // places nothing; the other two are still moved to their places.
+  EXPECT_EQ(restored->findColumn("Price")->caption, "Price");
+  EXPECT_EQ(restored->findColumn("Name")->colPosition(), 3);
+
+  grid->findColumn("Price")->caption = "&hFF";
+  SaveGridSetting(grid, "Hex");
+  auto hex = sampleGrid();
+  hex->findColumn("Qty")->caption = "mine";
+  RestoreGridSetting(hex, "Hex");
+  EXPECT_EQ(hex->findColumn("Qty")->caption, "mine");  // no column restored
+  EXPECT_EQ(hex->sortKeys().count(), 1);               // sort keys still are
+}
+
+TEST_F(GridLayout, GroupsAndSortKeysAreAddedLastStoredFirst) {
+  const std::string groups = layoutKey("Order") + "\\Groups";
+  store(groups, "1", "3|1");
+  store(groups, "2", "1|-1");
+  store(groups, "3", "2|1");
+  store(groups, "x", "2|1");      // index no number
+  store(groups, "4", "1");        // too few fields
+  store(groups, "5", "40000|1");  // beyond 16 bits
+  auto grid = sampleGrid();
+  RestoreGridSetting(grid, "Order");
+  ASSERT_EQ(grid->groups().count(), 3);
+  EXPECT_EQ(grid->groups().item(1).colIndex, 3);
+  EXPECT_EQ(grid->groups().item(2).colIndex, 1);
+  EXPECT_EQ(grid->groups().item(2).sortOrder, -1);
+  EXPECT_EQ(grid->groups().item(3).colIndex, 2);
+
+  auto untouched = sampleGrid();
+  const std::string before = describeGrid(*untouched);
+  RestoreGridSetting(untouched, "Never\\Saved");
+  RestoreGridSetting(nullptr, "Order");
+  EXPECT_EQ(describeGrid(*untouched), before);
+}
+
+}  // namespace
+}  // namespace velmora::grid::testing
