@@ -70,8 +70,11 @@ void run(std::span<const std::uint8_t> input) {
     if (bag.size() != 0) finding("a failed load changed the bag");
     return;
   }
+  // Bytes of today's version come back as they are; those of version 1
+  // come back as today's bytes of the same tree, which expectStable checks.
   const auto loaded = bag.contents();
-  if (loaded != std::vector<std::uint8_t>(input.begin(), input.end())) {
+  const bool version1 = input.size() > 4 && input[4] == 1;
+  if (!version1 && loaded != std::vector<std::uint8_t>(input.begin(), input.end())) {
     finding("a loaded bag does not reproduce its input");
   }
   expectStable(bag);

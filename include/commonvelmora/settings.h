@@ -58,7 +58,11 @@ VELMORA_EXPORT std::string settingsStoreProblem();
 // too), followed by its values in their order, name and data exactly as
 // stored and quoted: \\, \", \n, \r, \t and \xHH (other control bytes and
 // bytes that are not valid UTF-8) are the escapes, so any bytes come back
-// exactly. Blank lines and lines starting with # are ignored.
+// exactly. Blank lines and lines starting with # are ignored. The first
+// line names the version of the form; readers take it as a comment, so
+// every later version must stay readable by these rules (a change they
+// could misread needs a new form, not a new number). Fixture texts of each
+// version live in tests/registry/fixtures.
 
 // Appends `regKey`, its values and all its sub-keys to `out`. Returns the
 // result code; kNotFound when the key does not exist (nothing is created).

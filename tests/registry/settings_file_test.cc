@@ -1,6 +1,7 @@
 // The text form of keys, exported and imported, and the velmora reg command
 // that reads and writes the store as a user runs it.
 #include <fstream>
+#include <iterator>
 
 #include "registry/settings_file.h"
 
@@ -57,6 +58,22 @@ TEST_F(SettingsFileTest, SyntaxErrorsWriteNothing) {
 
 test_support::ToolRun reg(const std::string& args) {
   return test_support::runVelmora("reg " + args);
+}
+
+// Text written by an earlier build imports with every value and exports
+// again byte for byte.
+TEST_F(SettingsFileTest, FixtureOfVersion1ImportsExactly) {
+  std::ifstream in(
+      std::filesystem::path(VELMORA_TEST_SOURCE_DIR) / "registry/fixtures/settings-1.txt",
+      std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  std::string error;
+  ASSERT_EQ(importSettings(userRegistryStore(), text, error), regcode::kSuccess) << error;
+  EXPECT_EQ(namesOf(ReadAllValue("Software\\Velmora, Ltd.\\Trader\\Window")),
+            "Left=100;Top=-1;Caption=Цена;Empty=;");
+  std::string again;
+  ASSERT_EQ(exportSettings(userRegistryStore(), "Software", again), regcode::kSuccess);
+  EXPECT_EQ(again, text);
 }
 
 TEST_F(SettingsFileTest, RegToolSetGetListDelete) {
