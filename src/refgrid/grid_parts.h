@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/flat_key_index.h"
+
 namespace velmora {
 
 // The runtime's "Invalid property value", for a position outside the grid.
@@ -28,6 +30,7 @@ class GridColumns : public Object {
 struct ReferenceGrid::Impl {
   std::vector<std::shared_ptr<GridColumn>> columns;  // collection order: Index 1..n
   std::vector<GridColumn*> order;                    // display order: ColPosition 1..n
+  FlatKeyIndex<GridColumn*> byKey;                   // folded Key to column
   std::vector<std::vector<Variant>> rows;            // one cell per column, by Index
   std::shared_ptr<GridColumns> columnsObject;
   std::shared_ptr<GridSortList> groups;

@@ -41,6 +41,7 @@ GridColumn& ReferenceGrid::addColumn(std::string key, std::string caption) {
   column->position_ = column->index_;
   impl_->columns.push_back(column);
   impl_->order.push_back(column.get());
+  impl_->byKey.insert(FoldedKey(column->key_).hash(), column.get());
   for (auto& row : impl_->rows) row.emplace_back();
   return *column;
 }
@@ -58,10 +59,10 @@ GridColumn& ReferenceGrid::column(std::int32_t index) {
 }
 
 GridColumn* ReferenceGrid::findColumn(std::string_view key) {
-  for (auto& c : impl_->columns) {
-    if (equalsNoCase(c->key_, key)) return c.get();
-  }
-  return nullptr;
+  const FoldedKey folded(key);
+  GridColumn* const* found =
+      impl_->byKey.find(folded.hash(), [&](GridColumn* c) { return folded.matches(c->key_); });
+  return found != nullptr ? *found : nullptr;
 }
 
 std::vector<GridColumn*> ReferenceGrid::displayOrder() const { return impl_->order; }

@@ -15,6 +15,7 @@ constexpr const char* kUsage =
     "  log message|error|path write to or locate the day's log file\n"
     "  format TEMPLATE ARG... fill %0, %1, ... placeholders of a message template\n"
     "  reg get|set|delete|list|export|import   read and write the settings store\n"
+    "  grid save|restore KEY FILE   save or restore a grid layout described in FILE\n"
     "  props show|find|demo   inspect (or write a sample of) a persisted property tree\n"
     "\n"
     "'velmora COMMAND --help' describes each command.\n";
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   if (command == "log") return velmora::tool::runLog(rest);
   if (command == "format") return velmora::tool::runFormat(rest);
   if (command == "reg") return velmora::tool::runReg(rest);
+  if (command == "grid") return velmora::tool::runGrid(rest);
   if (command == "props") return velmora::tool::runProps(rest);
   std::fprintf(stderr, "velmora: unknown command '%.*s'\n\n%s", static_cast<int>(command.size()),
                command.data(), kUsage);
