@@ -98,11 +98,14 @@ void BM_SaveFloor(benchmark::State& state) {
 void BM_RestoreGridSetting(benchmark::State& state) {
   store();
   velmora::grid::SaveGridSetting(wideGrid(), "Bench\\Orders");
+  ObjectRef ref;
   for (auto _ : state) {
     state.PauseTiming();
+    // A fresh grid each time; the last one is released while paused too.
     auto grid = ReferenceGrid::create();
     for (int i = 1; i <= kColumns; ++i) grid->addColumn("Column" + std::to_string(i), "");
-    ObjectRef ref = grid;
+    ref = grid;
+    grid.reset();
     state.ResumeTiming();
     velmora::grid::RestoreGridSetting(ref, "Bench\\Orders");
   }

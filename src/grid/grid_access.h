@@ -24,8 +24,20 @@ inline Object& live(const ObjectRef& object) {
   return *object;
 }
 
+// A property read with one argument, without the argument list the
+// general Object::get builds.
+inline Variant getWith(Object& object, std::string_view name, Variant arg) {
+  return object.invoke(name, CallKind::Get, Args(&arg, 1));
+}
+
+// A stored field as a 16-bit integer, with the runtime's conversion. Plain
+// decimal digits, the form every saved record has, are read directly; every
+// other text goes through the full conversion, which gives the same number
+// for plain digits and raises for what does not convert.
+std::int16_t fieldToInt16(std::string_view text);
+
 // Splits a stored record at "|" into its fields, numbered from 0.
-std::vector<std::string_view> splitRecord(std::string_view record);
+void splitRecord(std::string_view record, std::vector<std::string_view>& fields);
 
 // The field `i`, or 9 when the record has too few.
 inline std::string_view field(const std::vector<std::string_view>& fields, std::size_t i) {

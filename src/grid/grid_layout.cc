@@ -2,6 +2,7 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
+#include <charconv>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,7 +26,7 @@ void saveSortList(Object& grid, std::string_view member, const std::string& key)
   (void)registry::DeleteRegistryKey(key);
   const std::int16_t n = countOf(*objectOf(grid.get(member)));
   for (std::int16_t i = 1; i <= n && i > 0; ++i) {
-    ObjectRef item = objectOf(grid.get(member, {Variant(i)}));
+    ObjectRef item = objectOf(getWith(grid, member, Variant(i)));
     const std::string name = toText(item->get("Index"));
     const std::string record = toText(item->get("ColIndex")) + "|" + toText(item->get("SortOrder"));
     (void)registry::SetRegistryValue(key, name, Variant(record));
@@ -35,9 +36,16 @@ void saveSortList(Object& grid, std::string_view member, const std::string& key)
 // One slot of the restore's working table: what the record stored for one
 // display position. An item whose field did not convert stays empty.
 struct Slot {
-  bool claimed = false;
-  Variant key, width, caption, visible;
+  std::int32_t value = -1;  // the stored value that claimed it, -1 for none
+  Variant width, caption, visible;
 };
+
+// The text of a stored value's data without copying it.
+std::string_view textOf(const Variant& data, std::string& scratch) {
+  if (const std::string* s = data.getIf<std::string>()) return *s;
+  scratch = toText(data);
+  return scratch;
+}
 
 // The stored table's column count; 0 when the key held nothing.
 std::int32_t valueCount(const Variant& table) {
@@ -51,24 +59,26 @@ void restoreColumns(Object& grid, const std::string& key) {
   if (n <= 0) return;
   const SafeArray& values = table.array();
   std::vector<Slot> slots(static_cast<std::size_t>(n) + 1);
+  std::vector<std::string_view> fields;
+  std::string scratch;
   for (std::int32_t j = 0; j < n; ++j) {
     ignoreErrors([&] {
-      const std::string record = toText(values.get({1, j}));
-      const std::vector<std::string_view> fields = splitRecord(record);
-      const std::int16_t p = toInt16(Variant(field(fields, 2)));
+      splitRecord(textOf(values.at({1, j}), scratch), fields);
+      const std::int16_t p = fieldToInt16(field(fields, 2));
       if (p < 1 || p > n) return;
       Slot& slot = slots[static_cast<std::size_t>(p)];
-      slot = Slot{true, values.get({0, j}), {}, {}, {}};
-      ignoreErrors([&] { slot.width = toInt16(Variant(field(fields, 1))); });
+      slot = Slot{j, {}, {}, {}};
+      ignoreErrors([&] { slot.width = fieldToInt16(field(fields, 1)); });
       ignoreErrors([&] { slot.caption = std::string(field(fields, 0)); });
       ignoreErrors([&] { slot.visible = toBool(Variant(field(fields, 3))); });
     });
   }
   for (std::int16_t p = 1; p <= n && p > 0; ++p) {
     const Slot& slot = slots[static_cast<std::size_t>(p)];
-    if (!slot.claimed) continue;
+    if (slot.value < 0) continue;
     ignoreErrors([&] {
-      Object& column = *objectOf(grid.get("Columns", {slot.key}));
+      const ObjectRef columnRef = objectOf(getWith(grid, "Columns", values.at({0, slot.value})));
+      Object& column = *columnRef;
       ignoreErrors([&] { column.let("ColPosition", Variant(p)); });
       ignoreErrors([&] { column.let("Caption", slot.caption); });
       ignoreErrors([&] {
@@ -89,11 +99,12 @@ void restoreSortList(Object& grid, std::string_view member, const std::string& k
   // then rebuilds the saved order.
   for (std::int32_t j = n - 1; j >= 0; --j) {
     ignoreErrors([&] {
-      const std::string record = toText(values.get({1, j}));
-      const std::vector<std::string_view> fields = splitRecord(record);
-      Variant colIndex = toInt16(Variant(field(fields, 0)));
-      Variant sortOrder = toInt16(Variant(field(fields, 1)));
-      Variant index = toInt16(values.get({0, j}));
+      std::string scratch;
+      std::vector<std::string_view> fields;
+      splitRecord(textOf(values.at({1, j}), scratch), fields);
+      Variant colIndex = fieldToInt16(field(fields, 0));
+      Variant sortOrder = fieldToInt16(field(fields, 1));
+      Variant index = toInt16(values.at({0, j}));
       Variant args[] = {std::move(colIndex), std::move(sortOrder), std::move(index)};
       objectOf(grid.get(member))->invoke("Add", CallKind::Method, args);
     });
@@ -102,12 +113,23 @@ void restoreSortList(Object& grid, std::string_view member, const std::string& k
 
 }  // namespace
 
-std::vector<std::string_view> splitRecord(std::string_view record) {
-  std::vector<std::string_view> fields;
+std::int16_t fieldToInt16(std::string_view text) {
+  const bool plain = !text.empty() && text.size() <= 5 &&
+                     text.find_first_not_of("0123456789") == std::string_view::npos;
+  int value = 0;
+  if (plain) {
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    if (value <= 32767) return static_cast<std::int16_t>(value);
+  }
+  return toInt16(Variant(text));
+}
+
+void splitRecord(std::string_view record, std::vector<std::string_view>& fields) {
+  fields.clear();
   while (true) {
     const auto bar = record.find('|');
     fields.push_back(record.substr(0, bar));
-    if (bar == std::string_view::npos) return fields;
+    if (bar == std::string_view::npos) return;
     record.remove_prefix(bar + 1);
   }
 }
@@ -120,7 +142,7 @@ void SaveGridSetting(const ObjectRef& gridRef, std::string_view keyString) {
   ObjectRef columns = objectOf(grid.get("Columns"));
   const std::int16_t n = countOf(*columns);
   for (std::int16_t i = 1; i <= n && i > 0; ++i) {
-    ObjectRef column = objectOf(grid.get("Columns", {Variant(i)}));
+    ObjectRef column = objectOf(getWith(grid, "Columns", Variant(i)));
     const std::string name = toText(column->get("Key"));
     std::string record = toText(column->get("Caption"));
     record.append("|").append(toText(column->get("Width")));

@@ -141,5 +141,19 @@ TEST_F(GridLayout, GroupsAndSortKeysAreAddedLastStoredFirst) {
   EXPECT_EQ(describeGrid(*untouched), before);
 }
 
+TEST_F(GridLayout, KeyStringsAreAppendedUnchanged) {
+  auto grid = sampleGrid();
+  grid->findColumn("Qty")->caption = "Кол-во";
+  SaveGridSetting(grid, "Журнал \\ 2024");
+  EXPECT_EQ(stored(layoutKey("Журнал \\ 2024") + "\\Columns", "Qty"), "Кол-во|600|2|True");
+  // A trailing separator makes an empty level below it, which the store
+  // refuses: the save writes no columns but raises nothing for it.
+  SaveGridSetting(grid, "Trailing\\");
+  EXPECT_FALSE(registry::ReadAllValue(layoutKey("Trailing") + "\\Columns").isArray());
+  auto restored = sampleGrid();
+  RestoreGridSetting(restored, "Журнал \\ 2024");
+  EXPECT_EQ(restored->findColumn("Qty")->caption, "Кол-во");
+}
+
 }  // namespace
 }  // namespace velmora::grid::testing
