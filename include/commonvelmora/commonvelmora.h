@@ -14,6 +14,7 @@
 #include <commonvelmora/kz_property.h>
 #include <commonvelmora/member_table.h>
 #include <commonvelmora/object.h>
+#include <commonvelmora/picture.h>
 #include <commonvelmora/property_bag.h>
 #include <commonvelmora/reference_grid.h>
 #include <commonvelmora/settings.h>

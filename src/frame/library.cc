@@ -13,6 +13,7 @@
 #include "platform/locale.h"
 #include "platform/registry_store.h"
 #include "properties/register_classes.h"
+#include "serialize/register_picture.h"
 
 namespace velmora {
 namespace {
@@ -38,6 +39,7 @@ void initializeLibrary() {
   std::call_once(once, [] {
     ClassRegistry::instance().add(ids::kWorkProgId, [] { return std::make_shared<Work>(); });
     properties::registerPropertyClasses();
+    serialize::registerPictureClass();
     ClassRegistry::instance().add(ReferenceGrid::kProgId,
                                   [] { return ObjectRef(ReferenceGrid::create()); });
     setStoreReportSink(&logStoreReport);

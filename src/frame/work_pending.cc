@@ -1,5 +1,4 @@
-// Work members whose subsystems come later: the grid services, the
-// conversions of pictures and objects to byte arrays, and the late-bound
+// Work members whose subsystems come later: the grid services and the late-bound
 // calls. Each has its final signature and
 // error discipline already; the issue that builds its subsystem puts the
 // forwarding call in. Until then each returns its neutral result.
@@ -21,44 +20,6 @@ void Work::ChangeColumnCaption(ObjectRef&) {
 
 void Work::SetGridColumnsVisible(ObjectRef&, std::string) {
   ignoreErrors([] {});
-}
-
-// --- Pictures and objects as byte arrays ---
-
-Variant Work::GetImageData(ObjectRef&) {
-  Variant result;
-  ignoreErrors([] {});
-  return result;
-}
-
-ObjectRef Work::GetDataImage(SafeArray&) {
-  ObjectRef result;
-  ignoreErrors([] {});
-  return result;
-}
-
-Variant Work::GetObjectData(ObjectRef&) {
-  Variant result;
-  ignoreErrors([] {});
-  return result;
-}
-
-ObjectRef Work::GetDataObject(SafeArray&) {
-  ObjectRef result;
-  ignoreErrors([] {});
-  return result;
-}
-
-Variant Work::GetArrayByPicture(ObjectRef) {
-  Variant result;
-  ignoreErrors([] {});
-  return result;
-}
-
-ObjectRef Work::GetPictureByArray(SafeArray&) {
-  ObjectRef result;
-  ignoreErrors([] {});
-  return result;
 }
 
 // --- Late-bound calls: a failure is logged with the member's prefix ---

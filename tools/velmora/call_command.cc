@@ -2,6 +2,7 @@
 // input run on one thread, so that the thread's state (AppNumber, the log
 // prefix, the delegate component) carries from line to line.
 #include <commonvelmora/error.h>
+#include <commonvelmora/picture.h>
 #include <commonvelmora/work.h>
 
 #include <cstdio>
@@ -18,7 +19,7 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-constexpr const char* kHelp = R"(usage: velmora call MEMBER [ARG...]
+constexpr const char* kHelp = R"(usage: velmora call [--picture-out FILE] MEMBER [ARG...]
        velmora call -
 
 Calls a member of the Work object by name, as a script client does: as a
@@ -44,6 +45,12 @@ method, or read as a property, whichever it is. Each ARG is one JSON value:
                          "$array":null for an array never dimensioned
   {"$new":"PROGID"}      a new object, e.g. "CommonVelmora.KZProperties"
   {"$ref":N}             an object from an earlier call (with 'call -')
+  {"$picture":"FILE"}    a picture read from a PNG, JPEG, BMP or GIF file
+
+With --picture-out FILE a picture the call returns is written to FILE as the
+image bytes it holds (nothing is written for any other result), e.g.
+  velmora call GetArrayByPicture '{"$picture":"logo.png"}'
+  velmora call --picture-out copy.png GetPictureByArray '{"$bytes":"..."}'
 
 It prints one JSON object with the result and every argument as it stands
 after the call, so what the member wrote to a by-reference argument shows:
@@ -205,7 +212,20 @@ int runStream() {
   return malformed ? 2 : raised ? 3 : 0;
 }
 
-int runOne(CommandArgs args) {
+// Writes the picture `result` holds to `path`; false (with a message) when
+// the result is no picture.
+bool writePicture(const Variant& result, const std::string& path) {
+  const auto* picture =
+      result.isObject() ? dynamic_cast<const Picture*>(result.object().get()) : nullptr;
+  if (picture == nullptr || picture->isEmpty()) {
+    std::fprintf(stderr, "velmora call: the result is no picture; %s not written\n", path.c_str());
+    return false;
+  }
+  picture->saveToFile(path);
+  return true;
+}
+
+int runOne(CommandArgs args, const std::string& pictureOut) {
   Work work;
   ObjectTable objects;
   Call call;
@@ -222,7 +242,12 @@ int runOne(CommandArgs args) {
       }
       call.args.push_back(variantFromJson(arg, objects));
     }
-    printLine(run(work, call, objects));
+    const json out = run(work, call, objects);
+    printLine(out);
+    if (!pictureOut.empty()) {
+      const Variant result = variantFromJson(out["result"], objects);
+      if (!writePicture(result, pictureOut)) return 2;
+    }
     return 0;
   } catch (const AutomationError& e) {
     printLine(errorJson(e));
@@ -251,7 +276,16 @@ int runCall(CommandArgs args) {
     }
     return runStream();
   }
-  return runOne(args);
+  std::string pictureOut;
+  if (args[0] == "--picture-out") {
+    if (args.size() < 3) {
+      std::fputs("velmora call: --picture-out needs a FILE and a MEMBER\n", stderr);
+      return 2;
+    }
+    pictureOut = std::string(args[1]);
+    args = args.subspan(2);
+  }
+  return runOne(args, pictureOut);
 }
 
 }  // namespace velmora::tool

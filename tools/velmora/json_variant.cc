@@ -4,6 +4,7 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 #include <commonvelmora/object.h>
+#include <commonvelmora/picture.h>
 
 #include <array>
 #include <cmath>
@@ -322,6 +323,12 @@ Variant typedFromJson(const json& form, ObjectTable& objects) {
     ObjectRef object = createObject(v.get<std::string>());
     objects.number(object);
     return object;
+  }
+  if (kind == "$picture") {
+    if (!v.is_string()) throw JsonFormError("$picture needs a file name");
+    ObjectRef picture = Picture::fromFile(v.get<std::string>());
+    objects.number(picture);
+    return picture;
   }
   if (kind == "$ref") return objects.find(integerOf(v, kind));
   throw JsonFormError("unknown form " + kind);

@@ -1,0 +1,168 @@
+#include <commonvelmora/convert.h>
+#include <commonvelmora/error.h>
+#include <commonvelmora/kz_properties.h>
+#include <commonvelmora/kz_property.h>
+#include <commonvelmora/picture.h>
+#include <commonvelmora/work.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/run_tool.h"
+
+namespace velmora {
+namespace {
+
+const std::string kFixtures = std::string(VELMORA_TEST_SOURCE_DIR) + "/serialize/fixtures/";
+
+std::vector<std::uint8_t> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The bytes a conversion returned; fails the test for any other result.
+SafeArray bytesOf(const Variant& v) {
+  EXPECT_TRUE(v.isArray());
+  return v.isArray() ? v.array() : SafeArray::ofBytes({});
+}
+
+std::shared_ptr<KZProperties> sampleTree() {
+  auto root = KZProperties::create();
+  root->Add("Name", Variant("Orders"));
+  auto columns = KZProperties::create();
+  columns->Add("Width", Variant(std::int32_t{120}));
+  root->Add("Columns", Variant(columns));
+  return root;
+}
+
+class ConversionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { initializeLibrary(); }
+  Work work;
+};
+
+TEST_F(ConversionsTest, FourFormatsLoadWithSizeInHimetricAndKeepTheirBytes) {
+  for (const char* name : {"image.png", "image.jpg", "image.bmp", "image.gif"}) {
+    SCOPED_TRACE(name);
+    auto picture = Picture::fromFile(kFixtures + name);
+    EXPECT_NE(picture->handle(), 0);
+    EXPECT_EQ(picture->type(), Picture::kTypeBitmap);
+    EXPECT_EQ(picture->bytes(), readFile(kFixtures + name));
+    EXPECT_TRUE(picture->decode());
+    const bool gif = std::string(name) == "image.gif";
+    EXPECT_EQ(toInt32(picture->get("Width")), gif ? 106 : 423);  // 4 or 16 px at 96 per inch
+    EXPECT_EQ(toInt32(picture->get("Height")), gif ? 53 : 212);
+  }
+  EXPECT_EQ(Picture::create()->get("Handle"), Variant(std::int32_t{0}));
+  // A header claiming 100,000 x 100,000 pixels is refused from the header.
+  try {
+    Picture::fromFile(kFixtures + "huge.png");
+    ADD_FAILURE() << "a 100000 x 100000 picture was made";
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.number(), Picture::kInvalidPicture);
+  }
+}
+
+TEST_F(ConversionsTest, PicturePairReadsBackTheSameBytesAndRefusesOthers) {
+  ObjectRef picture = Picture::fromFile(kFixtures + "image.png");
+  SafeArray data = bytesOf(work.GetImageData(picture));
+  auto back = std::dynamic_pointer_cast<Picture>(work.GetDataImage(data));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->bytes(), std::dynamic_pointer_cast<Picture>(picture)->bytes());
+
+  ObjectRef nothing, empty = Picture::create(), tree = sampleTree();
+  EXPECT_TRUE(work.GetImageData(nothing).isEmpty());
+  EXPECT_TRUE(work.GetImageData(empty).isEmpty());
+  EXPECT_TRUE(work.GetImageData(tree).isEmpty());  // no Handle to read
+  SafeArray none = SafeArray::ofBytes({}), junk = SafeArray::ofBytes({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  EXPECT_EQ(work.GetDataImage(none), nullptr);
+  EXPECT_EQ(work.GetDataImage(junk), nullptr);
+  // No pair reads another's bytes.
+  EXPECT_EQ(work.GetPictureByArray(data), nullptr);
+  EXPECT_EQ(work.GetDataObject(data), nullptr);
+}
+
+TEST_F(ConversionsTest, TreeComesBackEqualThroughBothObjectPairs) {
+  ObjectRef tree = sampleTree();
+  const SafeArray persisted = bytesOf(work.GetArrayByPicture(tree));
+
+  SafeArray objectBytes = bytesOf(work.GetObjectData(tree));
+  ObjectRef viaObject = work.GetDataObject(objectBytes);
+  ASSERT_NE(viaObject, nullptr);
+  EXPECT_NE(viaObject, tree);
+  EXPECT_EQ(bytesOf(work.GetArrayByPicture(viaObject)), persisted);
+
+  SafeArray bagBytes = persisted;
+  ObjectRef viaBag = work.GetPictureByArray(bagBytes);
+  ASSERT_NE(viaBag, nullptr);
+  EXPECT_EQ(bytesOf(work.GetArrayByPicture(viaBag)), persisted);
+  EXPECT_EQ(work.GetDataObject(bagBytes), nullptr);
+  EXPECT_EQ(work.GetDataImage(objectBytes), nullptr);
+  EXPECT_EQ(work.GetPictureByArray(objectBytes), nullptr);
+}
+
+TEST_F(ConversionsTest, FailureResults) {
+  ObjectRef nothing;
+  EXPECT_TRUE(work.GetObjectData(nothing).isEmpty());
+  ObjectRef unpersistable = std::make_shared<Work>();
+  EXPECT_TRUE(work.GetObjectData(unpersistable).isNull());
+  SafeArray emptyBag = bytesOf(work.GetArrayByPicture(nothing));
+  EXPECT_EQ(bytesOf(work.GetArrayByPicture(unpersistable)), emptyBag);
+  EXPECT_EQ(work.GetPictureByArray(emptyBag), nullptr);
+}
+
+// Bytes written by the first build of these layouts; every later build must
+// read them. Set VELMORA_WRITE_FIXTURES=1 once to make them for a new version.
+TEST_F(ConversionsTest, StoredFixturesStillLoad) {
+  ObjectRef png = Picture::fromFile(kFixtures + "image.png");
+  ObjectRef tree = sampleTree();
+  const std::vector<std::pair<std::string, Variant>> made = {
+      {"picture_v1.bin", work.GetImageData(png)},
+      {"object_v1.bin", work.GetObjectData(tree)},
+      {"bag_v1.bin", work.GetArrayByPicture(png)}};
+  if (std::getenv("VELMORA_WRITE_FIXTURES") != nullptr) {
+    for (const auto& [name, bytes] : made) {
+      std::ofstream(kFixtures + name, std::ios::binary)
+          .write(reinterpret_cast<const char*>(bytes.array().bytes().data()),
+                 static_cast<std::streamsize>(bytes.array().bytes().size()));
+    }
+  }
+  SafeArray picture = SafeArray::ofBytes(readFile(kFixtures + "picture_v1.bin"));
+  SafeArray object = SafeArray::ofBytes(readFile(kFixtures + "object_v1.bin"));
+  SafeArray bag = SafeArray::ofBytes(readFile(kFixtures + "bag_v1.bin"));
+  auto fromPicture = std::dynamic_pointer_cast<Picture>(work.GetDataImage(picture));
+  ASSERT_NE(fromPicture, nullptr);
+  EXPECT_EQ(fromPicture->bytes(), readFile(kFixtures + "image.png"));
+  ObjectRef fromObject = work.GetDataObject(object);
+  ASSERT_NE(fromObject, nullptr);
+  EXPECT_EQ(bytesOf(work.GetArrayByPicture(fromObject)), bytesOf(work.GetArrayByPicture(tree)));
+  auto fromBag = std::dynamic_pointer_cast<Picture>(work.GetPictureByArray(bag));
+  ASSERT_NE(fromBag, nullptr);
+  EXPECT_EQ(fromBag->bytes(), readFile(kFixtures + "image.png"));
+}
+
+// From a shell: a picture from a file into bag bytes, and back into a file.
+TEST_F(ConversionsTest, ToolTakesAPictureFromAFileAndWritesOneBack) {
+  using test_support::runVelmora;
+  const auto bag =
+      runVelmora("call GetArrayByPicture '{\"$picture\":\"" + kFixtures + "image.gif\"}'");
+  ASSERT_EQ(bag.status, 0) << bag.out;
+  const std::string key = "\"$bytes\":\"";
+  const std::size_t at = bag.out.find(key);
+  ASSERT_NE(at, std::string::npos) << bag.out;
+  const std::string base64 =
+      bag.out.substr(at + key.size(), bag.out.find('"', at + key.size()) - at - key.size());
+  const std::string out = ::testing::TempDir() + "velmora_picture_out.gif";
+  const auto back = runVelmora("call --picture-out '" + out +
+                               "' GetPictureByArray '{\"$bytes\":\"" + base64 + "\"}'");
+  ASSERT_EQ(back.status, 0) << back.out;
+  EXPECT_EQ(readFile(out), readFile(kFixtures + "image.gif"));
+  EXPECT_EQ(runVelmora("call --picture-out '" + out + "' AppDescription 1000").status, 2);
+}
+
+}  // namespace
+}  // namespace velmora
