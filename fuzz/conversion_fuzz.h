@@ -24,11 +24,17 @@ inline int convertBytes(BytesToObject member, const std::uint8_t* data, std::siz
   SafeArray bytes = SafeArray::ofBytes(std::vector<std::uint8_t>(data, data + size));
   ObjectRef result = (work.*member)(bytes);
   // A picture that came back stays inside the bounds (HIMETRIC at 96 dpi).
+  // An empty picture (handle 0, no sides) is a legitimate result: a bag that
+  // persisted an empty picture restores one.
   if (result != nullptr && result->typeName() == "Picture") {
     constexpr std::int32_t kMaxHimetric = (32767 * 2540 + 48) / 96;
+    const bool empty = toInt32(result->get("Handle")) == 0;
     const std::int32_t width = toInt32(result->get("Width"));
     const std::int32_t height = toInt32(result->get("Height"));
-    if (width <= 0 || height <= 0 || width > kMaxHimetric || height > kMaxHimetric) std::abort();
+    const bool valid = empty ? (width == 0 && height == 0)
+                             : (width > 0 && height > 0 && width <= kMaxHimetric &&
+                                height <= kMaxHimetric);
+    if (!valid) std::abort();
   }
   return 0;
 }
