@@ -12,6 +12,9 @@ packages=(
   clang libclang-rt-14-dev
   locales
   doxygen dpkg-dev
+  # The Windows DLL: cross compiler, widl and the system IDL files, and Wine
+  # to register and test it.
+  g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine wine64
 )
 
 sudo_cmd=()

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the default preset, then the same
 # tests under AddressSanitizer + UndefinedBehaviorSanitizer, then a short run
-# of every fuzz target over its corpus. Exits non-zero on any failure.
+# of every fuzz target over its corpus, the docs, and the Windows DLL under
+# Wine. Exits non-zero on any failure.
 #   scripts/test.sh            everything
-#   scripts/test.sh default    one step only (default, asan, fuzz or docs)
+#   scripts/test.sh default    one step only (default, asan, fuzz, docs or windows:
+#                              the MinGW-w64 DLL tested under Wine)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=("$@")
-[ "${#presets[@]}" -gt 0 ] || presets=(default asan fuzz docs)
+[ "${#presets[@]}" -gt 0 ] || presets=(default asan fuzz docs windows)
 
 run_preset() {
   local preset=$1

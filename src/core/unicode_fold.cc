@@ -1,18 +1,15 @@
-// Keys and names are folded with full Unicode case folding after canonical
-// composition, so that "ПРИВЕТ" and "привет" are one key, and so are a
-// precomposed "é" and "e" followed by a combining acute. Full folding also
-// maps "ß" (and the capital "ẞ") to "ss": "Straße" and "STRASSE" are one key,
-// which is what a user typing either spelling expects.
+// Keys and names are folded with Unicode case folding after canonical
+// composition (see unicode_fold_engine.h for where the tables come from);
+// plain ASCII, nearly every key, never reaches the tables.
 #include "core/unicode_fold.h"
 
 #include <commonvelmora/ascii_case.h>
 
-#include <utf8proc.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <utility>
+
+#include "core/unicode_fold_engine.h"
 
 namespace velmora {
 namespace {
@@ -22,10 +19,6 @@ std::string asciiFold(std::string_view text) {
   for (char& c : out) c = detail::asciiLower(c);
   return out;
 }
-
-struct FreeDeleter {
-  void operator()(utf8proc_uint8_t* p) const { std::free(p); }
-};
 
 }  // namespace
 
@@ -68,16 +61,10 @@ bool isAsciiText(std::string_view text) {
 
 std::string foldCase(std::string_view text) {
   if (isAsciiText(text)) return asciiFold(text);
-  utf8proc_uint8_t* raw = nullptr;
-  const utf8proc_ssize_t n = utf8proc_map(
-      reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
-      static_cast<utf8proc_ssize_t>(text.size()), &raw,
-      static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD));
-  std::unique_ptr<utf8proc_uint8_t, FreeDeleter> owned(raw);
   // Invalid UTF-8 (or any other failure) keeps the bytes, folding only ASCII
   // letters: such a key still works, it just compares more strictly.
-  if (n < 0) return asciiFold(text);
-  return std::string(reinterpret_cast<const char*>(raw), static_cast<std::size_t>(n));
+  if (std::optional<std::string> folded = detail::foldUnicodeText(text)) return std::move(*folded);
+  return asciiFold(text);
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
