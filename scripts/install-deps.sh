@@ -7,6 +7,8 @@ packages=(
   g++ cmake ninja-build pkg-config git
   libsqlite3-dev libutf8proc-dev nlohmann-json3-dev
   qt6-base-dev
+  # Event sounds of the message window; a real X server for the window tests.
+  libcanberra-dev xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
   libspdlog-dev libboost-dev
   clang libclang-rt-14-dev

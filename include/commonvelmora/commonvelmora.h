@@ -17,6 +17,7 @@
 #include <commonvelmora/picture.h>
 #include <commonvelmora/property_bag.h>
 #include <commonvelmora/reference_grid.h>
+#include <commonvelmora/screenshot.h>
 #include <commonvelmora/settings.h>
 #include <commonvelmora/variant.h>
 #include <commonvelmora/version.h>

@@ -1,0 +1,110 @@
+// The window services shared by the library's windows, on a real Qt GUI.
+#include <QtGui/QCursor>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QImage>
+#include <QtWidgets/QDialog>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "message/gui_test_support.h"
+#include "platform/help_viewer.h"
+#include "platform/mouse_pointer.h"
+#include "platform/qt/qt_window.h"
+#include "platform/window.h"
+
+namespace velmora::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+class WindowServicesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test_support::prepareTestGui(); }
+};
+
+TEST_F(WindowServicesTest, ACaptureRequestSavesTheNextModalWindowAndClosesIt) {
+  const std::string png = test_support::imagePath("capture_probe.png");
+  fs::remove(png);
+  QDialog dialog;
+  dialog.resize(200, 100);
+  captureNextWindow(png);
+  qt::runModal(dialog);  // returns only because the capture closed it
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  const QImage image(QString::fromStdString(png));
+  EXPECT_EQ(image.size(), QSize(200, 100));
+}
+
+TEST_F(WindowServicesTest, RestoringThePointerKeepsTheHostsOwnOverride) {
+  QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));  // the host's
+  MousePointer& pointer = defaultMousePointer();
+  pointer.override(PointerShape::Arrow);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+  pointer.restore();
+  pointer.restore();  // one too many: ours are gone, the host's stays
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  QGuiApplication::restoreOverrideCursor();
+}
+
+// A process that ended but was not yet reaped by its new parent counts as
+// gone.
+bool running(pid_t pid) {
+  if (::kill(pid, 0) != 0) return false;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string skip, state;
+  stat >> skip >> skip >> state;
+  return state != "Z";
+}
+
+// The opener records what it was given and stays, as a viewer would.
+TEST_F(WindowServicesTest, HelpOpensTheTopicWithTheHandlerAndClosingEndsIt) {
+  const fs::path dir = fs::path(VELMORA_TEST_HOME) / "help viewer";
+  fs::create_directories(dir);
+  const fs::path opener = dir / "opener.sh";
+  const fs::path record = dir / "args.txt";
+  const fs::path pidFile = dir / "viewer.pid";
+  fs::remove(record);
+  {
+    std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > '" << record.string()
+                          << "'\nsleep 30 &\necho $! > '" << pidFile.string() << "'\nwait\n";
+  }
+  fs::permissions(opener, fs::perms::owner_all);
+  const fs::path help = dir / "Trader Help.html";
+  std::ofstream(help) << "<html></html>";
+  ::setenv("VELMORA_HELP_OPENER", opener.c_str(), 1);
+
+  HelpViewer& viewer = defaultHelpViewer();
+  EXPECT_FALSE(viewer.showTopic((dir / "missing.hlp").string(), 7));
+  ASSERT_TRUE(viewer.showTopic(help.string(), 42));
+  for (int i = 0; i < 200 && !fs::exists(pidFile); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::stringstream args;
+  args << std::ifstream(record).rdbuf();
+  const std::string arg = args.str();
+  EXPECT_EQ(arg.substr(0, 8), "file:///");
+  EXPECT_EQ(arg.substr(arg.rfind("/help%20viewer/")), "/help%20viewer/Trader%20Help.html#42\n");
+  pid_t viewerPid = 0;
+  std::ifstream(pidFile) >> viewerPid;
+  ASSERT_GT(viewerPid, 0);
+
+  viewer.close(help.string());
+  bool gone = false;
+  for (int i = 0; i < 100 && !gone; ++i) {
+    gone = !running(viewerPid);
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(gone) << "the viewer the opener started is still running";
+  ::unsetenv("VELMORA_HELP_OPENER");
+}
+
+}  // namespace
+}  // namespace velmora::gui
