@@ -19,9 +19,11 @@ namespace velmora::logging {
 
 namespace {
 
-// Creates `folder` (one level) unless it is already there.
+// Creates `folder` unless it is already there. One level at most, as the
+// script runtime's CreateFolder does: a missing parent means the profile is
+// not what it should be, and no folders are made up on the user's disk.
 bool ensureFolder(FileSystem& fs, const std::string& folder) {
-  return fs.folderExists(folder) || fs.createFolder(folder);
+  return makeFolder(fs, folder, FolderParents::kMustExist);
 }
 
 // The log folder to use, created when missing; "" when it cannot be had.

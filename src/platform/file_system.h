@@ -4,7 +4,8 @@
 // It covers what the log writers and the file utilities use: the user's
 // temporary folder, the folder of the library's own file, folder existence
 // and single-level creation, file size and deletion, the ordinary files of a
-// folder, and files opened for appending. Paths are UTF-8 text and
+// folder, and files opened for appending. makeFolder() below is the one way
+// the library creates the folders it needs. Paths are UTF-8 text and
 // use the platform's separator (separator()); the pure path rules that work on
 // them live in path_names.h.
 #pragma once
@@ -42,7 +43,8 @@ class FileSystem {
   virtual std::string libraryFolder() = 0;
   virtual bool folderExists(const std::string& path) = 0;
   // Creates one folder level; the parent must exist. False on failure,
-  // including when something already stands at `path`.
+  // including when something already stands at `path`. Callers use
+  // makeFolder(), which copes with others creating the same folder.
   virtual bool createFolder(const std::string& path) = 0;
   // Size in bytes of the file at `path`, or -1 when there is no such file.
   virtual std::int64_t fileSize(const std::string& path) = 0;
@@ -58,6 +60,18 @@ class FileSystem {
   // cannot be opened.
   virtual std::unique_ptr<AppendFile> openAppend(const std::string& path) = 0;
 };
+
+// Whether makeFolder() may create the folders above the one asked for.
+enum class FolderParents { kMustExist, kCreate };
+
+// Makes sure a folder stands at `path`, creating it when missing, and with
+// FolderParents::kCreate every missing folder above it first. Several
+// processes of the suite start together on a fresh profile and create the
+// same folders at the same moment, so a folder found in place after a failed
+// creation counts as made. Something other than a folder in its place (a
+// plain file) is a failure. On failure errno tells why the last creation
+// failed.
+bool makeFolder(FileSystem& fs, const std::string& path, FolderParents parents);
 
 // The process-wide file system of the platform the library runs on.
 FileSystem& defaultFileSystem();

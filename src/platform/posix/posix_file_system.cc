@@ -98,11 +98,11 @@ class PosixFileSystem final : public FileSystem {
     // account has no ~/.local yet, and without it no log folder could be made.
     std::string local = appendPathPart(home, ".local", '/');
     std::string temp = appendPathPart(local, "tmp", '/');
-    if (!folderExists(temp) &&
-        !((folderExists(local) || createFolder(local)) && createFolder(temp))) {
-      return "";
-    }
-    return temp;
+    // The home folder itself is never made: a missing one (HOME=/nonexistent
+    // of a service account) is no place for files.
+    const bool made = makeFolder(*this, local, FolderParents::kMustExist) &&
+                      makeFolder(*this, temp, FolderParents::kMustExist);
+    return made ? temp : "";
   }
 
   std::string libraryFolder() override {

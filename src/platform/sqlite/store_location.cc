@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/file_system.h"
+#include "platform/path_names.h"
 #include "platform/registry_store.h"
 
 namespace velmora::sqlite {
@@ -31,16 +33,6 @@ std::string homeFolder() {
     return found->pw_dir;
   }
   return {};
-}
-
-// mkdir -p for the folders above `path`, each new one private to the user.
-bool makeParentFolders(const std::string& path) {
-  for (std::size_t cut = path.find('/', 1); cut != std::string::npos;
-       cut = path.find('/', cut + 1)) {
-    const std::string folder = path.substr(0, cut);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -75,8 +67,10 @@ std::int32_t prepareStoreFile(const std::string& path) {
     if (!S_ISREG(info.st_mode)) return regcode::kCantOpen;
     return (info.st_mode & S_IWUSR) != 0 ? regcode::kSuccess : regcode::kAccessDenied;
   }
-  if (!makeParentFolders(path))
+  const std::string folder = parentFolderName(path, '/');
+  if (!folder.empty() && !makeFolder(defaultFileSystem(), folder, FolderParents::kCreate)) {
     return errno == EACCES ? regcode::kAccessDenied : regcode::kCantOpen;
+  }
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) {
     return errno == EACCES || errno == EROFS ? regcode::kAccessDenied : regcode::kCantOpen;
