@@ -6,7 +6,9 @@
 // appends its whole text with a single write and empties the slot again, so
 // a file is held open only while one entry is written, an entry never finds
 // another log file open, and several processes appending to the same day's
-// file never interleave inside an entry.
+// file never interleave inside an entry. An entry is whole or absent: one
+// that the disk has no room for is cut off again (see AppendFile::append), so
+// no torn line is left for the next entry to run into.
 #include <commonvelmora/convert.h>
 
 #include <charconv>

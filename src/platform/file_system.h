@@ -24,8 +24,12 @@ namespace velmora {
 class AppendFile {
  public:
   virtual ~AppendFile();
-  // Writes `block` at the end of the file; false when it could not be
-  // written completely (disk full, I/O error).
+  // Writes `block` at the end of the file, whole or not at all: when it
+  // cannot be written completely (disk full, quota, I/O error), the part
+  // already written is cut off again, so the file keeps the length it had
+  // before, and the answer is false. A part that another writer has already
+  // appended after is left alone: cutting it would take that writer's block
+  // with it.
   virtual bool append(std::string_view block) = 0;
 };
 

@@ -2,6 +2,7 @@
 #include <regex>
 
 #include "log_test_support.h"
+#include "support/small_disk.h"
 
 namespace velmora::logging::testing {
 namespace {
@@ -100,6 +101,24 @@ TEST_F(LogWriterTest, UnusableFolderOrFileFailsUntilTheCauseIsGone) {
   fs::remove(file);
   EXPECT_TRUE(StoreMessageToLog("kept"));
   EXPECT_EQ(splitLines(readFile(file)).size(), 1u);
+}
+
+TEST_F(LogWriterTest, EntryTheDiskHasNoRoomForIsCutOffAgain) {
+  velmora::testing::SmallDisk disk(scratch_, 64 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  ASSERT_TRUE(StoreMessageToLog("before the disk filled"));
+  const fs::path file = todaysFile();
+  const std::string before = readFile(file);
+  disk.fill("filler");
+  // Longer than what is left of the file's last page: the disk takes the
+  // first part of it and then no more.
+  EXPECT_FALSE(StoreMessageToLog(std::string(3 * 4096, 'x')));
+  EXPECT_EQ(readFile(file), before);
+  fs::remove(scratch_ / "filler");
+  ASSERT_TRUE(StoreMessageToLog("after"));
+  const auto lines = splitLines(readFile(file));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(lines[1].ends_with(" after")) << lines[1];
 }
 
 TEST_F(LogWriterTest, AnOpenSlotTakesTheEntry) {

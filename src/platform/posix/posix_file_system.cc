@@ -10,8 +10,10 @@
 // - An append is one write(2) on a descriptor opened with O_APPEND, so the
 //   kernel places the whole block at the end of the file atomically with
 //   respect to other appenders of the same file. Regular files take a block
-//   in full; should the kernel ever write less (a signal, a full disk), the
-//   rest is written after it rather than dropped.
+//   in full; should the kernel write less (a signal), the rest is written
+//   after it. When the rest cannot be written (a full disk, a quota), the
+//   file is cut back to where the block began, unless another writer has
+//   appended since.
 // - Ordinary files are regular files, or symbolic links to one, whose names
 //   do not begin with a dot: a dot marks a hidden file here. Devices, pipes
 //   and sockets stand for the system files of other platforms and never
@@ -47,11 +49,20 @@ class PosixAppendFile final : public AppendFile {
   bool append(std::string_view block) override {
     const char* data = block.data();
     std::size_t left = block.size();
+    bool firstPart = true;
+    off_t start = -1;  // where the block began; -1 while unknown
     while (left > 0) {
       const ssize_t written = ::write(fd_, data, left);
-      if (written < 0) {
-        if (errno == EINTR) continue;
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) {
+        cutBack(start, static_cast<off_t>(block.size() - left));
         return false;
+      }
+      if (firstPart) {
+        // With O_APPEND the offset now stands right after the part written.
+        firstPart = false;
+        const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+        start = end >= written ? end - written : -1;
       }
       data += written;
       left -= static_cast<std::size_t>(written);
@@ -60,6 +71,15 @@ class PosixAppendFile final : public AppendFile {
   }
 
  private:
+  // Takes the `length` bytes written from `start` off the end of the file
+  // again, when they are still its end.
+  void cutBack(off_t start, off_t length) {
+    struct stat st {};
+    if (start < 0 || length == 0 || ::fstat(fd_, &st) != 0 || st.st_size != start + length) return;
+    while (::ftruncate(fd_, start) != 0 && errno == EINTR) {
+    }
+  }
+
   int fd_;
 };
 

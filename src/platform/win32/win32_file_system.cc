@@ -10,12 +10,15 @@
 // - Ordinary files are those FindFirstFile lists without the directory,
 //   hidden, system or device attribute: what a listing of "normal" files
 //   shows a user.
-// - A file for appending is opened with FILE_APPEND_DATA only, so every
-//   WriteFile lands at the end of the file as one block even with other
-//   writers; it is shared for reading, writing and deleting, so several
-//   processes of the suite write one day's log and a reader never blocks
-//   them. Log text is written in the ANSI code page, as single-byte files
-//   on Windows are.
+// - A file for appending is opened with FILE_APPEND_DATA (and the right to
+//   read its size) only, so every WriteFile lands at the end of the file as
+//   one block even with other writers; it is shared for reading, writing and
+//   deleting, so several processes of the suite write one day's log and a
+//   reader never blocks them. A block that cannot be written whole (a full
+//   disk, a quota) is cut off again through a second handle with the right
+//   to set the file's end, unless another writer has appended since. Log
+//   text is written in the ANSI code page, as single-byte files on Windows
+//   are.
 #include <windows.h>
 
 #include <string>
@@ -53,10 +56,20 @@ class Win32AppendFile final : public AppendFile {
     const std::string bytes = win32::codePageFromUtf8(block);
     const char* data = bytes.data();
     std::size_t left = bytes.size();
+    LONGLONG start = -1;  // where the block began; -1 while unknown
     while (left > 0) {
       const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
       DWORD written = 0;
-      if (!::WriteFile(file_, data, chunk, &written, nullptr) || written == 0) return false;
+      if (!::WriteFile(file_, data, chunk, &written, nullptr) || written == 0) {
+        cutBack(start, static_cast<LONGLONG>(bytes.size() - left));
+        return false;
+      }
+      if (left == bytes.size()) {
+        LARGE_INTEGER size{};
+        if (::GetFileSizeEx(file_, &size) && size.QuadPart >= written) {
+          start = size.QuadPart - written;
+        }
+      }
       data += written;
       left -= written;
     }
@@ -64,6 +77,23 @@ class Win32AppendFile final : public AppendFile {
   }
 
  private:
+  // Takes the `length` bytes written from `start` off the end of the file
+  // again, when they are still its end.
+  void cutBack(LONGLONG start, LONGLONG length) {
+    LARGE_INTEGER size{};
+    if (start < 0 || length == 0 || !::GetFileSizeEx(file_, &size) ||
+        size.QuadPart != start + length) {
+      return;
+    }
+    HANDLE writer = ::ReOpenFile(file_, GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+    if (writer == INVALID_HANDLE_VALUE) return;
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = start;
+    ::SetFileInformationByHandle(writer, FileEndOfFileInfo, &end, sizeof end);
+    ::CloseHandle(writer);
+  }
+
   HANDLE file_;
 };
 
@@ -153,7 +183,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   std::unique_ptr<AppendFile> openAppend(const std::string& path) override {
-    HANDLE file = ::CreateFileW(wideFromUtf8(path).c_str(), FILE_APPEND_DATA,
+    HANDLE file = ::CreateFileW(wideFromUtf8(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
