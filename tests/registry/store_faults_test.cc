@@ -1,5 +1,6 @@
 // The store file in trouble: new, read-only, damaged, held by another
-// process, written by several processes at once, its writer killed; and what
+// process, written by several processes at once, its writer killed, its
+// disk full; and what
 // one connection read before, which every change by another process, another
 // thread or this one must make it read again.
 #include <signal.h>
@@ -8,10 +9,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <thread>
 
 #include "registry_test_support.h"
+#include "support/small_disk.h"
 
 namespace velmora::registry::testing {
 namespace {
@@ -190,6 +193,29 @@ TEST_F(StoreFaultsTest, WriterKilledMidwayLeavesEveryCommittedValue) {
   for (std::int32_t i = 0; i <= last; ++i) {
     ASSERT_EQ(table.array().get({0, i}), Variant("v" + std::to_string(i)));
   }
+}
+
+TEST_F(StoreFaultsTest, FullDiskKeepsWhatItAcknowledgedAndRefusesTheRest) {
+  std::filesystem::create_directories(storeFile_.parent_path());
+  velmora::testing::SmallDisk disk(storeFile_.parent_path(), 1024 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  const std::string payload(200, 'v');
+  std::vector<std::string> kept, refused;
+  for (int i = 0; i < 2000 && refused.size() < 20; ++i) {
+    const std::string name = "v" + std::to_string(i);
+    const std::int32_t code = SetRegistryValue("Full", name, Variant(payload + name));
+    ASSERT_TRUE(code == regcode::kSuccess || code == regcode::kDiskFull) << code;
+    (code == regcode::kSuccess ? kept : refused).push_back(name);
+  }
+  ASSERT_FALSE(kept.empty());
+  ASSERT_EQ(refused.size(), 20u);
+  onNewThread([&] {  // a connection that has seen none of it
+    for (const std::string& name : kept) ASSERT_EQ(storedData("Full", name), payload + name);
+    for (const std::string& name : refused) ASSERT_EQ(storedData("Full", name), "<absent>");
+  });
+  EXPECT_EQ(integrityCheck(storeFile_), "ok");
+  std::printf("%zu writes acknowledged before the disk was full, the next 20 refused\n",
+              kept.size());
 }
 
 TEST_F(ReadCacheTest, OtherProcessesAndThreadsAreSeenAtOnce) {
