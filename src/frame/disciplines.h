@@ -13,29 +13,19 @@
 
 #include <commonvelmora/error.h>
 
+#include "core/caught_error.h"
 #include "core/ignore_errors.h"
+#include "invoke/call_log.h"
 
-#include <cstdint>
-#include <string>
 #include <string_view>
 #include <utility>
 
 namespace velmora::frame {
 
-// Number and description of the error being handled, for a catch block:
-// an AutomationError as it stands; out of memory as 7; anything else as 5,
-// the runtime's "Invalid procedure call or argument".
-struct CaughtError {
-  std::int32_t number;
-  std::string description;
-};
-CaughtError currentError() noexcept;
-
-// Writes the handler's error entry of a late-bound call that failed:
-// prefix, the member name, "].", a line break and the error's description,
-// with the error's number, through the library's own error writer.
-void logCallFailure(std::string_view prefix, std::string_view name,
-                    const CaughtError& error) noexcept;
+// The error being handled (see core/caught_error.h) and the entry a late-bound
+// call's failure leaves in the log (invoke/call_log.h).
+using invoke::logCallFailure;
+using velmora::currentError;
 
 template <class Routine>
 decltype(auto) passErrors(Routine&& routine) {

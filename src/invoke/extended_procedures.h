@@ -47,7 +47,10 @@ inline constexpr std::int32_t kMaxListUpperBound = 10;
 
 // Assigns property `propName`: by reference (kind Set) when `propValue` is an
 // object reference, "Nothing" included, else as a value (kind Let). The value
-// is passed last, after the list elements, as this routine's own copy.
+// is passed last, after the list elements, as this routine's own copy. The
+// elements are moved out of the caller's array for the call and moved back
+// after it (writes reach the caller as for the other calls), so a callee
+// that looks at that array through another path meanwhile sees them empty.
 bool ExecProperty(const ObjectRef& object, std::string_view propName, Variant propValue,
                   SafeArray& parList) noexcept;
 // Reads property `propName` into `propValue`.

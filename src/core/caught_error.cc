@@ -1,11 +1,13 @@
-#include "frame/disciplines.h"
+#include "core/caught_error.h"
+
+#include <commonvelmora/error.h>
 
 #include <exception>
 #include <new>
 
-#include "logging/log_options.h"
+#include "core/ignore_errors.h"
 
-namespace velmora::frame {
+namespace velmora {
 
 CaughtError currentError() noexcept {
   CaughtError caught{err::kInvalidCall, {}};
@@ -25,15 +27,4 @@ CaughtError currentError() noexcept {
   return caught;
 }
 
-void logCallFailure(std::string_view prefix, std::string_view name,
-                    const CaughtError& error) noexcept {
-  try {
-    std::string text;
-    text.append(prefix).append(name).append("].\r\n").append(error.description);
-    logging::StoreErrorToLog(error.number, text);
-  } catch (...) {
-    // Nothing is left to report a failing log write to.
-  }
-}
-
-}  // namespace velmora::frame
+}  // namespace velmora

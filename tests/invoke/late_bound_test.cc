@@ -1,0 +1,294 @@
+// The six late-bound calls through Work, on a small recording object: what
+// each passes and with which kind, what it does with the result, and the
+// one log entry each failure leaves.
+#include <commonvelmora/member_table.h>
+#include <commonvelmora/work.h>
+
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "frame/frame_fixture.h"
+
+namespace velmora::frame::testing {
+namespace {
+
+// Records every call; "Take" answers the number of arguments, "Self" the
+// object itself, "Bump" adds 1 to its first argument, "Plain" and "Starve"
+// fail as C++ code does, not with an automation error.
+class Probe final : public Object {
+ public:
+  int calls = 0;
+  CallKind kind{};
+  std::vector<Variant> args;
+
+  void reset() {
+    calls = 0;
+    kind = {};
+    args.clear();
+  }
+  Variant invoke(std::string_view name, CallKind k, Args a) override {
+    return table().dispatch(*this, name, k, a);
+  }
+  std::string typeName() const override { return "Probe"; }
+
+ private:
+  static void record(Probe& p, CallKind k, Args a) {
+    ++p.calls;
+    p.kind = k;
+    p.args.assign(a.begin(), a.end());
+  }
+  template <CallKind K>
+  static Variant take(Probe& p, Args a) {
+    record(p, K, a);
+    return static_cast<std::int32_t>(a.size());
+  }
+  template <CallKind K>
+  static Variant self(Probe& p, Args a) {
+    record(p, K, a);
+    return p.shared_from_this();
+  }
+  static Variant bump(Probe& p, Args a) {
+    ++p.calls;
+    a[0] = toInt32(a[0]) + 1;
+    return {};
+  }
+  static Variant plain(Probe&, Args) { throw std::runtime_error("plain failure"); }
+  static Variant starve(Probe&, Args) { throw std::bad_alloc(); }
+
+  static const MemberTable<Probe>& table() {
+    static const auto t = MemberTable<Probe>()
+                              .method("Take", 0, 12, take<CallKind::Method>)
+                              .get("Take", 0, 12, take<CallKind::Get>)
+                              .let("Take", 1, 12, take<CallKind::Let>)
+                              .set("Take", 1, 12, take<CallKind::Set>)
+                              .method("Self", 0, 12, self<CallKind::Method>)
+                              .get("Self", 0, 12, self<CallKind::Get>)
+                              .method("Bump", 1, 12, bump)
+                              .let("Bump", 1, 12, bump)
+                              .method("Plain", 0, 12, plain)
+                              .get("Plain", 0, 12, plain)
+                              .let("Plain", 0, 12, plain)
+                              .set("Plain", 0, 12, plain)
+                              .method("Starve", 0, 12, starve)
+                              .get("Starve", 0, 12, starve)
+                              .let("Starve", 0, 12, starve)
+                              .set("Starve", 0, 12, starve);
+    return t;
+  }
+};
+
+// One of the six calls with its output (or what it would pass last) seen
+// as a variant.
+enum class Output { None, Count, Self };  // what the call leaves in its output
+
+struct Routine {
+  const char* label;
+  CallKind kind;
+  const char* member;  // a member that succeeds for this kind
+  Output output;
+  std::string rangePrefix;
+  std::string failurePrefix;
+  std::function<bool(Work&, ObjectRef&, std::string, SafeArray&, Variant&)> run;
+};
+
+ObjectRef objectIn(const Variant& v) { return v.isObject() ? v.object() : ObjectRef(); }
+
+const std::vector<Routine>& routines() {
+  static const std::vector<Routine> all = {
+      {"ExecProperty value", CallKind::Let, "Take", Output::None,
+       "Error Execute Property (Let). Property Name [", "Error Execute Property. Property Name [",
+       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant&) {
+         return w.ExecProperty(o, n, Variant("value"), l);
+       }},
+      {"ExecProperty object", CallKind::Set, "Take", Output::None,
+       "Error Execute Property (Set). Property Name [", "Error Execute Property. Property Name [",
+       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant&) {
+         return w.ExecProperty(o, n, Variant::nothing(), l);
+       }},
+      {"ReturnProperty", CallKind::Get, "Take", Output::Count,
+       "Error Return Property. Property Name [", "Error Return Property. Property Name [",
+       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
+         return w.ReturnProperty(o, n, out, l);
+       }},
+      {"ReturnPropertyObj", CallKind::Get, "Self", Output::Self,
+       "Error Return Object Property. Property Name [",
+       "Error Return Object Property. Property Name [",
+       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
+         ObjectRef value = objectIn(out);
+         const bool ok = w.ReturnPropertyObj(o, n, value, l);
+         out = value;
+         return ok;
+       }},
+      {"ExecMetod", CallKind::Method, "Take", Output::None, "Error Execute Metod. Metod Name [",
+       "Error Execute Metod. Metod Name [",
+       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant&) {
+         return w.ExecMetod(o, n, l);
+       }},
+      {"ExecMetodLet", CallKind::Method, "Take", Output::Count,
+       "Error Execute Metod Let. Metod Name [", "Error Execute Metod Let. Metod Name [",
+       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
+         return w.ExecMetodLet(o, n, out, l);
+       }},
+      {"ExecMetodSet", CallKind::Method, "Self", Output::Self,
+       "Error Execute Metod Set. Metod Name [", "Error Execute Metod Set. Metod Name [",
+       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
+         ObjectRef value = objectIn(out);
+         const bool ok = w.ExecMetodSet(o, n, value, l);
+         out = value;
+         return ok;
+       }},
+  };
+  return all;
+}
+
+SafeArray listUpTo(std::int32_t upperBound) {
+  std::vector<Variant> items;
+  for (std::int32_t i = 0; i <= upperBound; ++i) items.emplace_back(i * 10);
+  return SafeArray::ofVariants(std::move(items));
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != text.npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class LateBoundTest : public FrameTest {
+ protected:
+  void clearLog() { std::filesystem::remove_all(logFolder()); }
+
+  std::shared_ptr<Probe> probe_ = std::make_shared<Probe>();
+  // What an output holds before a call that must leave it alone: an object,
+  // so that it fits the outputs that take objects as well.
+  ObjectRef kept_ = std::make_shared<Probe>();
+  ObjectRef object_ = probe_;
+  Work work_;
+};
+
+TEST_F(LateBoundTest, EachCallPassesTheListInOrderWithItsKindAndKeepsTheResult) {
+  for (const Routine& r : routines()) {
+    for (std::int32_t upperBound : {-1, 0, 10}) {
+      SCOPED_TRACE(std::string(r.label) + " up to " + std::to_string(upperBound));
+      probe_->reset();
+      SafeArray list = listUpTo(upperBound);
+      Variant out;
+      ASSERT_TRUE(r.run(work_, object_, r.member, list, out));
+      EXPECT_EQ(probe_->calls, 1);
+      EXPECT_EQ(probe_->kind, r.kind);
+      std::vector<Variant> expected = list.variants();
+      if (r.kind == CallKind::Let) expected.emplace_back("value");  // the value last
+      if (r.kind == CallKind::Set) expected.push_back(Variant::nothing());
+      EXPECT_EQ(probe_->args, expected);
+      switch (r.output) {
+        case Output::None:
+          EXPECT_TRUE(out.isEmpty());
+          break;
+        case Output::Count:
+          EXPECT_EQ(out, Variant(upperBound + 1));
+          break;
+        case Output::Self:
+          EXPECT_EQ(objectIn(out), object_);
+          break;
+      }
+    }
+  }
+  // A list never dimensioned passes nothing either.
+  SafeArray never;
+  EXPECT_TRUE(work_.ExecProperty(object_, "Take", Variant(3), never));
+  EXPECT_EQ(probe_->args, std::vector<Variant>{Variant(3)});
+  EXPECT_EQ(loggedText(), "");
+}
+
+TEST_F(LateBoundTest, TwelveElementsInvokeNothingAndLogTheRange) {
+  for (const Routine& r : routines()) {
+    SCOPED_TRACE(r.label);
+    clearLog();
+    probe_->reset();
+    SafeArray list = listUpTo(11);
+    Variant out(kept_);
+    EXPECT_TRUE(r.run(work_, object_, "Take", list, out));
+    EXPECT_EQ(probe_->calls, 0);
+    EXPECT_EQ(out, Variant(kept_));
+    const std::string logged = loggedText();
+    EXPECT_NE(logged.find(" " + r.rangePrefix +
+                          "Take].\r\nArray Parameters Range = 11 Out Of Execute Range.\r\n"),
+              std::string::npos)
+        << logged;
+    EXPECT_EQ(count(logged, "Range = "), 1u);
+    EXPECT_EQ(count(logged, " Error: "), 0u);
+  }
+}
+
+TEST_F(LateBoundTest, EveryFailureIsFalseWithOneErrorEntry) {
+  struct Failure {
+    const char* label;
+    bool noObject;
+    std::string name;  // "" : the routine's own member
+    SafeArray list;
+    std::int32_t number;
+    std::string description;
+  };
+  const std::string odd = "Ta]ke.\r\n%0 [\xD0\xB6]";
+  std::vector<Failure> failures = {
+      {"no object", true, "", listUpTo(1), 91, "Object variable or With block variable not set"},
+      {"unknown name", false, "Nope", listUpTo(1), 438,
+       "Object doesn't support this property or method"},
+      {"odd name", false, odd, listUpTo(1), 438, "Object doesn't support this property or method"},
+      {"lower bound 1", false, "", SafeArray(VarType::Variant, {{1, 3}}), 9,
+       "Subscript out of range"},
+      {"two dimensions", false, "", SafeArray(VarType::Variant, {{0, 2}, {0, 2}}), 9,
+       "Subscript out of range"},
+      {"bytes", false, "", SafeArray::ofBytes({1, 2}), 13, "Type mismatch"},
+      {"runtime_error", false, "Plain", listUpTo(2), 5, "Invalid procedure call or argument"},
+      {"bad_alloc", false, "Starve", listUpTo(2), 7, "Out of memory"},
+  };
+  for (const Routine& r : routines()) {
+    for (Failure& f : failures) {
+      SCOPED_TRACE(std::string(r.label) + ", " + f.label);
+      clearLog();
+      probe_->reset();
+      ObjectRef object = f.noObject ? ObjectRef() : object_;
+      const std::string name = f.name.empty() ? r.member : f.name;
+      Variant out(kept_);
+      bool result = true;
+      EXPECT_NO_THROW(result = r.run(work_, object, name, f.list, out));
+      EXPECT_FALSE(result);
+      EXPECT_EQ(out, Variant(kept_));
+      const std::string logged = loggedText();
+      EXPECT_EQ(count(logged, " Error: "), 1u) << logged;
+      EXPECT_NE(logged.find(" Error: " + std::to_string(f.number) + " " + r.failurePrefix + name +
+                            "].\r\n" + f.description + "\r\n"),
+                std::string::npos)
+          << logged;
+    }
+  }
+}
+
+TEST_F(LateBoundTest, AnObjectIsWantedWhereTheCallGivesOne) {
+  SafeArray none;
+  ObjectRef out = kept_;
+  EXPECT_FALSE(work_.ReturnPropertyObj(object_, "Take", out, none));
+  EXPECT_FALSE(work_.ExecMetodSet(object_, "Take", out, none));
+  EXPECT_EQ(out, kept_);
+  EXPECT_EQ(count(loggedText(), " Error: 13 "), 2u);
+}
+
+TEST_F(LateBoundTest, TheCalleeWritesTheCallersElements) {
+  SafeArray list = SafeArray::ofVariants({Variant(41), Variant("x")});
+  EXPECT_TRUE(work_.ExecMetod(object_, "Bump", list));
+  EXPECT_EQ(list.variants()[0], Variant(42));
+  // An assignment lends the elements and gets them back changed.
+  EXPECT_TRUE(work_.ExecProperty(object_, "Bump", Variant(7), list));
+  EXPECT_EQ(list.variants()[0], Variant(43));
+  EXPECT_EQ(list.variants()[1], Variant("x"));
+  // From -1 to 0: element 0 is the second one stored.
+  SafeArray shifted = SafeArray::ofVariants({Variant(1), Variant(5)}, -1);
+  EXPECT_TRUE(work_.ExecMetod(object_, "Bump", shifted));
+  EXPECT_EQ(shifted.variants(), (std::vector<Variant>{Variant(1), Variant(6)}));
+  EXPECT_EQ(loggedText(), "");
+}
+
+}  // namespace
+}  // namespace velmora::frame::testing
