@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "support/run_tool.h"
@@ -85,6 +86,23 @@ TEST_F(CallCommandTest, ByReferenceArgumentsShowWhatTheMemberWrote) {
   r = call({"ReadRegistryValue", key, R"("Size")", "-1", R"({"$int16":25})"});
   EXPECT_EQ(json::parse(r.out)["result"], json::parse(R"({"$int16":25})"));
   EXPECT_EQ(json::parse(r.out)["args"][2], json(0));
+}
+
+TEST_F(CallCommandTest, LateBoundCallsReachGridsFromFilesAndNewObjects) {
+  const std::filesystem::path file = scratch_ / "orders.grid";
+  std::ofstream(file) << "column Price\ncolumn Qty\nrow 1.5 10\n";
+  const std::string grid = json{{"$grid", file.string()}}.dump();
+  ToolRun r = call({"ExecMetodLet", grid, R"("GetClipString")", R"({"$empty":true})", "[true]"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(json::parse(r.out), json::parse(R"({"result":true,"args":[
+      {"$ref":1,"type":"ReferenceGrid"},"GetClipString","Price\tQty\r\n1.5\t10\r\n",[true]]})"));
+  r = call({"ReturnProperty", R"({"$new":"CommonVelmora.KZProperties"})", R"("Count")",
+            R"({"$empty":true})", R"({"$array":null})"});
+  EXPECT_EQ(json::parse(r.out)["args"][2], json(0));
+  // A file that cannot be read is the runtime's error, as for a picture.
+  r = call({"ExecMetod", R"({"$grid":"/no/such.grid"})", R"("Refresh")", "[]"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(json::parse(r.out)["error"]["number"], json(53));
 }
 
 TEST_F(CallCommandTest, AStreamRunsOnOneThreadAndAnswersEachLineAtOnce) {

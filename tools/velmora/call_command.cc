@@ -46,6 +46,8 @@ method, or read as a property, whichever it is. Each ARG is one JSON value:
   {"$new":"PROGID"}      a new object, e.g. "CommonVelmora.KZProperties"
   {"$ref":N}             an object from an earlier call (with 'call -')
   {"$picture":"FILE"}    a picture read from a PNG, JPEG, BMP or GIF file
+  {"$grid":"FILE"}       a reference grid loaded from a grid description
+                         file, as 'velmora grid' loads one
 
 With --picture-out FILE a picture the call returns is written to FILE as the
 image bytes it holds (nothing is written for any other result), e.g.
@@ -61,6 +63,7 @@ Values are printed in the same forms; objects as {"$ref":N,"type":"NAME"},
 numbered in the order they first appear. Examples:
 
   velmora call AppDescription 1000
+  velmora call ExecMetodLet '{"$grid":"orders.grid"}' '"GetClipString"' '{"$empty":true}' '[true]'
   velmora call ReadRegistryValue '"Software\\Velmora, Ltd.\\Demo"' '"Size"' 0 '"10"'
 
 An automation error raised by the call prints

@@ -6,12 +6,10 @@
 #include <commonvelmora/work.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <string>
 
 #include "commands.h"
+#include "text_input.h"
 
 namespace velmora::tool {
 
@@ -37,17 +35,6 @@ constexpr const char* kGridUsage =
     "(a description the format does not know, a failed save), printed as\n"
     "'error NUMBER: DESCRIPTION'.\n";
 
-bool readAll(std::string_view path, std::string& text) {
-  if (path == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return true;
-  }
-  std::ifstream in{std::string(path), std::ios::binary};
-  if (!in) return false;
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
 }  // namespace
 
 int runGrid(CommandArgs args) {
@@ -61,7 +48,7 @@ int runGrid(CommandArgs args) {
     return 2;
   }
   std::string text;
-  if (!readAll(args[2], text)) {
+  if (!readInput(args[2], text)) {
     std::fprintf(stderr, "velmora grid: cannot read '%.*s'\n", static_cast<int>(args[2].size()),
                  args[2].data());
     return 1;

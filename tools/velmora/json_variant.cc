@@ -5,6 +5,7 @@
 #include <commonvelmora/error.h>
 #include <commonvelmora/object.h>
 #include <commonvelmora/picture.h>
+#include <commonvelmora/reference_grid.h>
 
 #include <array>
 #include <cmath>
@@ -12,6 +13,8 @@
 #include <limits>
 #include <string>
 #include <string_view>
+
+#include "text_input.h"
 
 namespace velmora::tool {
 
@@ -329,6 +332,17 @@ Variant typedFromJson(const json& form, ObjectTable& objects) {
     ObjectRef picture = Picture::fromFile(v.get<std::string>());
     objects.number(picture);
     return picture;
+  }
+  if (kind == "$grid") {
+    if (!v.is_string()) throw JsonFormError("$grid needs a file name");
+    // Standard input carries the calls of 'velmora call -', so it is no
+    // description file.
+    if (v == "-") throw JsonFormError("$grid needs a file name, not -");
+    std::string description;
+    if (!readInput(v.get<std::string>(), description)) throw AutomationError(53, "File not found");
+    ObjectRef grid = loadGridDescription(description);
+    objects.number(grid);
+    return grid;
   }
   if (kind == "$ref") return objects.find(integerOf(v, kind));
   throw JsonFormError("unknown form " + kind);

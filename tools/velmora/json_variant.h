@@ -9,6 +9,8 @@
 //   {"$array":[...] | null [,"lbound":N | [N,...]] [,"element":"byte"]}
 //   {"$new":"PROGID"}  {"$ref":N}          (out: {"$ref":N,"type":"NAME"})
 //   {"$picture":"FILE"}                    a picture read from an image file
+//   {"$grid":"FILE"}                       a reference grid loaded from a grid
+//                                          description file ('velmora grid')
 //
 // In "$array" nested JSON arrays are further dimensions (rectangular, row by
 // row); null is an array never dimensioned. Objects are numbered per session
@@ -44,7 +46,9 @@ class ObjectTable {
 
 // "$new" creates the object through the ClassRegistry, so an unknown ProgID
 // raises the AutomationError 429; "$picture" raises 53 or 481 for a file that
-// cannot be read or holds no image; any other bad form raises JsonFormError.
+// cannot be read or holds no image; "$grid" raises 53 for a file that cannot
+// be read and the description's own error for one that is no grid; any other
+// bad form raises JsonFormError.
 Variant variantFromJson(const nlohmann::ordered_json& json, ObjectTable& objects);
 nlohmann::ordered_json jsonFromVariant(const Variant& value, ObjectTable& objects);
 

@@ -7,14 +7,13 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iostream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "text_input.h"
 
 namespace velmora::tool {
 
@@ -193,15 +192,9 @@ int runExport(const RegOptions& o) {
 int runImport(const RegOptions& o) {
   if (o.operands.size() != 1) return usageError("import takes FILE");
   std::string text;
-  if (o.operands[0] == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), {});
-  } else {
-    std::ifstream file(o.operands[0], std::ios::binary);
-    if (!file) {
-      std::fprintf(stderr, "velmora reg: cannot read '%s'\n", o.operands[0].c_str());
-      return 1;
-    }
-    text.assign(std::istreambuf_iterator<char>(file), {});
+  if (!readInput(o.operands[0], text)) {
+    std::fprintf(stderr, "velmora reg: cannot read '%s'\n", o.operands[0].c_str());
+    return 1;
   }
   std::string error;
   const std::int32_t code = importSettings(text, error);
