@@ -149,8 +149,15 @@ void grid(Work& work, const std::string& root) {
   Variant text;
   SafeArray args = SafeArray::ofVariants({Variant(false)});
   const bool called = work.ExecMetodLet(gridRef, "GetClipString", text, args);
+  // The grid's own text without headings: one line per row, cells by tabs.
+  const std::string rows = toText(text);
+  std::size_t lines = 0;
+  for (std::size_t at = rows.find("\r\n"); at != std::string::npos; at = rows.find("\r\n", at + 2))
+    ++lines;
+  std::string first = rows.substr(0, rows.find("\r\n"));
+  for (char& c : first) c = c == '\t' ? ' ' : c;
   show("ExecMetodLet GetClipString",
-       yesNo(called) + ", " + std::to_string(toText(text).size()) + " characters");
+       yesNo(called) + ", " + std::to_string(lines) + " rows, the first \"" + first + "\"");
 }
 
 void picture(Work& work) {

@@ -16,6 +16,7 @@ expect "StoreMessageToLog          True"
 expect "GetObjectData and back     2 entries, Dealing desk"
 expect "RestoreGridSetting         first column Instrument, Qty width 900"
 expect "GetDataImage               a picture"
+expect 'ExecMetodLet GetClipString True, 3 rows, the first "EURUSD Buy 1.08 250000"'
 expect "MsgActivate                skipped: no display"
 [ -s "$scratch/registry.sqlite3" ] || { echo "no settings store written" >&2; exit 1; }
 ls "$scratch/.local/Velmora Manager/LogFiles/"*.log >/dev/null
