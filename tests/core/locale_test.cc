@@ -2,36 +2,19 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/locale.h"
 #include "platform/strftime_pattern.h"
+#include "support/scratch.h"
 
 namespace velmora {
 namespace {
 
-// Sets LC_ALL for the test's duration and restores the previous value.
-class ScopedLcAll {
- public:
-  explicit ScopedLcAll(const char* value) {
-    if (const char* old = std::getenv("LC_ALL")) saved_ = old;
-    setenv("LC_ALL", value, 1);
-  }
-  ~ScopedLcAll() {
-    if (saved_) {
-      setenv("LC_ALL", saved_->c_str(), 1);
-    } else {
-      unsetenv("LC_ALL");
-    }
-  }
-  ScopedLcAll(const ScopedLcAll&) = delete;
-  ScopedLcAll& operator=(const ScopedLcAll&) = delete;
-
- private:
-  std::optional<std::string> saved_;
+// LC_ALL for the test's duration.
+struct ScopedLcAll : test_support::ScopedEnv {
+  explicit ScopedLcAll(const char* value) : ScopedEnv("LC_ALL", value) {}
 };
 
 bool localeInstalled(const char* name) {

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 #include <locale.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/regional_fixture.h"
 #include "platform/locale.h"
+#include "support/scratch.h"
 
 namespace velmora {
 namespace {
@@ -40,15 +40,8 @@ class ReadingTextTest : public testing::RegionalTest {
     locale_t l = newlocale(LC_ALL_MASK, locale, static_cast<locale_t>(0));
     if (l == static_cast<locale_t>(0)) return false;
     freelocale(l);
-    const char* old = std::getenv("LC_ALL");
-    const std::string saved = old != nullptr ? old : "";
-    setenv("LC_ALL", locale, 1);
+    test_support::ScopedEnv lc("LC_ALL", locale);
     setRegionalSettings(readUserRegionalSettings());
-    if (old != nullptr) {
-      setenv("LC_ALL", saved.c_str(), 1);
-    } else {
-      unsetenv("LC_ALL");
-    }
     return true;
   }
 

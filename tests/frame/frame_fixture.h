@@ -9,47 +9,30 @@
 #include <commonvelmora/work.h>
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include "support/error_of.h"
-
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <string>
 
 #include "frame/thread_state.h"
 #include "logging/log_state.h"
+#include "support/error_of.h"
+#include "support/scratch.h"
 
 namespace velmora::frame::testing {
 
 using velmora::test_support::errorOf;
-
-inline std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using velmora::test_support::readFile;
 
 class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
     initializeLibrary();
     setRegionalSettings(RegionalSettings{});
-    std::string pattern = (std::filesystem::temp_directory_path() / "cvframe-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    scratch_ = pattern;
-    ::setenv("TMPDIR", scratch_.c_str(), 1);
-    ::setenv("VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").c_str(), 1);
     threadState() = ThreadState{};
     logging::logState() = logging::LogState{};
   }
   void TearDown() override {
     threadState() = ThreadState{};
     logging::logState() = logging::LogState{};
-    ::unsetenv("TMPDIR");
-    ::unsetenv("VELMORA_REGISTRY");
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch_, ignored);
   }
 
   // The folder the library's own log files go to under this TMPDIR (its
@@ -65,7 +48,9 @@ class FrameTest : public ::testing::Test {
     return all;
   }
 
-  std::filesystem::path scratch_;
+  test_support::ScratchFolder scratch_{"cvframe"};
+  test_support::ScopedEnv tmp_{"TMPDIR", scratch_.path().string()};
+  test_support::ScopedEnv store_{"VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").string()};
 };
 
 }  // namespace velmora::frame::testing

@@ -2,7 +2,6 @@
 // members that answer by themselves.
 #include <commonvelmora/work.h>
 
-#include <cstdlib>
 #include <thread>
 
 #include "frame/app_descriptions.h"
@@ -42,15 +41,8 @@ TEST_F(WorkStateTest, TheStringTableIsChosenByTheUsersLanguage) {
   EXPECT_EQ(tableLanguageOf("C"), TableLanguage::English);
   EXPECT_EQ(tableLanguageOf(""), TableLanguage::English);
   // LANGUAGE wins over LANG, as in the C library's message look-up.
-  const char* oldLanguage = std::getenv("LANGUAGE");
-  const std::string saved = oldLanguage ? oldLanguage : "";
-  ::setenv("LANGUAGE", "ru_RU", 1);
+  test_support::ScopedEnv language("LANGUAGE", "ru_RU");
   EXPECT_EQ(userTableLanguage(), TableLanguage::Russian);
-  if (oldLanguage) {
-    ::setenv("LANGUAGE", saved.c_str(), 1);
-  } else {
-    ::unsetenv("LANGUAGE");
-  }
 }
 
 TEST_F(WorkStateTest, RegestryStringIsTheSuitesRootWithATrailingBackslash) {

@@ -7,13 +7,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "logging/log_options.h"
 #include "registry/edit_regestry.h"
+#include "support/scratch.h"
 
 namespace velmora::grid::testing {
 
@@ -21,18 +19,7 @@ class GridTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setRegionalSettings(RegionalSettings{});
-    std::string pattern = (std::filesystem::temp_directory_path() / "cvgrid-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    ::setenv("VELMORA_REGISTRY", (folder_ / "registry.sqlite3").c_str(), 1);
-    if (const char* old = std::getenv("TMPDIR")) oldTmp_ = old;
-    ::setenv("TMPDIR", folder_.c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  }
-  void TearDown() override {
-    oldTmp_.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", oldTmp_.c_str(), 1);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
 
   // The full key of a layout saved under `key`.
@@ -46,13 +33,13 @@ class GridTest : public ::testing::Test {
   static void store(const std::string& key, const std::string& name, const std::string& data) {
     (void)registry::SetRegistryValue(key, name, Variant(data));
   }
-  std::string todaysLog() const {
-    std::ifstream in(logging::BuildLogFileName(Variant()), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  static std::string todaysLog() {
+    return test_support::readFile(logging::BuildLogFileName(Variant()));
   }
 
-  std::filesystem::path folder_;
-  std::string oldTmp_;
+  test_support::ScratchFolder folder_{"cvgrid"};
+  test_support::ScopedEnv store_{"VELMORA_REGISTRY", (folder_ / "registry.sqlite3").string()};
+  test_support::ScopedEnv tmp_{"TMPDIR", folder_.path().string()};
 };
 
 // Price, Qty, Name in that collection order, shown in that order.

@@ -1,6 +1,6 @@
 // The log and format subcommands of the velmora tool, run as a user would.
 #include "log_test_support.h"
-#include "support/run_tool.h"
+#include "support/tool_process.h"
 
 namespace velmora::logging::testing {
 namespace {

@@ -26,7 +26,7 @@ TEST_F(LogFolderTest, ProfileTempFoldersLogUnderVelmoraManager) {
   // Without TMPDIR, a fresh account has no ~/.local yet: the default temporary
   // folder is created on demand, so logging works from the first entry.
   ScopedEnv noTmp("TMPDIR", nullptr);
-  ScopedEnv home("HOME", scratch_.c_str());
+  ScopedEnv home("HOME", scratch_.path().c_str());
   EXPECT_EQ(defaultFileSystem().tempFolder(), (scratch_ / ".local" / "tmp").string());
   ASSERT_TRUE(GetLogFolder());
   EXPECT_EQ(logState().folder, (scratch_ / ".local" / "Velmora Manager" / "LogFiles").string());
@@ -37,7 +37,7 @@ TEST_F(LogFolderTest, PlainTempFolderGetsLogFilesInsideOrNoNameWhenItCannotBeHad
   ASSERT_TRUE(GetLogFolder());
   EXPECT_EQ(logState().folder, logFolder().string());
   EXPECT_TRUE(fs::is_directory(logFolder()));
-  const std::string withSlash = scratch_.string() + "/";
+  const std::string withSlash = scratch_.path().string() + "/";
   {
     ScopedEnv tmp("TMPDIR", withSlash.c_str());  // no doubled separator
     ASSERT_TRUE(GetLogFolder());

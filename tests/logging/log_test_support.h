@@ -6,40 +6,18 @@
 #include <commonvelmora/convert.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "logging/log_options.h"
 #include "logging/log_state.h"
+#include "support/scratch.h"
 
 namespace velmora::logging::testing {
 
-// Sets an environment variable for the scope and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    set(value);
-  }
-  ~ScopedEnv() { set(old_ ? old_->c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  void set(const char* value) { value ? ::setenv(name_, value, 1) : ::unsetenv(name_); }
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-inline std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test_support::readFile;
+using test_support::ScopedEnv;
 
 // Splits on "\r\n"; a trailing line end yields no empty last line.
 inline std::vector<std::string> splitLines(const std::string& text) {
@@ -63,27 +41,20 @@ inline RegionalSettings germanSettings() {
 class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cvlog-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    scratch_ = pattern;
-    tmpdir_.emplace("TMPDIR", scratch_.c_str());
     setRegionalSettings({});  // US English, the runtime's own defaults
     logState() = LogState{};
   }
   void TearDown() override {
     CloseLogFile();
     setRegionalSettings({});
-    tmpdir_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch_, ignored);
   }
 
   // Where the log files of the plain temporary folder go.
   std::filesystem::path logFolder() const { return scratch_ / "LogFiles"; }
   std::filesystem::path todaysFile() const { return BuildLogFileName(Variant()); }
 
-  std::filesystem::path scratch_;
-  std::optional<ScopedEnv> tmpdir_;
+  test_support::ScratchFolder scratch_{"cvlog"};
+  ScopedEnv tmpdir_{"TMPDIR", scratch_.path().string()};
 };
 
 }  // namespace velmora::logging::testing

@@ -1,14 +1,11 @@
 // The velmora tool's props command, run as a user would run it.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "support/run_tool.h"
+#include "support/scratch.h"
+#include "support/tool_process.h"
 
 namespace {
 
@@ -16,22 +13,12 @@ using velmora::test_support::ToolRun;
 
 class PropsToolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("props_tool_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    if (!dir_.empty()) std::filesystem::remove_all(dir_);
-  }
-
   ToolRun run(const std::string& args) {
     return velmora::test_support::runVelmora("props " + args, /*mergeErrors=*/true);
   }
   std::string file(const char* name) const { return "'" + (dir_ / name).string() + "'"; }
 
-  std::filesystem::path dir_;
+  velmora::test_support::ScratchFolder dir_{"cvprops"};
 };
 
 TEST_F(PropsToolTest, DemoShowAndFind) {

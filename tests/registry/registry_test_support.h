@@ -12,6 +12,7 @@
 
 #include "platform/registry_store.h"
 #include "registry/edit_regestry.h"
+#include "support/scratch.h"
 
 namespace velmora::registry::testing {
 
@@ -28,20 +29,8 @@ inline std::string namesOf(const Variant& listing) {
 
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setRegionalSettings(RegionalSettings{});
-    std::string pattern = (std::filesystem::temp_directory_path() / "cvreg-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    storeFile_ = folder_ / "store" / "registry.sqlite3";
-    ::setenv("VELMORA_REGISTRY", storeFile_.c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("VELMORA_REGISTRY_BUSY_MS");
-    std::error_code ignored;
-    std::filesystem::permissions(storeFile_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(folder_, ignored);
-  }
+  void SetUp() override { setRegionalSettings(RegionalSettings{}); }
+  void TearDown() override { ::unsetenv("VELMORA_REGISTRY_BUSY_MS"); }
 
   // A handle on `path`, made when missing.
   static std::unique_ptr<RegistryKey> keyAt(const std::string& path) {
@@ -59,8 +48,9 @@ class RegistryTest : public ::testing::Test {
     return data;
   }
 
-  std::filesystem::path folder_;
-  std::filesystem::path storeFile_;
+  test_support::ScratchFolder folder_{"cvreg"};
+  std::filesystem::path storeFile_ = folder_ / "store" / "registry.sqlite3";
+  test_support::ScopedEnv store_{"VELMORA_REGISTRY", storeFile_.string()};
 };
 
 }  // namespace velmora::registry::testing

@@ -1,12 +1,11 @@
 // The text form of keys, exported and imported, and the velmora reg command
 // that reads and writes the store as a user runs it.
 #include <fstream>
-#include <iterator>
 
 #include "registry/settings_file.h"
 
 #include "registry_test_support.h"
-#include "support/run_tool.h"
+#include "support/tool_process.h"
 
 namespace velmora::registry::testing {
 namespace {
@@ -63,10 +62,8 @@ test_support::ToolRun reg(const std::string& args) {
 // Text written by an earlier build imports with every value and exports
 // again byte for byte.
 TEST_F(SettingsFileTest, FixtureOfVersion1ImportsExactly) {
-  std::ifstream in(
-      std::filesystem::path(VELMORA_TEST_SOURCE_DIR) / "registry/fixtures/settings-1.txt",
-      std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  const std::string text = test_support::readFile(std::filesystem::path(VELMORA_TEST_SOURCE_DIR) /
+                                                  "registry/fixtures/settings-1.txt");
   std::string error;
   ASSERT_EQ(importSettings(userRegistryStore(), text, error), regcode::kSuccess) << error;
   EXPECT_EQ(namesOf(ReadAllValue("Software\\Velmora, Ltd.\\Trader\\Window")),

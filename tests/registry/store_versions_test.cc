@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <fstream>
-#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -17,10 +16,7 @@ namespace fs = std::filesystem;
 const std::string kWindow = "Software\\Velmora, Ltd.\\Trader\\Window";
 const std::string kDealer = "Software\\Velmora, Ltd.\\Dealer";
 
-std::string bytesOf(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using test_support::readFile;
 
 std::int64_t numberFrom(const fs::path& file, const char* sql) {
   sqlite3* db = nullptr;
@@ -68,7 +64,7 @@ class StoreVersionsTest : public RegistryTest {
   std::string useFixture(const std::string& name) {
     useNewStoreFile(name);
     fs::copy_file(fs::path(VELMORA_TEST_SOURCE_DIR) / "registry" / "fixtures" / name, storeFile_);
-    return bytesOf(storeFile_);
+    return readFile(storeFile_);
   }
 
   // Every setting the fixtures hold reads back as written, in its order,
@@ -103,7 +99,7 @@ TEST_F(StoreVersionsTest, EarlierLayoutsAreUpgradedAfterACopyIsKept) {
     // A copy from an earlier upgrade is never overwritten.
     std::ofstream(backup(1)) << "kept";
     expectFixtureSettings();
-    EXPECT_EQ(bytesOf(backup(1)), "kept");
+    EXPECT_EQ(readFile(backup(1)), "kept");
     ASSERT_TRUE(fs::exists(backup(2)));
     EXPECT_EQ(fs::status(backup(2)).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
@@ -125,7 +121,7 @@ TEST_F(StoreVersionsTest, EarlierLayoutsAreUpgradedAfterACopyIsKept) {
 TEST_F(StoreVersionsTest, LaterVersionIsLeftUntouchedAndReportedOnce) {
   useFixture("store-today.sqlite3");
   ASSERT_EQ(numberFrom(storeFile_, "PRAGMA user_version = 2"), -1);
-  const std::string later = bytesOf(storeFile_);
+  const std::string later = readFile(storeFile_);
   for (int round = 0; round < 2; ++round) {
     std::thread([] {
       std::int32_t code = -1;
@@ -139,7 +135,7 @@ TEST_F(StoreVersionsTest, LaterVersionIsLeftUntouchedAndReportedOnce) {
       EXPECT_EQ(SetAllValue(kDealer, table), regcode::kNewerStore);
     }).join();
   }
-  EXPECT_EQ(bytesOf(storeFile_), later);
+  EXPECT_EQ(readFile(storeFile_), later);
   EXPECT_FALSE(fs::exists(backup(1)));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].code, regcode::kNewerStore);
@@ -156,7 +152,7 @@ TEST_F(StoreVersionsTest, FileThatIsNoStoreIsNamedAndKeptByteForByte) {
   EXPECT_EQ(ReadRegistryValue("K", "v", code, Variant("d")), Variant("d"));
   EXPECT_EQ(code, regcode::kBadDatabase);
   EXPECT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kBadDatabase);
-  EXPECT_EQ(bytesOf(storeFile_), garbage);
+  EXPECT_EQ(readFile(storeFile_), garbage);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].code, regcode::kBadDatabase);
   EXPECT_NE(userRegistryStore().problem().find(storeFile_.string() + " is not a database"),
@@ -165,9 +161,9 @@ TEST_F(StoreVersionsTest, FileThatIsNoStoreIsNamedAndKeptByteForByte) {
   // A database of something else is no store either, and stays as it was.
   useNewStoreFile("foreign");
   ASSERT_EQ(numberFrom(storeFile_, "CREATE TABLE orders(id)"), -1);
-  const std::string foreign = bytesOf(storeFile_);
+  const std::string foreign = readFile(storeFile_);
   EXPECT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kBadDatabase);
-  EXPECT_EQ(bytesOf(storeFile_), foreign);
+  EXPECT_EQ(readFile(storeFile_), foreign);
   EXPECT_NE(userRegistryStore().problem().find("not a settings store"), std::string::npos);
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "support/run_tool.h"
+#include "support/tool_process.h"
 
 namespace velmora {
 namespace {

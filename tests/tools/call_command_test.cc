@@ -1,18 +1,17 @@
 // velmora call, run as the real binary: typed arguments, by-reference
 // results, objects across lines, exit statuses and per-line flushing.
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "support/run_tool.h"
-#include "tools/tool_process.h"
+#include "support/scratch.h"
+#include "support/tool_process.h"
 
 namespace velmora::tool::testing {
 namespace {
 
 using nlohmann::json;
+using test_support::ScopedEnv;
+using test_support::ToolProcess;
 using test_support::ToolRun;
 
 // velmora call with each argument shell-quoted; standard error is dropped.
@@ -26,22 +25,13 @@ ToolRun call(std::initializer_list<std::string> args) {
   return test_support::runVelmora(line);
 }
 
+// The child inherits these: its settings store and logs stay in the scratch
+// folder.
 class CallCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cvcall-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    scratch_ = pattern;
-    // The child inherits these: its settings store and logs stay in here.
-    ::setenv("VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").c_str(), 1);
-    ::setenv("TMPDIR", scratch_.c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("VELMORA_REGISTRY");
-    ::unsetenv("TMPDIR");
-    std::filesystem::remove_all(scratch_);
-  }
-  std::filesystem::path scratch_;
+  test_support::ScratchFolder scratch_{"cvcall"};
+  ScopedEnv store_{"VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").string()};
+  ScopedEnv tmp_{"TMPDIR", scratch_.path().string()};
 };
 
 TEST_F(CallCommandTest, TypedArgumentsComeBackInTheSameFormsAndBadFormsAreRefused) {

@@ -1,11 +1,10 @@
 // velmora grid, run as the real binary against a store in a temporary folder.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
 
-#include "support/run_tool.h"
+#include "support/scratch.h"
+#include "support/tool_process.h"
 
 namespace velmora::tool::testing {
 namespace {
@@ -14,23 +13,13 @@ using test_support::runVelmora;
 
 class GridCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cvgridtool-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    scratch_ = pattern;
-    ::setenv("VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("VELMORA_REGISTRY");
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch_, ignored);
-  }
   std::string file(const char* name, const std::string& text) {
     const std::filesystem::path path = scratch_ / name;
     std::ofstream(path) << text;
     return "'" + path.string() + "'";
   }
-  std::filesystem::path scratch_;
+  test_support::ScratchFolder scratch_{"cvgridtool"};
+  test_support::ScopedEnv store_{"VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").string()};
 };
 
 TEST_F(GridCommandTest, RestorePrintsTheGridWithTheSavedLayout) {

@@ -1,6 +1,7 @@
-// Runs the velmora tool of this build (VELMORA_TOOL) as a child process with
-// pipes to its standard input, output and error, for the tests that talk to
-// it line by line.
+// Runs the velmora tool of this build (VELMORA_TOOL, set for every test
+// program) as a child process: once through the shell, as a user would type
+// it, or with pipes to its standard input, output and error for the tests
+// that talk to it line by line.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,32 +11,18 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace velmora::tool::testing {
+namespace velmora::test_support {
 
 class ToolProcess {
  public:
+  // The tool with `args` as its arguments.
   explicit ToolProcess(std::vector<std::string> args) {
     args.insert(args.begin(), std::getenv("VELMORA_TOOL"));
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int in[2], out[2], err[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
-    if ((pid_ = ::fork()) == 0) {
-      ::dup2(in[0], 0);
-      ::dup2(out[1], 1);
-      ::dup2(err[1], 2);
-      for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    for (int fd : {in[0], out[1], err[1]}) ::close(fd);
-    in_ = in[1];
-    out_ = out[0];
-    err_ = err[0];
+    start(std::move(args));
   }
   ~ToolProcess() {
     closeInput();
@@ -45,6 +32,11 @@ class ToolProcess {
   }
   ToolProcess(const ToolProcess&) = delete;
   ToolProcess& operator=(const ToolProcess&) = delete;
+
+  // The tool run by the shell with `arguments`, already shell-quoted.
+  static ToolProcess shell(const std::string& arguments) {
+    return ToolProcess(Command{{"/bin/sh", "-c", "exec \"$VELMORA_TOOL\" " + arguments}});
+  }
 
   void writeLine(const std::string& line) {
     const std::string text = line + "\n";
@@ -67,7 +59,8 @@ class ToolProcess {
     return line;
   }
 
-  // Closes the input, collects what remains and returns the exit status.
+  // Closes the input, collects what remains and returns the exit status (-1
+  // when the tool did not exit normally).
   int finish(std::string* out = nullptr, std::string* err = nullptr) {
     closeInput();
     const std::string rest = pending_ + drain(out_), errText = drain(err_);
@@ -80,6 +73,30 @@ class ToolProcess {
   }
 
  private:
+  struct Command {
+    std::vector<std::string> argv;
+  };
+  explicit ToolProcess(Command command) { start(std::move(command.argv)); }
+
+  void start(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int in[2], out[2], err[2];
+    if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
+    if ((pid_ = ::fork()) == 0) {
+      ::dup2(in[0], 0);
+      ::dup2(out[1], 1);
+      ::dup2(err[1], 2);
+      for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    for (int fd : {in[0], out[1], err[1]}) ::close(fd);
+    in_ = in[1];
+    out_ = out[0];
+    err_ = err[0];
+  }
   void closeInput() {
     if (in_ >= 0) ::close(in_);
     in_ = -1;
@@ -97,4 +114,18 @@ class ToolProcess {
   std::string pending_;
 };
 
-}  // namespace velmora::tool::testing
+struct ToolRun {
+  int status = -1;  // exit status, -1 when the tool did not exit normally
+  std::string out;  // standard output (and standard error with mergeErrors)
+};
+
+// One run through the shell; `arguments` are already shell-quoted. Standard
+// error is dropped, or mixed into `out` when `mergeErrors` is set.
+inline ToolRun runVelmora(const std::string& arguments, bool mergeErrors = false) {
+  ToolProcess tool = ToolProcess::shell(arguments + (mergeErrors ? " 2>&1" : " 2>/dev/null"));
+  ToolRun run;
+  run.status = tool.finish(&run.out);
+  return run;
+}
+
+}  // namespace velmora::test_support
