@@ -13,244 +13,190 @@ namespace velmora {
 namespace {
 
 using testing::errorOf;
+using testing::expectCases;
 using testing::german;
+using testing::raises;
 
-class NumberTextTest : public testing::RegionalTest {};
-class ParseTest : public testing::RegionalTest {};
-class WholeNumberTest : public testing::RegionalTest {};
-class HexTest : public testing::RegionalTest {};
+class NumberTest : public testing::RegionalTest {};
 
-double parsed(std::string_view text) {
-  double d = -12345;
-  EXPECT_TRUE(parseNumber(text, d)) << text;
-  return d;
-}
+constexpr std::int32_t kOverflow = err::kOverflow, kMismatch = err::kTypeMismatch,
+                       kNull = err::kInvalidUseOfNull;
+const SafeArray kOneByte = SafeArray::ofBytes({1});
 
-TEST_F(NumberTextTest, DoublesSwitchToExponentOutsideTheirPlainRange) {
-  EXPECT_EQ(doubleToText(0.1), "0.1");
-  EXPECT_EQ(doubleToText(0.1 + 0.2), "0.3");  // 15 significant digits hide the binary error
-  EXPECT_EQ(doubleToText(1.0 / 3.0), "0.333333333333333");
-  EXPECT_EQ(doubleToText(1E+20), "1E+20");
-  EXPECT_EQ(doubleToText(123456789012345680000.0), "1.23456789012346E+20");
-  EXPECT_EQ(doubleToText(1E+15), "1E+15");
-  EXPECT_EQ(doubleToText(123456789012345.0), "123456789012345");
-  EXPECT_EQ(doubleToText(1E+14), "100000000000000");
-  EXPECT_EQ(doubleToText(0.0001), "0.0001");
-  EXPECT_EQ(doubleToText(1.5E-05), "1.5E-05");
-  EXPECT_EQ(doubleToText(-2.5E-300), "-2.5E-300");
-  EXPECT_EQ(doubleToText(-0.0), "0");
-  EXPECT_EQ(doubleToText(-42), "-42");
-}
-
-TEST_F(NumberTextTest, EachKindPrintsItsOwnWay) {
-  EXPECT_EQ(toText(Variant(3.14159274F)), "3.141593");  // Single: 7 digits
-  EXPECT_EQ(toText(Variant(1E+07F)), "1E+07");
-  EXPECT_EQ(toText(Variant(0.1F)), "0.1");
-  EXPECT_EQ(toText(Variant(Currency{15000})), "1.5");
-  EXPECT_EQ(toText(Variant(Currency{-1})), "-0.0001");
-  EXPECT_EQ(toText(Variant(Currency{std::numeric_limits<std::int64_t>::max()})),
-            "922337203685477.5807");
-  EXPECT_EQ(toText(Variant(Currency{std::numeric_limits<std::int64_t>::min()})),
-            "-922337203685477.5808");
-  EXPECT_EQ(toText(Variant(std::int16_t{-32768})), "-32768");
-  EXPECT_EQ(toText(Variant(std::uint8_t{255})), "255");
-  EXPECT_EQ(toText(Variant(true)), "True");
-  EXPECT_EQ(toText(Variant(false)), "False");
-  EXPECT_EQ(toText(Variant()), "");
-  EXPECT_EQ(toText(Variant("as is")), "as is");
-}
-
-TEST_F(NumberTextTest, ValuesWithoutTextRaise) {
-  EXPECT_EQ(errorOf([] { toText(Variant::null()); }), err::kInvalidUseOfNull);
-  EXPECT_EQ(errorOf([] { toText(Variant(ErrorCode{5})); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toText(Variant::missing()); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toText(Variant::nothing()); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toText(Variant(SafeArray::ofVariants({1, 2}))); }), err::kTypeMismatch);
-}
-
-TEST_F(NumberTextTest, GermanSettingsUseTheDecimalComma) {
+TEST_F(NumberTest, TextOfEachKind) {
+  expectCases([](const Variant& v) { return doubleToText(toDouble(v)); },
+              {{0.1, "0.1"},
+               {0.1 + 0.2, "0.3"},  // 15 significant digits hide the binary error
+               {1.0 / 3.0, "0.333333333333333"},
+               {1E+20, "1E+20"},
+               {123456789012345680000.0, "1.23456789012346E+20"},
+               {1E+15, "1E+15"},
+               {123456789012345.0, "123456789012345"},
+               {1E+14, "100000000000000"},
+               {0.0001, "0.0001"},
+               {1.5E-05, "1.5E-05"},
+               {-2.5E-300, "-2.5E-300"},
+               {-0.0, "0"}});
+  expectCases(toText,
+              {{3.14159274F, "3.141593"},  // Single: 7 digits
+               {1E+07F, "1E+07"},
+               {0.1F, "0.1"},
+               {Currency{15000}, "1.5"},
+               {Currency{-1}, "-0.0001"},
+               {Currency{std::numeric_limits<std::int64_t>::max()}, "922337203685477.5807"},
+               {Currency{std::numeric_limits<std::int64_t>::min()}, "-922337203685477.5808"},
+               {std::int16_t{-32768}, "-32768"},
+               {std::uint8_t{255}, "255"},
+               {true, "True"},
+               {false, "False"},
+               {Variant(), ""},
+               {Variant::null(), raises(kNull)},
+               {ErrorCode{5}, raises(kMismatch)},
+               {Variant::missing(), raises(kMismatch)},
+               {Variant::nothing(), raises(kMismatch)},
+               {SafeArray::ofVariants({1, 2}), raises(kMismatch)}});
   setRegionalSettings(german());
-  EXPECT_EQ(toText(Variant(1.5)), "1,5");
-  EXPECT_EQ(toText(Variant(1.5E-05)), "1,5E-05");
-  EXPECT_EQ(toText(Variant(2.25F)), "2,25");
-  EXPECT_EQ(toText(Variant(Currency{-12345})), "-1,2345");
+  expectCases(toText,
+              {{1.5, "1,5"}, {1.5E-05, "1,5E-05"}, {2.25F, "2,25"}, {Currency{-12345}, "-1,2345"}});
   EXPECT_DOUBLE_EQ(toDouble(Variant("-2,5E+2")), -250);
 }
 
-TEST_F(ParseTest, OutOfRange) {
+TEST_F(NumberTest, DoublesOfEachKindAndHexAndOctalText) {
+  expectCases(toDouble, {{Variant(), 0.0},
+                         {true, -1.0},
+                         {Currency{12345}, 1.2345},
+                         {Date{45358.5}, 45358.5},
+                         {std::uint8_t{7}, 7.0},
+                         {Variant::null(), raises(kNull)},
+                         {Variant::nothing(), raises(kMismatch)},
+                         {ErrorCode{5}, raises(kMismatch)},
+                         {"1E999", raises(kOverflow)},
+                         // Hex and octal take the width of their digits: four
+                         // hex digits are a 16-bit Integer, five a 32-bit Long.
+                         {"&hA", 10.0},
+                         {"&H7FFF", 32767.0},
+                         {"&hFFFF", -1.0},
+                         {"&h8000", -32768.0},
+                         {"&h10000", 65536.0},
+                         {"&h0FFFF", 65535.0},
+                         {"&hFFFFFFFF", -1.0},
+                         {"&h80000000", -2147483648.0},
+                         {" &hff ", 255.0},
+                         {"&o17", 15.0},
+                         {"&O177777", -1.0},
+                         {"&o200000", 65536.0},
+                         {"&h", raises(kMismatch)},
+                         {"&hZZ", raises(kMismatch)},
+                         {"&h1G", raises(kMismatch)},
+                         {"-&h1", raises(kMismatch)},
+                         {"&o8", raises(kMismatch)},
+                         {"&h100000000", raises(kOverflow)},
+                         {"&h1FFFFFFFFZ", raises(kMismatch)}});
   double d = 0;
   EXPECT_FALSE(parseNumber("1E999", d));
-  EXPECT_EQ(errorOf([] { toDouble(Variant("1E999")); }), err::kOverflow);
 }
 
-TEST_F(ParseTest, HexAndOctalTakeTheWidthOfTheirDigits) {
-  EXPECT_DOUBLE_EQ(parsed("&hA"), 10);
-  EXPECT_DOUBLE_EQ(parsed("&H7FFF"), 32767);
-  EXPECT_DOUBLE_EQ(parsed("&hFFFF"), -1);  // four digits: a 16-bit Integer
-  EXPECT_DOUBLE_EQ(parsed("&h8000"), -32768);
-  EXPECT_DOUBLE_EQ(parsed("&h10000"), 65536);  // five digits: a 32-bit Long
-  EXPECT_DOUBLE_EQ(parsed("&h0FFFF"), 65535);
-  EXPECT_DOUBLE_EQ(parsed("&hFFFFFFFF"), -1);
-  EXPECT_DOUBLE_EQ(parsed("&h80000000"), -2147483648.0);
-  EXPECT_DOUBLE_EQ(parsed(" &hff "), 255);
-  EXPECT_DOUBLE_EQ(parsed("&o17"), 15);
-  EXPECT_DOUBLE_EQ(parsed("&O177777"), -1);
-  EXPECT_DOUBLE_EQ(parsed("&o200000"), 65536);
-
-  EXPECT_EQ(errorOf([] { toDouble(Variant("&h")); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toDouble(Variant("&hZZ")); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toDouble(Variant("&h1G")); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toDouble(Variant("-&h1")); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toDouble(Variant("&o8")); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toDouble(Variant("&h100000000")); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { toDouble(Variant("&h1FFFFFFFFZ")); }), err::kTypeMismatch);
-}
-
-TEST_F(ParseTest, ToDoubleOfEachKind) {
-  EXPECT_EQ(toDouble(Variant()), 0);
-  EXPECT_EQ(toDouble(Variant(true)), -1);
-  EXPECT_EQ(toDouble(Variant(Currency{12345})), 1.2345);
-  EXPECT_EQ(toDouble(Variant(Date{45358.5})), 45358.5);
-  EXPECT_EQ(toDouble(Variant(std::uint8_t{7})), 7);
-  EXPECT_EQ(errorOf([] { toDouble(Variant::null()); }), err::kInvalidUseOfNull);
-  EXPECT_EQ(errorOf([] { toDouble(Variant::nothing()); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toDouble(Variant(ErrorCode{5})); }), err::kTypeMismatch);
-}
-
-TEST_F(WholeNumberTest, HalvesRoundToEven) {
-  EXPECT_EQ(roundHalfEven(0.5), 0);
-  EXPECT_EQ(roundHalfEven(1.5), 2);
-  EXPECT_EQ(roundHalfEven(-1.5), -2);
-  EXPECT_EQ(roundHalfEven(-2.5), -2);
+TEST_F(NumberTest, WholeNumbersRoundHalvesToEvenAndCheckTheirRangeAfterwards) {
   EXPECT_EQ(roundHalfEven(2.4999999), 2);
   EXPECT_EQ(roundHalfEven(2.5000001), 3);
-  EXPECT_EQ(toInt16(Variant(2.5)), 2);
-  EXPECT_EQ(toInt16(Variant(3.5)), 4);
-  EXPECT_EQ(toInt16(Variant(-2.5)), -2);
-  EXPECT_EQ(toInt16(Variant("2.5")), 2);
-  EXPECT_EQ(toInt16(Variant(2.5F)), 2);
-  // Currency rounds in exact decimal, not through a double.
-  EXPECT_EQ(toInt32(Variant(Currency{25000})), 2);
-  EXPECT_EQ(toInt32(Variant(Currency{35000})), 4);
-  EXPECT_EQ(toInt32(Variant(Currency{-25000})), -2);
-  EXPECT_EQ(toInt32(Variant(Currency{-25001})), -3);
-  EXPECT_EQ(toInt32(Variant(Date{45358.75})), 45359);
-  EXPECT_EQ(toInt16(Variant(true)), -1);
-  EXPECT_EQ(toInt32(Variant()), 0);
+  const auto int16 = [](const Variant& v) { return std::int32_t{toInt16(v)}; };
+  expectCases(int16, {{2.5, 2},
+                      {3.5, 4},
+                      {-2.5, -2},
+                      {"2.5", 2},
+                      {2.5F, 2},
+                      {true, -1},
+                      {32767.4, 32767},
+                      {32767.5, raises(kOverflow)},
+                      {-32768.5, -32768},
+                      {-32769.5, raises(kOverflow)},
+                      {Currency{327675000}, raises(kOverflow)},
+                      {"&hFFFF", -1},
+                      {"&hFFFFFFF", raises(kOverflow)},
+                      {Variant::null(), raises(kNull)},
+                      {"", raises(kMismatch)}});
+  expectCases(toInt32, {// Currency rounds in exact decimal, not through a double.
+                        {Currency{25000}, 2},
+                        {Currency{35000}, 4},
+                        {Currency{-25000}, -2},
+                        {Currency{-25001}, -3},
+                        {Date{45358.75}, 45359},
+                        {Variant(), 0},
+                        {2147483646.5, 2147483646},
+                        {2147483647.5, raises(kOverflow)},
+                        {-2147483648.5, std::numeric_limits<std::int32_t>::min()},
+                        {1E300, raises(kOverflow)},
+                        {std::numeric_limits<double>::quiet_NaN(), raises(kOverflow)}});
+  expectCases(toByte, {{254.5, std::uint8_t{254}},
+                       {-0.5, std::uint8_t{0}},
+                       {255.5, raises(kOverflow)},
+                       {std::int16_t{-1}, raises(kOverflow)},
+                       {true, raises(kOverflow)}});
+  expectCases(toCurrency, {{2.5, Currency{25000}},
+                           {"1.25", Currency{12500}},
+                           {1.23456, Currency{12346}},
+                           {-1.23454, Currency{-12345}},
+                           {std::int32_t{-7}, Currency{-70000}},
+                           {true, Currency{-10000}},
+                           {9E14, Currency{9000000000000000000}},
+                           {1E15, raises(kOverflow)},
+                           {Variant::null(), raises(kNull)}});
+  expectCases(toBool, {{"TRUE", true},
+                       {" false ", false},
+                       {"0", false},
+                       {"-0.5", true},
+                       {"&hFFFF", true},
+                       {0.0, false},
+                       {Currency{1}, true},
+                       {Variant(), false},
+                       {Date{0.5}, true},
+                       {"yes", raises(kMismatch)},
+                       {"", raises(kMismatch)},
+                       {Variant::null(), raises(kNull)}});
 }
 
-TEST_F(WholeNumberTest, RangesAreCheckedAfterRounding) {
-  EXPECT_EQ(toInt16(Variant(32767.4)), 32767);
-  EXPECT_EQ(errorOf([] { toInt16(Variant(32767.5)); }), err::kOverflow);
-  EXPECT_EQ(toInt16(Variant(-32768.5)), -32768);
-  EXPECT_EQ(errorOf([] { toInt16(Variant(-32769.5)); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { toInt16(Variant(40000)); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { toInt16(Variant(Currency{327675000})); }), err::kOverflow);
-  EXPECT_EQ(toInt32(Variant(2147483646.5)), 2147483646);
-  EXPECT_EQ(errorOf([] { toInt32(Variant(2147483647.5)); }), err::kOverflow);
-  EXPECT_EQ(toInt32(Variant(-2147483648.5)), std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(errorOf([] { toInt32(Variant(1E300)); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { toInt32(Variant(std::numeric_limits<double>::quiet_NaN())); }),
-            err::kOverflow);
-  EXPECT_EQ(toByte(Variant(254.5)), 254);
-  EXPECT_EQ(toByte(Variant(-0.5)), 0);
-  EXPECT_EQ(errorOf([] { toByte(Variant(255.5)); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { toByte(Variant(std::int16_t{-1})); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { toByte(Variant(true)); }), err::kOverflow);
-  EXPECT_EQ(toInt16(Variant("&hFFFF")), -1);
-  EXPECT_EQ(errorOf([] { toInt16(Variant("&hFFFFFFF")); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { toInt16(Variant::null()); }), err::kInvalidUseOfNull);
-  EXPECT_EQ(errorOf([] { toInt16(Variant("")); }), err::kTypeMismatch);
-}
-
-TEST_F(WholeNumberTest, CurrencyKeepsFourDecimals) {
-  EXPECT_EQ(toCurrency(Variant(2.5)).scaled, 25000);
-  EXPECT_EQ(toCurrency(Variant("1.25")).scaled, 12500);
-  EXPECT_EQ(toCurrency(Variant(1.23456)).scaled, 12346);
-  EXPECT_EQ(toCurrency(Variant(-1.23454)).scaled, -12345);
-  EXPECT_EQ(toCurrency(Variant(std::int32_t{-7})).scaled, -70000);
-  EXPECT_EQ(toCurrency(Variant(true)).scaled, -10000);
-  EXPECT_EQ(toCurrency(Variant(9E14)).scaled, 9000000000000000000);
-  EXPECT_EQ(errorOf([] { toCurrency(Variant(1E15)); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { toCurrency(Variant::null()); }), err::kInvalidUseOfNull);
-}
-
-TEST_F(WholeNumberTest, Booleans) {
-  EXPECT_TRUE(toBool(Variant("TRUE")));
-  EXPECT_FALSE(toBool(Variant(" false ")));
-  EXPECT_FALSE(toBool(Variant("0")));
-  EXPECT_TRUE(toBool(Variant("-0.5")));
-  EXPECT_TRUE(toBool(Variant("&hFFFF")));
-  EXPECT_FALSE(toBool(Variant(0.0)));
-  EXPECT_TRUE(toBool(Variant(Currency{1})));
-  EXPECT_FALSE(toBool(Variant()));
-  EXPECT_TRUE(toBool(Variant(Date{0.5})));
-  EXPECT_EQ(errorOf([] { toBool(Variant("yes")); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toBool(Variant("")); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { toBool(Variant::null()); }), err::kInvalidUseOfNull);
-}
-
-TEST_F(HexTest, NegativesAreTwosComplementOfTheirWidth) {
-  EXPECT_EQ(hexText(Variant(true)), "FFFF");
-  EXPECT_EQ(hexText(Variant(false)), "0");
-  EXPECT_EQ(hexText(Variant(std::int16_t{-1})), "FFFF");
-  EXPECT_EQ(hexText(Variant(std::int16_t{-32768})), "8000");
-  EXPECT_EQ(hexText(Variant(std::int32_t{-1})), "FFFFFFFF");
-  EXPECT_EQ(hexText(Variant(std::int32_t{40000})), "9C40");
-  EXPECT_EQ(hexText(Variant(std::uint8_t{255})), "FF");
-  EXPECT_EQ(hexText(Variant(-1.0)), "FFFFFFFF");  // a Double is wider than 16 bits
-  EXPECT_EQ(hexText(Variant(25.0)), "19");
-  EXPECT_EQ(hexText(Variant(2.5)), "2");
-  EXPECT_EQ(hexText(Variant(3.5)), "4");
-  EXPECT_EQ(hexText(Variant(Currency{-15000})), "FFFFFFFE");
-  EXPECT_EQ(hexText(Variant(Date{45358.0})), "B12E");
-  EXPECT_EQ(hexText(Variant("255")), "FF");
-  EXPECT_EQ(hexText(Variant()), "0");
-  EXPECT_EQ(errorOf([] { hexText(Variant(2147483648.0)); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { hexText(Variant::null()); }), err::kInvalidUseOfNull);
-  EXPECT_EQ(errorOf([] { hexText(Variant(SafeArray::ofBytes({1}))); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { hexText(Variant::nothing()); }), err::kTypeMismatch);
-}
-
-// The "&h" text of a value reads back as that value, except the Long values
-// 32768..65535, whose four digits read as a negative Integer.
-TEST_F(HexTest, HexTextReadsBack) {
-  for (std::int16_t v : {std::int16_t{0}, std::int16_t{1}, std::int16_t{-1}, std::int16_t{32767},
-                         std::int16_t{-32768}, std::int16_t{-300}}) {
-    EXPECT_DOUBLE_EQ(parsed("&h" + hexText(Variant(v))), v);
+TEST_F(NumberTest, HexTextIsTwosComplementOfItsWidthAndReadsBack) {
+  expectCases(hexText, {{true, "FFFF"},
+                        {false, "0"},
+                        {std::int16_t{-1}, "FFFF"},
+                        {std::int16_t{-32768}, "8000"},
+                        {std::int32_t{-1}, "FFFFFFFF"},
+                        {std::int32_t{40000}, "9C40"},
+                        {std::uint8_t{255}, "FF"},
+                        {-1.0, "FFFFFFFF"},  // a Double is wider than 16 bits
+                        {25.0, "19"},
+                        {2.5, "2"},
+                        {3.5, "4"},
+                        {Currency{-15000}, "FFFFFFFE"},
+                        {Date{45358.0}, "B12E"},
+                        {"255", "FF"},
+                        {Variant(), "0"},
+                        {2147483648.0, raises(kOverflow)},
+                        {Variant::null(), raises(kNull)},
+                        {kOneByte, raises(kMismatch)},
+                        {Variant::nothing(), raises(kMismatch)}});
+  // The "&h" text reads back as the value, except the Long values
+  // 32768..65535, whose four digits read as a negative Integer.
+  for (const Variant& v :
+       {Variant(std::int16_t{-1}), Variant(std::int16_t{32767}), Variant(std::int16_t{-32768}),
+        Variant(65536), Variant(-65536), Variant(2147483647),
+        Variant(std::numeric_limits<std::int32_t>::min())}) {
+    EXPECT_DOUBLE_EQ(toDouble(Variant("&h" + hexText(v))), toDouble(v)) << hexText(v);
   }
-  for (std::int32_t v :
-       {65536, -1, -32768, -65536, 2147483647, std::numeric_limits<std::int32_t>::min(), 32767}) {
-    EXPECT_DOUBLE_EQ(parsed("&h" + hexText(Variant(v))), v);
-  }
-  EXPECT_DOUBLE_EQ(parsed("&h" + hexText(Variant(std::int32_t{40000}))), 40000 - 65536);
+  EXPECT_DOUBLE_EQ(toDouble(Variant("&h" + hexText(Variant(40000)))), 40000 - 65536);
 }
 
-TEST(IsNumericTest, NumbersAndBooleansButNotDatesOrErrors) {
-  setRegionalSettings(testing::usEnglish());
-  struct Case {
-    Variant value;
-    bool numeric;
-  };
-  const Case cases[] = {
-      {Variant(), true},
-      {Variant(std::int16_t{1}), true},
-      {Variant(2), true},
-      {Variant(1.5F), true},
-      {Variant(1.5), true},
-      {Variant(Currency{1}), true},
-      {Variant(false), true},
-      {Variant(std::uint8_t{1}), true},
-      {Variant("True"), false},  // text is read as a number only (see reading_text_test)
-      {Variant(Date{1}), false},
-      {Variant::null(), false},
-      {Variant(ErrorCode{5}), false},
-      {Variant::missing(), false},
-      {Variant::nothing(), false},
-      {Variant(SafeArray::ofVariants({1})), false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(isNumeric(c.value), c.numeric) << typeName(c.value);
+TEST_F(NumberTest, NumbersAndBooleansAreNumericButNotDatesOrErrors) {
+  for (const Variant& v :
+       {Variant(), Variant(std::int16_t{1}), Variant(2), Variant(1.5F), Variant(1.5),
+        Variant(Currency{1}), Variant(false), Variant(std::uint8_t{1})}) {
+    EXPECT_TRUE(isNumeric(v)) << typeName(v);
+  }
+  // Text is read as a number only (see reading_text_test).
+  for (const Variant& v :
+       {Variant("True"), Variant(Date{1}), Variant::null(), Variant(ErrorCode{5}),
+        Variant::missing(), Variant::nothing(), Variant(SafeArray::ofVariants({1}))}) {
+    EXPECT_FALSE(isNumeric(v)) << typeName(v);
   }
 }
 

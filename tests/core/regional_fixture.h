@@ -1,5 +1,5 @@
-// Shared by the conversion tests: pinned regional settings and a way to see
-// which automation error a conversion raises.
+// Shared by the conversion tests: pinned regional settings, a way to see
+// which automation error a conversion raises, and tables of cases.
 #pragma once
 
 #include <commonvelmora/convert.h>
@@ -9,10 +9,33 @@
 #include "support/error_of.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace velmora::testing {
 
 using velmora::test_support::errorOf;
+
+// One conversion: `in` gives `out`, or raises error n when `out` is raises(n).
+struct Case {
+  Variant in;
+  Variant out;
+};
+inline Variant raises(std::int32_t number) { return Variant(ErrorCode{number}); }
+
+// Each case through `convert`, its result compared as a Variant of the kind
+// `convert` returns (so 2 as Int32 is not 2 as Int16).
+template <class Convert>
+void expectCases(Convert convert, const std::vector<Case>& cases) {
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    if (const ErrorCode* e = c.out.getIf<ErrorCode>()) {
+      EXPECT_EQ(errorOf([&] { (void)convert(c.in); }), e->scode) << "case " << i;
+    } else {
+      EXPECT_TRUE(Variant(convert(c.in)) == c.out) << "case " << i;
+    }
+  }
+}
 
 inline RegionalSettings usEnglish() { return RegionalSettings{}; }
 
