@@ -45,11 +45,5 @@ TEST_F(WorkStateTest, TheStringTableIsChosenByTheUsersLanguage) {
   EXPECT_EQ(userTableLanguage(), TableLanguage::Russian);
 }
 
-TEST_F(WorkStateTest, RegestryStringIsTheSuitesRootWithATrailingBackslash) {
-  Work work;
-  EXPECT_EQ(work.RegestryString(), "Software\\Velmora, Ltd.\\");
-  EXPECT_EQ(work.RegestryString().back(), '\\');
-}
-
 }  // namespace
 }  // namespace velmora::frame::testing
