@@ -5,20 +5,48 @@
 // (building the arguments, out of memory) ends the member with the result it
 // has so far instead of reaching the client.
 #include <commonvelmora/convert.h>
+#include <commonvelmora/error.h>
 #include <commonvelmora/work.h>
 
 #include <array>
 
 #include "frame/delegate.h"
 #include "frame/disciplines.h"
+#include "frame/thread_state.h"
 #include "logging/log_options.h"
 #include "logging/log_state.h"
+#include "message/frm_message.h"
 
 namespace velmora {
 
 using frame::callDelegate;
 using frame::EnsureDelegate;
 using frame::ignoreErrors;
+
+namespace {
+
+// The message window logs only through the component, and a call that
+// fails (no component, no such member) is the window's own failure.
+class DelegateLog final : public message::MessageLog {
+ public:
+  void StoreMessageToLog(const std::string& text) override {
+    std::array<Variant, 1> args{Variant(text)};
+    component()->invoke("StoreMessageToLog", CallKind::Method, args);
+  }
+  void StoreErrorToLog(std::int32_t number, const std::string& text) override {
+    std::array<Variant, 2> args{Variant(number), Variant(text)};
+    component()->invoke("StoreErrorToLog", CallKind::Method, args);
+  }
+
+ private:
+  static ObjectRef component() {
+    ObjectRef delegate = frame::threadState().delegate;
+    if (!delegate) throw AutomationError(err::kObjectNotSet);
+    return delegate;
+  }
+};
+
+}  // namespace
 
 msgButton_Enum Work::MsgActivate(std::string msgText, msgIcon_Enum CurrentIcon,
                                  std::int16_t CurrentButtons, msgButton_Enum DefButton,
@@ -41,10 +69,16 @@ msgButton_Enum Work::MsgActivate(std::string msgText, msgIcon_Enum CurrentIcon,
     ignoreErrors([&] { ParentHWND = toInt32(args[7]); });
   });
   if (button >= 0) return static_cast<msgButton_Enum>(button);
-  // Not handled by the component: the library's own message window shows
-  // the message. It comes with the message window subsystem; until then the
-  // answer is 0, the code of a window closed without a button.
-  return static_cast<msgButton_Enum>(0);
+  // Not handled by the component: the library's own window, new for every
+  // message. A failure it could not log leaves the answer at 0.
+  std::int32_t shown = 0;
+  ignoreErrors([&] {
+    DelegateLog log;
+    message::frmMessage form(log);
+    shown = form.MsgActivate(msgText, CurrentIcon, CurrentButtons, DefButton, OwnerForm,
+                             Err_HelpFile, Err_HelpContext, ParentHWND);
+  });
+  return static_cast<msgButton_Enum>(shown);
 }
 
 msgButton_Enum Work::MsgActivate(std::string msgText, msgIcon_Enum CurrentIcon,

@@ -159,8 +159,14 @@ TEST_F(DelegateTest, MsgActivateTakesTheComponentsButtonAndItsByReferenceWrites)
 
   script.msgAnswer = Variant();  // nothing converts to 0: handled, button 0
   EXPECT_EQ(work.MsgActivate("x"), 0);
-  script.msgAnswer = Variant("not a number");  // unusable: own window
-  EXPECT_EQ(work.MsgActivate("x"), 0);
+  // Unusable: the library's own window, which cannot be shown without a
+  // display and says so through the component.
+  script.msgAnswer = Variant("not a number");
+  EXPECT_EQ(work.MsgActivate("x"), msgCancel);
+  EXPECT_EQ(script.lastMember, "StoreErrorToLog");
+  ASSERT_EQ(script.lastArgs.size(), 2u);
+  EXPECT_EQ(script.lastArgs[0], Variant(std::int32_t{401}));
+  EXPECT_EQ(toText(script.lastArgs[1]).substr(0, 31), "Error display Message Window.\r\n");
 }
 
 TEST_F(DelegateTest, TheComponentIsCreatedOncePerThreadAndRetriedAfterAFailure) {

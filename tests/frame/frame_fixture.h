@@ -51,6 +51,11 @@ class FrameTest : public ::testing::Test {
   test_support::ScratchFolder scratch_{"cvframe"};
   test_support::ScopedEnv tmp_{"TMPDIR", scratch_.path().string()};
   test_support::ScopedEnv store_{"VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").string()};
+  // No display: a message window the library would show fails at once
+  // instead of waiting for a user.
+  test_support::ScopedEnv display_{"DISPLAY", nullptr};
+  test_support::ScopedEnv wayland_{"WAYLAND_DISPLAY", nullptr};
+  test_support::ScopedEnv platform_{"QT_QPA_PLATFORM", nullptr};
 };
 
 }  // namespace velmora::frame::testing

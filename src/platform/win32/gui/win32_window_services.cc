@@ -5,6 +5,7 @@
 #include <commonvelmora/error.h>
 
 #include "platform/help_viewer.h"
+#include "platform/message_window.h"
 #include "platform/mouse_pointer.h"
 #include "platform/screen.h"
 #include "platform/sound_player.h"
@@ -46,6 +47,7 @@ class NoHelp final : public HelpViewer {
 
 void requireGuiThread() { noWindows(); }
 void captureNextWindow(std::string) {}
+std::unique_ptr<MessageWindow> makeMessageWindow(MessageForm&) { noWindows(); }
 
 Screen& defaultScreen() {
   static NoScreen* const screen = new NoScreen();
