@@ -1,7 +1,8 @@
 // The subcommands of the velmora tool, one file each. Each takes the
 // arguments after its own name and returns the process exit status:
 // 0 success, 2 bad usage (message on standard error), 3 an automation error,
-// 1 any other failure.
+// 1 any other failure. `msg` exits with the button code instead (bad usage
+// 64 there, since 2 is Cancel).
 #pragma once
 
 #include <span>
@@ -17,5 +18,6 @@ int runFormat(CommandArgs args);  // velmora format TEMPLATE ARG...
 int runReg(CommandArgs args);     // velmora reg get|set|delete|list|export|import ...
 int runGrid(CommandArgs args);    // velmora grid save|restore KEY FILE
 int runProps(CommandArgs args);   // velmora props show|find ...
+int runMsg(CommandArgs args);     // velmora msg TEXT [OPTION...]
 
 }  // namespace velmora::tool

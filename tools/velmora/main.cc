@@ -17,6 +17,7 @@ constexpr const char* kUsage =
     "  reg get|set|delete|list|export|import   read and write the settings store\n"
     "  grid save|restore KEY FILE   save or restore a grid layout described in FILE\n"
     "  props show|find|demo   inspect (or write a sample of) a persisted property tree\n"
+    "  msg TEXT [OPTION...]   show the message window; the exit status is the button\n"
     "\n"
     "'velmora COMMAND --help' describes each command.\n";
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   if (command == "reg") return velmora::tool::runReg(rest);
   if (command == "grid") return velmora::tool::runGrid(rest);
   if (command == "props") return velmora::tool::runProps(rest);
+  if (command == "msg") return velmora::tool::runMsg(rest);
   std::fprintf(stderr, "velmora: unknown command '%.*s'\n\n%s", static_cast<int>(command.size()),
                command.data(), kUsage);
   return 2;
