@@ -200,6 +200,9 @@ class VELMORA_EXPORT SafeArray {
 
   SafeArray() = default;  // a never-dimensioned variant array
   SafeArray(VarType elementType, std::vector<Bound> bounds);
+  // A byte array of `bounds` holding `bytes`, which must be exactly as many
+  // as the bounds give (else error 9).
+  SafeArray(std::vector<Bound> bounds, std::vector<std::uint8_t> bytes);
 
   // A one-dimensional variant array from 0 holding `items`.
   static SafeArray ofVariants(std::vector<Variant> items, std::int32_t lbound = 0);

@@ -240,10 +240,10 @@ Variant PropertyBag::Impl::decodeValue(const DocRef& doc, bytes::Reader& r, bool
     }
     case kByteArray: {
       const ReadBounds b = readBounds(r);
-      SafeArray array(VarType::Byte, b.bounds);
       auto data = r.take(b.elements, "byte array");
-      std::copy(data.begin(), data.end(), array.bytes().begin());
-      return array;
+      // Built from the data at once: a picture's megabytes are copied once
+      // and never cleared first.
+      return SafeArray(b.bounds, std::vector<std::uint8_t>(data.begin(), data.end()));
     }
     case kVariantArray: {
       const ReadBounds b = readBounds(r);
@@ -401,15 +401,16 @@ void PropertyBag::Impl::transcodeValue(const Document& doc, bytes::Reader& r, by
   }
 }
 
-// The whole bag: header, names, the entries and the end of the body.
-std::vector<std::uint8_t> PropertyBag::Impl::withHeader(const BagNames& names,
+std::vector<std::uint8_t> PropertyBag::Impl::withHeader(std::span<const std::uint8_t> prefix,
+                                                        const BagNames& names,
                                                         std::span<const std::uint8_t> entries) {
   bytes::Writer head;
   head.raw(std::string_view(kMagic, sizeof kMagic));
   head.u8(kVersion);
   names.writeTo(head);
   std::vector<std::uint8_t> out;
-  out.reserve(head.size() + entries.size() + 1);
+  out.reserve(prefix.size() + head.size() + entries.size() + 1);
+  out.insert(out.end(), prefix.begin(), prefix.end());
   out.insert(out.end(), head.bytes().begin(), head.bytes().end());
   out.insert(out.end(), entries.begin(), entries.end());
   out.push_back(0);

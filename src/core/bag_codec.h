@@ -246,8 +246,14 @@ struct PropertyBag::Impl {
   static void transcodeValue(const Document& doc, bytes::Reader& r, bytes::Writer& out,
                              BagNames& names);
 
-  // The whole bag: header, names, the entries and the end of the body.
-  static std::vector<std::uint8_t> withHeader(const BagNames& names,
+  // The bag's bytes behind `prefix`, in one buffer (see bag_contents.h).
+  static std::vector<std::uint8_t> contents(const PropertyBag& bag,
+                                            std::span<const std::uint8_t> prefix);
+
+  // `prefix`, then the whole bag: header, names, the entries and the end of
+  // the body.
+  static std::vector<std::uint8_t> withHeader(std::span<const std::uint8_t> prefix,
+                                              const BagNames& names,
                                               std::span<const std::uint8_t> entries);
 };
 

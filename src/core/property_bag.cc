@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/bag_codec.h"
+#include "core/bag_contents.h"
 #include "core/bag_format_v1.h"
 
 namespace velmora {
@@ -97,25 +98,39 @@ std::vector<std::string> PropertyBag::names() const {
   return out;
 }
 
-std::vector<std::uint8_t> PropertyBag::contents() const {
-  if (size() == 0) return Impl::withHeader(BagNames(), {});
-  const Node& node = impl_->node;
+std::vector<std::uint8_t> PropertyBag::contents() const { return Impl::contents(*this, {}); }
+
+std::vector<std::uint8_t> bag::contentsBehind(const PropertyBag& bag,
+                                              std::span<const std::uint8_t> prefix) {
+  return PropertyBag::Impl::contents(bag, prefix);
+}
+
+std::vector<std::uint8_t> PropertyBag::Impl::contents(const PropertyBag& bag,
+                                                      std::span<const std::uint8_t> prefix) {
+  if (bag.size() == 0) return withHeader(prefix, BagNames(), {});
+  const Node& node = bag.impl_->node;
   const Document& doc = *node.doc;
   // Loaded and untouched: the bytes it was loaded from.
-  if (node.viewOf != 0 && node.viewOf == doc.loadedRoot) return doc.blob;
+  if (node.viewOf != 0 && node.viewOf == doc.loadedRoot) {
+    std::vector<std::uint8_t> out;
+    out.reserve(prefix.size() + doc.blob.size());
+    out.insert(out.end(), prefix.begin(), prefix.end());
+    out.insert(out.end(), doc.blob.begin(), doc.blob.end());
+    return out;
+  }
   // Written entry after entry from the start of the stream: the stream is
   // the body, and the names were numbered in the order of first use.
   if (node.inPlace && node.start == 0 && node.end == doc.stream.size() && !doc.strayNames) {
-    return Impl::withHeader(doc.names, doc.stream.bytes());
+    return withHeader(prefix, doc.names, doc.stream.bytes());
   }
   BagNames names;
   bytes::Writer body;
   for (const Entry& e : node.entries()) {
     body.varint(names.intern(doc.names[e.name].text) + 1);
     bytes::Reader r(doc.bytesOf(e), e.at);
-    Impl::transcodeValue(doc, r, body, names);
+    transcodeValue(doc, r, body, names);
   }
-  return Impl::withHeader(names, body.bytes());
+  return withHeader(prefix, names, body.bytes());
 }
 
 void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {

@@ -52,10 +52,13 @@ SafeArray& Variant::array() {
 
 // ---- SafeArray -------------------------------------------------------------
 
-SafeArray::SafeArray(VarType elementType, std::vector<Bound> bounds)
-    : elementType_(elementType), bounds_(std::move(bounds)) {
-  std::size_t n = bounds_.empty() ? 0 : 1;
-  for (const Bound& b : bounds_) {
+namespace {
+
+// The element count of `bounds` (0 for none), checked as the runtime does:
+// negative counts are out of range, more than 2^32 elements out of memory.
+std::size_t elementCount(const std::vector<SafeArray::Bound>& bounds) {
+  std::size_t n = bounds.empty() ? 0 : 1;
+  for (const SafeArray::Bound& b : bounds) {
     if (b.count < 0) throw AutomationError(err::kSubscriptOutOfRange);
     if (b.count != 0 &&
         n > std::numeric_limits<std::uint32_t>::max() / static_cast<std::size_t>(b.count)) {
@@ -63,11 +66,26 @@ SafeArray::SafeArray(VarType elementType, std::vector<Bound> bounds)
     }
     n *= static_cast<std::size_t>(b.count);
   }
+  return n;
+}
+
+}  // namespace
+
+SafeArray::SafeArray(VarType elementType, std::vector<Bound> bounds)
+    : elementType_(elementType), bounds_(std::move(bounds)) {
+  const std::size_t n = elementCount(bounds_);
   if (elementType_ == VarType::Byte) {
     bytes_.resize(n);
   } else {
     variants_.resize(n);
   }
+}
+
+SafeArray::SafeArray(std::vector<Bound> bounds, std::vector<std::uint8_t> bytes)
+    : elementType_(VarType::Byte) {
+  if (elementCount(bounds) != bytes.size()) throw AutomationError(err::kSubscriptOutOfRange);
+  bounds_ = std::move(bounds);
+  bytes_ = std::move(bytes);
 }
 
 SafeArray SafeArray::ofVariants(std::vector<Variant> items, std::int32_t lbound) {
@@ -78,11 +96,8 @@ SafeArray SafeArray::ofVariants(std::vector<Variant> items, std::int32_t lbound)
 }
 
 SafeArray SafeArray::ofBytes(std::vector<std::uint8_t> bytes) {
-  SafeArray a;
-  a.elementType_ = VarType::Byte;
-  a.bounds_ = {Bound{0, static_cast<std::int32_t>(bytes.size())}};
-  a.bytes_ = std::move(bytes);
-  return a;
+  std::vector<Bound> bounds{Bound{0, static_cast<std::int32_t>(bytes.size())}};
+  return SafeArray(std::move(bounds), std::move(bytes));
 }
 
 std::int32_t SafeArray::lbound(int dim) const {

@@ -68,7 +68,7 @@ Variant GetObjectData(const ObjectRef& object) {
   ignoreErrors([&] {
     PropertyBag bag;
     bag.writeProperty(kObjectEntry, Variant(object), Variant::nothing());
-    if (bag.contains(kObjectEntry)) result = bytesOf(serialize::packObject(bag.contents()));
+    if (bag.contains(kObjectEntry)) result = bytesOf(serialize::packObject(bag));
   });
   return result;
 }

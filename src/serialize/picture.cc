@@ -87,10 +87,18 @@ Variant Picture::invoke(std::string_view name, CallKind kind, Args args) {
   return pictureMembers().dispatch(*this, name, kind, args);
 }
 
-// An empty picture writes nothing and reads back empty.
+// An empty picture writes nothing and reads back empty. The bag copies what
+// it is given, so the picture lends its bytes to the array it writes instead
+// of copying megabytes only to encode them; they come back whatever happens.
 void Picture::writeProperties(PropertyBag& bag) {
   if (isEmpty()) return;
-  bag.writeProperty(kDataEntry, Variant(SafeArray::ofBytes(bytes_)), Variant());
+  Variant data(SafeArray::ofBytes(std::move(bytes_)));
+  struct GiveBack {
+    std::vector<std::uint8_t>& to;
+    Variant& from;
+    ~GiveBack() { to = std::move(from.array().bytes()); }
+  } giveBack{bytes_, data};
+  bag.writeProperty(kDataEntry, data, Variant());
 }
 
 void Picture::readProperties(PropertyBag& bag) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/bag_contents.h"
+
 namespace velmora::serialize {
 namespace {
 
@@ -58,10 +60,8 @@ std::optional<std::span<const std::uint8_t>> unpackPicture(std::span<const std::
   return image;
 }
 
-std::vector<std::uint8_t> packObject(std::span<const std::uint8_t> bagContents) {
-  std::vector<std::uint8_t> out = header(kObjectMagic, bagContents.size());
-  out.insert(out.end(), bagContents.begin(), bagContents.end());
-  return out;
+std::vector<std::uint8_t> packObject(const PropertyBag& bag) {
+  return bag::contentsBehind(bag, header(kObjectMagic, 0));
 }
 
 std::optional<std::span<const std::uint8_t>> unpackObject(std::span<const std::uint8_t> bytes) {

@@ -18,6 +18,8 @@
 // and both from reading a bare property bag's contents (the third pair's).
 #pragma once
 
+#include <commonvelmora/property_bag.h>
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -31,7 +33,8 @@ std::vector<std::uint8_t> packPicture(std::span<const std::uint8_t> image);
 // The image inside picture bytes, or nothing when the layout does not hold.
 std::optional<std::span<const std::uint8_t>> unpackPicture(std::span<const std::uint8_t> bytes);
 
-std::vector<std::uint8_t> packObject(std::span<const std::uint8_t> bagContents);
+// The object bytes of `bag`: its contents behind the header, written once.
+std::vector<std::uint8_t> packObject(const PropertyBag& bag);
 std::optional<std::span<const std::uint8_t>> unpackObject(std::span<const std::uint8_t> bytes);
 
 }  // namespace velmora::serialize
