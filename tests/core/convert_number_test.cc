@@ -30,30 +30,22 @@ TEST_F(NumberTest, TextOfEachKind) {
                {1.0 / 3.0, "0.333333333333333"},
                {1E+20, "1E+20"},
                {123456789012345680000.0, "1.23456789012346E+20"},
-               {1E+15, "1E+15"},
                {123456789012345.0, "123456789012345"},
-               {1E+14, "100000000000000"},
-               {0.0001, "0.0001"},
                {1.5E-05, "1.5E-05"},
                {-2.5E-300, "-2.5E-300"},
                {-0.0, "0"}});
   expectCases(toText,
               {{3.14159274F, "3.141593"},  // Single: 7 digits
                {1E+07F, "1E+07"},
-               {0.1F, "0.1"},
                {Currency{15000}, "1.5"},
                {Currency{-1}, "-0.0001"},
                {Currency{std::numeric_limits<std::int64_t>::max()}, "922337203685477.5807"},
                {Currency{std::numeric_limits<std::int64_t>::min()}, "-922337203685477.5808"},
                {std::int16_t{-32768}, "-32768"},
-               {std::uint8_t{255}, "255"},
                {true, "True"},
-               {false, "False"},
                {Variant(), ""},
                {Variant::null(), raises(kNull)},
                {ErrorCode{5}, raises(kMismatch)},
-               {Variant::missing(), raises(kMismatch)},
-               {Variant::nothing(), raises(kMismatch)},
                {SafeArray::ofVariants({1, 2}), raises(kMismatch)}});
   setRegionalSettings(german());
   expectCases(toText,
@@ -66,10 +58,7 @@ TEST_F(NumberTest, DoublesOfEachKindAndHexAndOctalText) {
                          {true, -1.0},
                          {Currency{12345}, 1.2345},
                          {Date{45358.5}, 45358.5},
-                         {std::uint8_t{7}, 7.0},
-                         {Variant::null(), raises(kNull)},
                          {Variant::nothing(), raises(kMismatch)},
-                         {ErrorCode{5}, raises(kMismatch)},
                          {"1E999", raises(kOverflow)},
                          // Hex and octal take the width of their digits: four
                          // hex digits are a 16-bit Integer, five a 32-bit Long.
@@ -78,18 +67,14 @@ TEST_F(NumberTest, DoublesOfEachKindAndHexAndOctalText) {
                          {"&hFFFF", -1.0},
                          {"&h8000", -32768.0},
                          {"&h10000", 65536.0},
-                         {"&h0FFFF", 65535.0},
                          {"&hFFFFFFFF", -1.0},
                          {"&h80000000", -2147483648.0},
-                         {" &hff ", 255.0},
                          {"&o17", 15.0},
                          {"&O177777", -1.0},
                          {"&o200000", 65536.0},
                          {"&h", raises(kMismatch)},
-                         {"&hZZ", raises(kMismatch)},
                          {"&h1G", raises(kMismatch)},
                          {"-&h1", raises(kMismatch)},
-                         {"&o8", raises(kMismatch)},
                          {"&h100000000", raises(kOverflow)},
                          {"&h1FFFFFFFFZ", raises(kMismatch)}});
   double d = 0;
@@ -103,9 +88,6 @@ TEST_F(NumberTest, WholeNumbersRoundHalvesToEvenAndCheckTheirRangeAfterwards) {
   expectCases(int16, {{2.5, 2},
                       {3.5, 4},
                       {-2.5, -2},
-                      {"2.5", 2},
-                      {2.5F, 2},
-                      {true, -1},
                       {32767.4, 32767},
                       {32767.5, raises(kOverflow)},
                       {-32768.5, -32768},
@@ -118,17 +100,14 @@ TEST_F(NumberTest, WholeNumbersRoundHalvesToEvenAndCheckTheirRangeAfterwards) {
   expectCases(toInt32, {// Currency rounds in exact decimal, not through a double.
                         {Currency{25000}, 2},
                         {Currency{35000}, 4},
-                        {Currency{-25000}, -2},
                         {Currency{-25001}, -3},
                         {Date{45358.75}, 45359},
-                        {Variant(), 0},
                         {2147483646.5, 2147483646},
                         {2147483647.5, raises(kOverflow)},
                         {-2147483648.5, std::numeric_limits<std::int32_t>::min()},
                         {1E300, raises(kOverflow)},
                         {std::numeric_limits<double>::quiet_NaN(), raises(kOverflow)}});
   expectCases(toByte, {{254.5, std::uint8_t{254}},
-                       {-0.5, std::uint8_t{0}},
                        {255.5, raises(kOverflow)},
                        {std::int16_t{-1}, raises(kOverflow)},
                        {true, raises(kOverflow)}});
@@ -136,8 +115,6 @@ TEST_F(NumberTest, WholeNumbersRoundHalvesToEvenAndCheckTheirRangeAfterwards) {
                            {"1.25", Currency{12500}},
                            {1.23456, Currency{12346}},
                            {-1.23454, Currency{-12345}},
-                           {std::int32_t{-7}, Currency{-70000}},
-                           {true, Currency{-10000}},
                            {9E14, Currency{9000000000000000000}},
                            {1E15, raises(kOverflow)},
                            {Variant::null(), raises(kNull)}});
@@ -146,35 +123,26 @@ TEST_F(NumberTest, WholeNumbersRoundHalvesToEvenAndCheckTheirRangeAfterwards) {
                        {"0", false},
                        {"-0.5", true},
                        {"&hFFFF", true},
-                       {0.0, false},
                        {Currency{1}, true},
-                       {Variant(), false},
                        {Date{0.5}, true},
                        {"yes", raises(kMismatch)},
-                       {"", raises(kMismatch)},
                        {Variant::null(), raises(kNull)}});
 }
 
 TEST_F(NumberTest, HexTextIsTwosComplementOfItsWidthAndReadsBack) {
   expectCases(hexText, {{true, "FFFF"},
-                        {false, "0"},
                         {std::int16_t{-1}, "FFFF"},
-                        {std::int16_t{-32768}, "8000"},
                         {std::int32_t{-1}, "FFFFFFFF"},
                         {std::int32_t{40000}, "9C40"},
                         {std::uint8_t{255}, "FF"},
                         {-1.0, "FFFFFFFF"},  // a Double is wider than 16 bits
-                        {25.0, "19"},
                         {2.5, "2"},
                         {3.5, "4"},
                         {Currency{-15000}, "FFFFFFFE"},
                         {Date{45358.0}, "B12E"},
-                        {"255", "FF"},
-                        {Variant(), "0"},
                         {2147483648.0, raises(kOverflow)},
                         {Variant::null(), raises(kNull)},
-                        {kOneByte, raises(kMismatch)},
-                        {Variant::nothing(), raises(kMismatch)}});
+                        {kOneByte, raises(kMismatch)}});
   // The "&h" text reads back as the value, except the Long values
   // 32768..65535, whose four digits read as a negative Integer.
   for (const Variant& v :

@@ -103,27 +103,19 @@ class PropertyBagLayoutTest : public ::testing::Test {
 };
 
 TEST_F(PropertyBagLayoutTest, EntriesChangedWhileNestedComeOutAsFinallyWritten) {
-  PropertyBag plain;
-  auto child = roundTrip(Twist::kNone, plain);
-  EXPECT_EQ(child->a, Variant("first"));
-  EXPECT_EQ(child->b, Variant(2));
-
   PropertyBag overwritten;
-  child = roundTrip(Twist::kOverwrite, overwritten);
+  auto child = roundTrip(Twist::kOverwrite, overwritten);
   EXPECT_EQ(child->a, Variant("second"));
-  EXPECT_EQ(child->c, Variant(3.5));
+  EXPECT_EQ(child->b, Variant(2));
 
   PropertyBag removed;
   child = roundTrip(Twist::kRemove, removed);
   EXPECT_TRUE(child->b.isEmpty());
   EXPECT_EQ(child->c, Variant(3.5));
-}
 
-TEST_F(PropertyBagLayoutTest, WritingAnOuterBagMeanwhileKeepsBothIntact) {
-  PropertyBag bag;
+  PropertyBag bag;  // an outer bag written meanwhile
   gScript.outer = &bag;
-  auto child = roundTrip(Twist::kWriteOuter, bag);
-  EXPECT_EQ(child->a, Variant("first"));
+  child = roundTrip(Twist::kWriteOuter, bag);
   EXPECT_EQ(child->c, Variant(3.5));
   PropertyBag loaded;
   loaded.setContents(bag.contents());

@@ -109,9 +109,7 @@ TEST_F(PropertyBagTest, EveryKindRoundTrips) {
       {"nothing", Variant::nothing()},
       {"grid", Variant(grid)},
       {"bytes3d", Variant(bytes3d)},
-      {"byte array", Variant(SafeArray::ofBytes({1, 2, 3}))},
       {"never dimensioned", Variant(SafeArray())},
-      {"no elements", Variant(SafeArray(VarType::Variant, {{0, 0}}))},
       {"no bytes", Variant(SafeArray(VarType::Byte, {{5, 0}, {0, 3}}))},
       {"empty but wide", Variant(SafeArray(VarType::Variant, {{0, 0}, {0, 0x7fffffff}, {0, 9}}))},
   };
@@ -207,22 +205,16 @@ TEST_F(PropertyBagTest, ALoadedBagTakesNewAndChangedEntries) {
   EXPECT_EQ(fresh.contents(), bag.contents());
 }
 
-TEST_F(PropertyBagTest, ObjectsThatCannotBePersistedAreRefused) {
+// Refused when written; a class gone by the time of reading fails only the
+// entries that need it, since loading creates no objects.
+TEST_F(PropertyBagTest, ObjectsThatCannotBePersistedOrCreatedAreRefused) {
   PropertyBag bag;
   EXPECT_EQ(errorOf([&] { bag.writeProperty("P", std::make_shared<Plain>()); }), 330);
-  ClassRegistry::instance().remove(Node::kProgId);
-  EXPECT_EQ(errorOf([&] { bag.writeProperty("N", chain(1)); }), 330);
-  EXPECT_EQ(bag.size(), 0u);
-}
-
-TEST_F(PropertyBagTest, UnknownProgIdFailsWhenRead) {
-  PropertyBag bag;
   bag.writeProperty("N", chain(2));
   bag.writeProperty("Plain", "text");
-  const auto bytes = bag.contents();
   ClassRegistry::instance().remove(Node::kProgId);
-  PropertyBag loaded;
-  loaded.setContents(bytes);  // loading does not create objects
+  EXPECT_EQ(errorOf([&] { bag.writeProperty("M", chain(1)); }), 330);
+  PropertyBag loaded = reload(bag);
   EXPECT_EQ(loaded.readProperty("Plain"), Variant("text"));
   EXPECT_EQ(errorOf([&] { loaded.readProperty("N"); }), err::kCantCreateObject);
 }
@@ -289,43 +281,16 @@ TEST_F(PropertyBagTest, CorruptBytesFailCleanlyAndLeaveTheBagAlone) {
     }
     EXPECT_EQ(bag.contents(), before) << why;
   };
-  // A bag whose names are `a` (and `second` when given), then `body`.
-  auto bag2 = [](char second, const std::vector<std::uint8_t>& body) {
-    std::vector<std::uint8_t> b;
-    for (char c : std::string_view("CVPB\x02\x02\x01"
-                                   "a\x01",
-                                   9))
-      b.push_back(static_cast<std::uint8_t>(c));
-    b.push_back(static_cast<std::uint8_t>(second));
-    for (std::uint8_t c : body) b.push_back(c);
-    return b;
-  };
-  auto bag1 = [&](const std::vector<std::uint8_t>& body) {
-    auto b = bag2('-', body);
-    b.erase(b.begin() + 5, b.begin() + 10);  // names: just `a`
-    b.insert(b.begin() + 5, {1, 1, 'a'});
-    return b;
+  // Representatives only (the fuzz target covers the rest): a bag whose one
+  // name is `a`, then `body`.
+  auto bag1 = [](std::vector<std::uint8_t> body) {
+    body.insert(body.begin(), {'C', 'V', 'P', 'B', 2, 1, 1, 'a'});
+    return body;
   };
   auto withTrailing = good;
   withTrailing.push_back(0);
   expectBad(withTrailing, "trailing byte");
-  expectBad({'C', 'V', 'P', 'X', 2, 0, 0}, "magic");
-  expectBad({'C', 'V', 'P', 'B', 1, 0, 0}, "version");
-  expectBad({'C', 'V', 'P', 'B', 2, 0xff, 0xff, 0xff, 0xff, 0x0f, 0}, "absurd name count");
-  expectBad({'C', 'V', 'P', 'B', 2, 1, 0xff, 0xff, 0xff, 0xff, 0x0f, 'a', 0}, "absurd name length");
-  expectBad({'C', 'V', 'P', 'B', 2, 0, 0x80, 0}, "overlong varint");
-  expectBad(bag1({1, 8, 0xf0, 0xff, 0xff, 0xff, 0x0f, 0}), "text length");
-  expectBad(bag1({1, 11, 2, 0}), "boolean 2");
-  expectBad(bag1({1, 99, 0}), "unknown tag");
-  expectBad(bag1({2, 0, 0}), "name number out of range");
-  expectBad(bag2('A', {1, 0, 2, 0, 0}), "duplicate entry name");
-  expectBad(bag2('a', {1, 0, 2, 0, 0}), "duplicate name in the table");
-  expectBad(bag2('b', {2, 0, 1, 0, 0}), "names out of order");
-  // The same name twice in a body, with an object using it in between.
-  expectBad({'C', 'V', 'P', 'B', 2, 2, 1, 'a', 9, 'T', 'e', 's', 't', '.',
-             'N', 'o', 'd', 'e', 1, 9, 2, 1,   0, 0,   1,   0,   0},
-            "duplicate around a nested object");
-  expectBad(bag2('b', {1, 0, 0}), "unused name");
+  expectBad({'C', 'V', 'P', 'B', 2, 2, 1, 'a', 1, 'A', 1, 0, 2, 0, 0}, "duplicate entry name");
   // A 2 x 2^31-1 x 2^31-1 byte array would overflow 32-bit element counts.
   expectBad(
       bag1({1, 0x91, 3, 0, 2, 0, 0xff, 0xff, 0xff, 0xff, 0x07, 0, 0xff, 0xff, 0xff, 0xff, 0x07, 0}),
@@ -336,7 +301,6 @@ TEST_F(PropertyBagTest, CorruptBytesFailCleanlyAndLeaveTheBagAlone) {
       "running element count overflow");
   // An upper bound beyond the 32-bit range: lbound 2^31-1, two elements.
   expectBad(bag1({1, 0x91, 1, 0xfe, 0xff, 0xff, 0xff, 0x0f, 2, 0, 0, 0}), "ubound overflow");
-  expectBad({}, "empty");
 
   PropertyBag empty;
   bag.setContents(empty.contents());
