@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <thread>
 
 #include "message/gui_test_support.h"
 #include "message/message_test_support.h"
@@ -123,6 +124,12 @@ TEST_F(MessageWindowView, BadInputEndsAsTheFailureItLogsOrAsAWindowThatStillWork
   EXPECT_EQ(log.errors[0], (std::pair<std::int32_t, std::string>{
                                9, "Error display Message Window.\r\nSubscript out of range"}));
   EXPECT_TRUE(log.messages.empty());
+
+  // Off the thread that owns the GUI the window cannot be shown: the display
+  // failure, logged.
+  std::thread worker([&] { EXPECT_EQ(show("from a worker", 2), 2); });
+  worker.join();
+  EXPECT_EQ(log.errors.back().first, gui::kCantShowWindow);
 
   whenShown([](QWidget& w) { QTest::keyClick(&w, Qt::Key_Escape); });
   EXPECT_EQ(show("no buttons", 2, 0), 2);
