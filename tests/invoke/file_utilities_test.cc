@@ -2,7 +2,6 @@
 // folder.
 #include <commonvelmora/work.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 
 #include "invoke/extended_procedures.h"
 #include "platform/file_system.h"
+#include "support/scratch.h"
 
 namespace velmora::invoke {
 namespace {
@@ -46,22 +46,13 @@ class CountingFileSystem final : public FileSystem {
 
 class FileUtilitiesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "cvfiles-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
   std::string touch(const std::string& name) {
     std::ofstream(dir_ / name) << "x";
     return path(name);
   }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
-  fs::path dir_;
+  test_support::ScratchFolder dir_{"cvfiles"};
   Work work_;
 };
 
@@ -110,8 +101,8 @@ TEST_F(FileUtilitiesTest, OnlyOrdinaryFilesMatch) {
   EXPECT_TRUE(work_.CheckExistsFile(path("only.log")));
   EXPECT_FALSE(work_.CheckExistsFile(path("folder.log")));
   EXPECT_FALSE(work_.CheckExistsFile(path("folder*")));
-  EXPECT_FALSE(work_.CheckExistsFile(dir_.string()));
-  EXPECT_FALSE(work_.CheckExistsFile(dir_.string() + "/"));
+  EXPECT_FALSE(work_.CheckExistsFile(dir_.path().string()));
+  EXPECT_FALSE(work_.CheckExistsFile(dir_.path().string() + "/"));
   EXPECT_FALSE(work_.CheckExistsFile(path(".hidden.log")));
   EXPECT_FALSE(work_.CheckExistsFile(path(".hid*")));
   EXPECT_FALSE(work_.CheckExistsFile(path("missing.log")));
