@@ -2,12 +2,11 @@
 // omitted default on as omitted, and write ErrorCode back to the caller.
 #include <commonvelmora/work.h>
 
-#include <sqlite3.h>
-
 #include <filesystem>
 #include <vector>
 
 #include "frame/frame_fixture.h"
+#include "support/sql_query.h"
 
 namespace velmora::frame::testing {
 namespace {
@@ -54,10 +53,7 @@ TEST_F(WorkRegistryTest, AStoreOfALaterVersionIsRefusedAndLoggedOnce) {
   std::filesystem::copy_file(
       std::filesystem::path(VELMORA_TEST_SOURCE_DIR) / "registry/fixtures/store-today.sqlite3",
       later);
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(later.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "PRAGMA user_version = 9", nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  test_support::sqlOn(later, "PRAGMA user_version = 9");
   ::setenv("VELMORA_REGISTRY", later.c_str(), 1);
   std::int32_t code = -1;
   work_.ReadRegistryValue(key_, "Left", code);

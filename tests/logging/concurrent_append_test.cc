@@ -1,12 +1,10 @@
 // Several processes appending to the same day's file: every entry arrives
 // whole, none is lost and none is split by another writer's entry.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <map>
 
 #include "log_test_support.h"
+#include "support/child_process.h"
 
 namespace velmora::logging::testing {
 namespace {
@@ -19,27 +17,17 @@ using ConcurrentAppendTest = LogTest;
 TEST_F(ConcurrentAppendTest, FourProcessesWriteWholeLines) {
   logState().maxLogFile = INT32_MAX;  // no restart in the middle of the run
   const std::filesystem::path file = todaysFile();
-  std::vector<pid_t> children;
-  for (int p = 0; p < kProcesses; ++p) {
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      // A long entry makes a torn write easy to see.
-      const std::string padding(150, static_cast<char>('a' + p));
-      int failures = 0;
-      for (int i = 0; i < kEntriesEach; ++i) {
-        const std::string text = "writer " + std::to_string(p) + " entry " + std::to_string(i);
-        if (!StoreMessageToLog(text + " " + padding + " end")) ++failures;
-      }
-      ::_exit(failures == 0 ? 0 : 1);
+  const auto children = test_support::forkChildren(kProcesses, [](int p) {
+    // A long entry makes a torn write easy to see.
+    const std::string padding(150, static_cast<char>('a' + p));
+    bool ok = true;
+    for (int i = 0; i < kEntriesEach; ++i) {
+      const std::string text = "writer " + std::to_string(p) + " entry " + std::to_string(i);
+      ok = StoreMessageToLog(text + " " + padding + " end") && ok;
     }
-    children.push_back(pid);
-  }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return ok;
+  });
+  EXPECT_EQ(test_support::failuresOf(children), 0);
 
   const std::string text = readFile(file);
   const auto lines = splitLines(text);

@@ -2,13 +2,13 @@
 // writes its first entry while no folder of the log path exists yet, so all
 // of them create the same folders at the same moment, and every entry must
 // arrive.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <set>
 
 #include "log_test_support.h"
+#include "support/child_process.h"
 
 namespace velmora::logging::testing {
 namespace {
@@ -29,26 +29,15 @@ TEST_F(FirstEntryRaceTest, EightProcessesOnAFreshProfileLoseNoEntry) {
     ScopedEnv profile("HOME", home.c_str());
     int start[2];
     ASSERT_EQ(::pipe(start), 0);
-    std::vector<pid_t> children;
-    for (int p = 0; p < kProcesses; ++p) {
-      const pid_t pid = ::fork();
-      ASSERT_GE(pid, 0);
-      if (pid == 0) {
-        ::close(start[1]);
-        char go;
-        (void)!::read(start[0], &go, 1);  // returns when the parent closes its end
-        ::_exit(StoreMessageToLog("first entry of " + std::to_string(p)) ? 0 : 1);
-      }
-      children.push_back(pid);
-    }
+    const auto children = test_support::forkChildren(kProcesses, [&](int p) {
+      ::close(start[1]);
+      char go;
+      (void)!::read(start[0], &go, 1);  // returns when the parent closes its end
+      return StoreMessageToLog("first entry of " + std::to_string(p));
+    });
     ::close(start[0]);
     ::close(start[1]);  // all children start at once
-    int failed = 0;
-    for (const pid_t pid : children) {
-      int status = 0;
-      ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failed;
-    }
+    const int failed = test_support::failuresOf(children);
     const fs::path file = BuildLogFileName(Variant());
     ASSERT_EQ(file.parent_path(), home / ".local" / "Velmora Manager" / "LogFiles");
     const auto lines = splitLines(readFile(file));

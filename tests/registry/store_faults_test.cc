@@ -14,13 +14,17 @@
 #include <thread>
 
 #include "registry_test_support.h"
+#include "support/child_process.h"
 #include "support/small_disk.h"
+#include "support/sql_query.h"
 
 namespace velmora::registry::testing {
 namespace {
 
 using StoreFaultsTest = RegistryTest;
 using ReadCacheTest = RegistryTest;
+using test_support::exitedCleanly;
+using test_support::forkRunning;
 
 // Runs `body` on a thread of its own, which opens its own connection.
 template <class Body>
@@ -28,40 +32,35 @@ void onNewThread(Body body) {
   std::thread(body).join();
 }
 
-std::string integrityCheck(const std::string& file) {
-  sqlite3* db = nullptr;
-  std::string result = "cannot open";
-  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
-      result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
-  }
-  sqlite3_close(db);
-  return result;
-}
-
-void waitForChild(pid_t pid) {
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+std::string integrityCheck(const std::filesystem::path& file) {
+  return test_support::sqlOn(file, "PRAGMA integrity_check");
 }
 
 // Runs `body` in a child process, with its own connection, and waits for it.
 template <class Body>
 void inOtherProcess(Body body) {
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) ::_exit(body() ? 0 : 1);
-  waitForChild(child);
+  EXPECT_TRUE(exitedCleanly(forkRunning(body)));
 }
 
 // The value `name` of `key` reads as, without a default.
 Variant valueOf(const std::string& key, const std::string& name) {
   std::int32_t code = -1;
   return ReadRegistryValue(key, name, code, Variant::missing());
+}
+
+// What this thread's connection reads of `key`: the listing, then each listed
+// value read alone, then "" for each name of `absent`.
+void expectSeen(const std::string& key, const std::string& listing,
+                std::initializer_list<const char*> absent = {}) {
+  EXPECT_EQ(namesOf(ReadAllValue(key)), listing);
+  for (std::size_t start = 0, end; (end = listing.find(';', start)) != std::string::npos;
+       start = end + 1) {
+    const std::size_t eq = listing.find('=', start);
+    EXPECT_EQ(valueOf(key, listing.substr(start, eq - start)),
+              Variant(listing.substr(eq + 1, end - eq - 1)))
+        << listing.substr(start, end - start);
+  }
+  for (const char* name : absent) EXPECT_EQ(valueOf(key, name), Variant("")) << name;
 }
 
 TEST_F(StoreFaultsTest, NewStoreIsPrivateAndReadOnlyStoreDeniesAccess) {
@@ -110,19 +109,16 @@ TEST_F(StoreFaultsTest, WaitsForAnotherProcessThenReportsBusy) {
   int ready[2], release[2];
   ASSERT_EQ(::pipe(ready), 0);
   ASSERT_EQ(::pipe(release), 0);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const pid_t child = forkRunning([&] {
     sqlite3* db = nullptr;
     sqlite3_open(storeFile_.c_str(), &db);
-    const int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    char byte = rc == SQLITE_OK ? 'y' : 'n';
+    char byte =
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK ? 'y' : 'n';
     (void)!::write(ready[1], &byte, 1);
     (void)!::read(release[0], &byte, 1);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    ::_exit(0);
-  }
+    return sqlite3_close(db) == SQLITE_OK;
+  });
   char byte = 0;
   ASSERT_EQ(::read(ready[0], &byte, 1), 1);
   ASSERT_EQ(byte, 'y');
@@ -133,7 +129,7 @@ TEST_F(StoreFaultsTest, WaitsForAnotherProcessThenReportsBusy) {
     EXPECT_EQ(code, regcode::kSuccess);
   });
   ASSERT_EQ(::write(release[1], &byte, 1), 1);
-  waitForChild(child);
+  EXPECT_TRUE(exitedCleanly(child));
   onNewThread([] { EXPECT_EQ(SetRegistryValue("K", "new", Variant("2")), regcode::kSuccess); });
   for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
 }
@@ -141,21 +137,15 @@ TEST_F(StoreFaultsTest, WaitsForAnotherProcessThenReportsBusy) {
 TEST_F(StoreFaultsTest, FourProcessesWritingAtOnceLoseNothing) {
   constexpr int kProcesses = 4;
   constexpr int kValuesEach = 10000;
-  std::vector<pid_t> children;
-  for (int p = 0; p < kProcesses; ++p) {
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      int failures = 0;
-      for (int i = 0; i < kValuesEach; ++i) {
-        const std::string name = std::to_string(p) + "-" + std::to_string(i);
-        if (SetRegistryValue("Shared", name, Variant(std::int32_t{i})) != 0) ++failures;
-      }
-      ::_exit(failures == 0 ? 0 : 1);
+  const auto children = test_support::forkChildren(kProcesses, [](int p) {
+    bool ok = true;
+    for (int i = 0; i < kValuesEach; ++i) {
+      const std::string name = std::to_string(p) + "-" + std::to_string(i);
+      ok = SetRegistryValue("Shared", name, Variant(std::int32_t{i})) == 0 && ok;
     }
-    children.push_back(pid);
-  }
-  for (const pid_t pid : children) waitForChild(pid);
+    return ok;
+  });
+  EXPECT_EQ(test_support::failuresOf(children), 0);
   const Variant table = ReadAllValue("Shared");
   ASSERT_TRUE(table.isArray());
   EXPECT_EQ(table.array().ubound(2) + 1, kProcesses * kValuesEach);
@@ -165,16 +155,13 @@ TEST_F(StoreFaultsTest, FourProcessesWritingAtOnceLoseNothing) {
 TEST_F(StoreFaultsTest, WriterKilledMidwayLeavesEveryCommittedValue) {
   int done[2];
   ASSERT_EQ(::pipe(done), 0);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const pid_t child = forkRunning([&] {
     for (std::int32_t i = 0;; ++i) {
-      if (SetRegistryValue("Loop", "v" + std::to_string(i), Variant(std::string(100, 'x'))) != 0) {
-        ::_exit(1);
-      }
+      if (SetRegistryValue("Loop", "v" + std::to_string(i), Variant(std::string(100, 'x'))) != 0)
+        return false;
       (void)!::write(done[1], &i, sizeof i);  // committed
     }
-  }
+  });
   ::close(done[1]);
   std::int32_t last = -1;
   while (last < 3000 && ::read(done[0], &last, sizeof last) == sizeof last) {
@@ -221,33 +208,22 @@ TEST_F(StoreFaultsTest, FullDiskKeepsWhatItAcknowledgedAndRefusesTheRest) {
 TEST_F(ReadCacheTest, OtherProcessesAndThreadsAreSeenAtOnce) {
   SetRegistryValue("K", "a", Variant("1"));
   SetRegistryValue("K", "b", Variant("2"));
-  ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;b=2;");
-  ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;b=2;");  // now from what was read
-  ASSERT_EQ(valueOf("K", "b"), Variant("2"));
-  ASSERT_EQ(valueOf("K", "c"), Variant(""));
-
+  expectSeen("K", "a=1;b=2;", {"c"});
+  expectSeen("K", "a=1;b=2;", {"c"});  // now from what was read
   inOtherProcess([] {
     return SetRegistryValue("K", "b", Variant("changed")) == 0 &&
            SetRegistryValue("K", "c", Variant("3")) == 0;
   });
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "a=1;b=changed;c=3;");
-  EXPECT_EQ(valueOf("K", "b"), Variant("changed"));
-  EXPECT_EQ(valueOf("K", "c"), Variant("3"));
-  ASSERT_EQ(valueOf("K", "a"), Variant("1"));
-
+  expectSeen("K", "a=1;b=changed;c=3;");
   inOtherProcess([] { return DeleteRegistryValue("K", "a") == 0; });
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "b=changed;c=3;");
-  EXPECT_EQ(valueOf("K", "a"), Variant(""));
-
+  expectSeen("K", "b=changed;c=3;", {"a"});
   std::thread([] { SetRegistryValue("K", "d", Variant("4")); }).join();
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "b=changed;c=3;d=4;");
-  EXPECT_EQ(valueOf("K", "d"), Variant("4"));
+  expectSeen("K", "b=changed;c=3;d=4;");
 }
 
 TEST_F(ReadCacheTest, KeyDeletedElsewhereIsNotReusedByItsOldId) {
   SetRegistryValue("A", "v", Variant("from A"));
-  ASSERT_EQ(namesOf(ReadAllValue("A")), "v=from A;");
-  ASSERT_EQ(valueOf("A", "v"), Variant("from A"));
+  expectSeen("A", "v=from A;");
   // The freed row id may go to the next key made; "A" must not follow it.
   inOtherProcess([] {
     return DeleteRegistryKey("A") == 0 && SetRegistryValue("B", "w", Variant("from B")) == 0;
@@ -260,31 +236,24 @@ TEST_F(ReadCacheTest, KeyDeletedElsewhereIsNotReusedByItsOldId) {
 
 TEST_F(ReadCacheTest, OwnWritesAndDeletesAreSeenAtOnce) {
   SetRegistryValue("K", "a", Variant("1"));
-  ASSERT_EQ(namesOf(ReadAllValue("K")), "a=1;");
-  ASSERT_EQ(valueOf("K", "a"), Variant("1"));
+  expectSeen("K", "a=1;");
   SetRegistryValue("K", "a", Variant("2"));
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "a=2;");
-  EXPECT_EQ(valueOf("K", "a"), Variant("2"));
+  expectSeen("K", "a=2;");
   SetRegistryValue("K", "b", Variant("3"));
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "a=2;b=3;");
+  expectSeen("K", "a=2;b=3;");
   DeleteRegistryValue("K", "a");
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "b=3;");
-  EXPECT_EQ(valueOf("K", "a"), Variant(""));
+  expectSeen("K", "b=3;", {"a", "c"});
 
   // A key handle of its own writing, as the export/import and tool paths do.
   std::unique_ptr<RegistryKey> handle;
   ASSERT_EQ(userRegistryStore().openKey("K", handle), regcode::kSuccess);
-  ASSERT_EQ(valueOf("K", "c"), Variant(""));
   ASSERT_EQ(handle->setStringValue("c", "4"), regcode::kSuccess);
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "b=3;c=4;");
-  EXPECT_EQ(valueOf("K", "c"), Variant("4"));
+  expectSeen("K", "b=3;c=4;");
   ASSERT_EQ(handle->deleteValue("b"), regcode::kSuccess);
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "c=4;");
-  EXPECT_EQ(valueOf("K", "b"), Variant(""));
+  expectSeen("K", "c=4;", {"b"});
 
   ASSERT_EQ(DeleteRegistryKey("K"), regcode::kSuccess);
-  EXPECT_EQ(valueOf("K", "c"), Variant(""));
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "");  // made anew, empty
+  expectSeen("K", "", {"c"});  // made anew, empty
 }
 
 }  // namespace

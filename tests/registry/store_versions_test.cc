@@ -1,12 +1,11 @@
 // Stores written by earlier builds open with every value intact; a store of a
 // later build, and a file that is no store, are left exactly as they are.
-#include <sqlite3.h>
-
 #include <fstream>
 #include <thread>
 #include <vector>
 
 #include "registry_test_support.h"
+#include "support/sql_query.h"
 
 namespace velmora::registry::testing {
 namespace {
@@ -17,20 +16,7 @@ const std::string kWindow = "Software\\Velmora, Ltd.\\Trader\\Window";
 const std::string kDealer = "Software\\Velmora, Ltd.\\Dealer";
 
 using test_support::readFile;
-
-std::int64_t numberFrom(const fs::path& file, const char* sql) {
-  sqlite3* db = nullptr;
-  std::int64_t number = -1;
-  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
-      SQLITE_OK) {
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
-    if (sqlite3_step(stmt) == SQLITE_ROW) number = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-  }
-  sqlite3_close(db);
-  return number;
-}
+using test_support::sqlOn;
 
 struct Report {
   std::int32_t code;
@@ -78,7 +64,7 @@ class StoreVersionsTest : public RegistryTest {
     EXPECT_EQ(SetRegistryValue(kWindow, "Width", Variant(std::int32_t{640})), regcode::kSuccess);
     EXPECT_EQ(SetRegistryValue(kWindow, "left", Variant(std::int32_t{5})), regcode::kSuccess);
     EXPECT_EQ(namesOf(ReadAllValue(kWindow)), "Left=5;Top=-1;Caption=Цена;Empty=;Width=640;");
-    EXPECT_EQ(numberFrom(storeFile_, "PRAGMA user_version"), 1);
+    EXPECT_EQ(sqlOn(storeFile_, "PRAGMA user_version"), "1");
   }
 
   fs::path backup(int n) const { return storeFile_.string() + ".bak-" + std::to_string(n); }
@@ -104,9 +90,8 @@ TEST_F(StoreVersionsTest, EarlierLayoutsAreUpgradedAfterACopyIsKept) {
     EXPECT_EQ(fs::status(backup(2)).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     // The copy is the store as it was: the first layout, every value in it.
-    EXPECT_EQ(numberFrom(backup(2), "SELECT count(*) FROM vals"), 6);
-    EXPECT_EQ(numberFrom(backup(2), "SELECT pk FROM pragma_table_info('vals') WHERE name = 'seq'"),
-              1);
+    EXPECT_EQ(sqlOn(backup(2), "SELECT count(*) FROM vals"), "6");
+    EXPECT_EQ(sqlOn(backup(2), "SELECT pk FROM pragma_table_info('vals') WHERE name = 'seq'"), "1");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].code, regcode::kSuccess);
     EXPECT_NE(reports[0].text.find(backup(2).string()), std::string::npos) << reports[0].text;
@@ -120,7 +105,7 @@ TEST_F(StoreVersionsTest, EarlierLayoutsAreUpgradedAfterACopyIsKept) {
 
 TEST_F(StoreVersionsTest, LaterVersionIsLeftUntouchedAndReportedOnce) {
   useFixture("store-today.sqlite3");
-  ASSERT_EQ(numberFrom(storeFile_, "PRAGMA user_version = 2"), -1);
+  ASSERT_EQ(sqlOn(storeFile_, "PRAGMA user_version = 2"), "");
   const std::string later = readFile(storeFile_);
   for (int round = 0; round < 2; ++round) {
     std::thread([] {
@@ -160,7 +145,7 @@ TEST_F(StoreVersionsTest, FileThatIsNoStoreIsNamedAndKeptByteForByte) {
 
   // A database of something else is no store either, and stays as it was.
   useNewStoreFile("foreign");
-  ASSERT_EQ(numberFrom(storeFile_, "CREATE TABLE orders(id)"), -1);
+  ASSERT_EQ(sqlOn(storeFile_, "CREATE TABLE orders(id)"), "");
   const std::string foreign = readFile(storeFile_);
   EXPECT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kBadDatabase);
   EXPECT_EQ(readFile(storeFile_), foreign);
