@@ -2,6 +2,8 @@
 #include <commonvelmora/error.h>
 #include <gtest/gtest.h>
 
+#include "support/error_of.h"
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -18,12 +20,7 @@ class Widget : public Object {
 };
 
 int errorOf(std::string_view progId) {
-  try {
-    createObject(progId);
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
+  return test_support::errorOf([&] { createObject(progId); });
 }
 
 TEST(ClassRegistryTest, CreatesByProgIdIgnoringCase) {

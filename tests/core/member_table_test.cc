@@ -2,6 +2,8 @@
 #include <commonvelmora/member_table.h>
 #include <gtest/gtest.h>
 
+#include "support/error_of.h"
+
 #include <vector>
 
 namespace velmora {
@@ -44,12 +46,7 @@ class Account : public Object {
 };
 
 int errorNumberOf(Object& o, std::string_view name, CallKind kind, std::vector<Variant> args) {
-  try {
-    o.invoke(name, kind, args);
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
+  return test_support::errorOf([&] { o.invoke(name, kind, args); });
 }
 
 TEST(MemberTableTest, ByReferenceArgumentsWriteThrough) {

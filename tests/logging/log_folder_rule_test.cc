@@ -2,6 +2,8 @@
 // POSIX-style folders alike.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "logging/log_folder_rule.h"
 #include "platform/path_names.h"
 
@@ -21,32 +23,39 @@ TEST(ParentFolderName, IgnoresTrailingSeparatorsAndKeepsRoots) {
   EXPECT_EQ(parentFolderName("a:/b", '/'), "a:");
 }
 
-TEST(IsProfileFolder, PlainSuffixTestOnUpperCasedParent) {
-  EXPECT_TRUE(isProfileFolder(R"(C:\Users\u\AppData\Local)", '\\'));
-  EXPECT_TRUE(isProfileFolder(R"(C:\Users\u\AppData\Roaming\)", '\\'));
-  EXPECT_TRUE(isProfileFolder("/home/u/.local/", '/'));
-  EXPECT_TRUE(isProfileFolder("/srv/nonlocal", '/'));  // a suffix test, not a name test
-  EXPECT_FALSE(isProfileFolder(R"(C:\Documents and Settings\u\Local Settings)", '\\'));
-  EXPECT_FALSE(isProfileFolder(R"(C:\Users\u\AppData\Local\)", '/'));  // '\' is no separator here
-  EXPECT_FALSE(isProfileFolder("/tmp", '/'));
-  EXPECT_FALSE(isProfileFolder("", '/'));
-}
-
+// The profile test is a plain suffix test on the upper-cased parent:
+// ".local" and "AppData\Local" count, "Local Settings" does not.
 TEST(PlanLogFolder, ProfileTempFoldersLogUnderVelmoraManagerOthersInsideThemselves) {
-  const LogFolderPlan windows = planLogFolder(R"(C:\Users\u\AppData\Local\Temp\)", '\\');
-  EXPECT_EQ(windows.profileFolder, R"(C:\Users\u\AppData\Local\Velmora Manager)");
-  EXPECT_EQ(windows.logFolder, R"(C:\Users\u\AppData\Local\Velmora Manager\LogFiles)");
-  const LogFolderPlan posix = planLogFolder("/home/u/.local/tmp", '/');
-  EXPECT_EQ(posix.profileFolder, "/home/u/.local/Velmora Manager");
-  EXPECT_EQ(posix.logFolder, "/home/u/.local/Velmora Manager/LogFiles");
-
-  const LogFolderPlan xp =
-      planLogFolder(R"(C:\Documents and Settings\u\Local Settings\Temp)", '\\');
-  EXPECT_EQ(xp.profileFolder, "");
-  EXPECT_EQ(xp.logFolder, R"(C:\Documents and Settings\u\Local Settings\Temp\LogFiles)");
-
-  EXPECT_EQ(planLogFolder(R"(C:\Temp\)", '\\').logFolder, R"(C:\Temp\LogFiles)");
-  EXPECT_EQ(planLogFolder("/", '/').logFolder, "/LogFiles");
+  struct Case {
+    const char* temp;
+    char separator;
+    const char* profileFolder;
+    const char* logFolder;
+  };
+  for (const Case& c : std::vector<Case>{
+           {R"(C:\Users\u\AppData\Local\Temp\)", '\\',
+            R"(C:\Users\u\AppData\Local\Velmora Manager)",
+            R"(C:\Users\u\AppData\Local\Velmora Manager\LogFiles)"},
+           {R"(C:\Users\u\AppData\Roaming\Temp)", '\\',
+            R"(C:\Users\u\AppData\Roaming\Velmora Manager)",
+            R"(C:\Users\u\AppData\Roaming\Velmora Manager\LogFiles)"},
+           {"/home/u/.local/tmp", '/', "/home/u/.local/Velmora Manager",
+            "/home/u/.local/Velmora Manager/LogFiles"},
+           {"/srv/nonlocal/tmp/", '/', "/srv/nonlocal/Velmora Manager",
+            "/srv/nonlocal/Velmora Manager/LogFiles"},
+           {R"(C:\Documents and Settings\u\Local Settings\Temp)", '\\', "",
+            R"(C:\Documents and Settings\u\Local Settings\Temp\LogFiles)"},
+           {R"(C:\Users\u\AppData\Local\Temp)", '/', "",
+            R"(C:\Users\u\AppData\Local\Temp/LogFiles)"},
+           {"/tmp/x", '/', "", "/tmp/x/LogFiles"},
+           {R"(/x/Local\/tmp)", '/', "", R"(/x/Local\/tmp/LogFiles)"},  // '\' is no separator here
+           {R"(C:\Temp\)", '\\', "", R"(C:\Temp\LogFiles)"},
+           {"/", '/', "", "/LogFiles"}}) {
+    const LogFolderPlan plan = planLogFolder(c.temp, c.separator);
+    EXPECT_EQ(plan.profileFolder, c.profileFolder) << c.temp;
+    EXPECT_EQ(plan.logFolder, c.logFolder) << c.temp;
+  }
+  EXPECT_TRUE(isProfileFolder(R"(C:\Users\u\AppData\Roaming\)", '\\'));  // a trailing separator
 }
 
 }  // namespace

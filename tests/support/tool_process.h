@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch.h"
+
 namespace velmora::test_support {
 
 class ToolProcess {
@@ -127,5 +129,14 @@ inline ToolRun runVelmora(const std::string& arguments, bool mergeErrors = false
   run.status = tool.finish(&run.out);
   return run;
 }
+
+// For the tests that run the tool: its settings store and its temporary
+// files (the log folder among them) in a scratch folder the child inherits.
+class ToolTest : public ::testing::Test {
+ protected:
+  ScratchFolder scratch_{"cvtool"};
+  ScopedEnv store_{"VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").string()};
+  ScopedEnv tmp_{"TMPDIR", scratch_.path().string()};
+};
 
 }  // namespace velmora::test_support

@@ -3,36 +3,24 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "support/scratch.h"
 #include "support/tool_process.h"
 
 namespace velmora::tool::testing {
 namespace {
 
 using nlohmann::json;
-using test_support::ScopedEnv;
 using test_support::ToolProcess;
 using test_support::ToolRun;
 
-// velmora call with each argument shell-quoted; standard error is dropped.
-ToolRun call(std::initializer_list<std::string> args) {
-  std::string line = "call";
-  for (const std::string& a : args) {
-    line += " '";
-    for (char c : a) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    line += "'";
-  }
-  return test_support::runVelmora(line);
+// velmora call with `args` as they are, no shell between.
+ToolRun call(std::vector<std::string> args) {
+  args.insert(args.begin(), "call");
+  ToolRun run;
+  run.status = ToolProcess(std::move(args)).finish(&run.out);
+  return run;
 }
 
-// The child inherits these: its settings store and logs stay in the scratch
-// folder.
-class CallCommandTest : public ::testing::Test {
- protected:
-  test_support::ScratchFolder scratch_{"cvcall"};
-  ScopedEnv store_{"VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").string()};
-  ScopedEnv tmp_{"TMPDIR", scratch_.path().string()};
-};
+using CallCommandTest = test_support::ToolTest;
 
 TEST_F(CallCommandTest, TypedArgumentsComeBackInTheSameFormsAndBadFormsAreRefused) {
   // CheckArray works on its array in place, so the array is printed back as

@@ -3,7 +3,6 @@
 
 #include <fstream>
 
-#include "support/scratch.h"
 #include "support/tool_process.h"
 
 namespace velmora::tool::testing {
@@ -11,15 +10,13 @@ namespace {
 
 using test_support::runVelmora;
 
-class GridCommandTest : public ::testing::Test {
+class GridCommandTest : public test_support::ToolTest {
  protected:
   std::string file(const char* name, const std::string& text) {
     const std::filesystem::path path = scratch_ / name;
     std::ofstream(path) << text;
     return "'" + path.string() + "'";
   }
-  test_support::ScratchFolder scratch_{"cvgridtool"};
-  test_support::ScopedEnv store_{"VELMORA_REGISTRY", (scratch_ / "registry.sqlite3").string()};
 };
 
 TEST_F(GridCommandTest, RestorePrintsTheGridWithTheSavedLayout) {

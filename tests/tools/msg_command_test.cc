@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "support/scratch.h"
 #include "support/tool_process.h"
 
 namespace velmora::tool::testing {
@@ -13,10 +12,8 @@ namespace {
 using test_support::runVelmora;
 using test_support::ScopedEnv;
 
-class MsgCommandTest : public ::testing::Test {
+class MsgCommandTest : public test_support::ToolTest {
  protected:
-  test_support::ScratchFolder scratch_{"cvmsgtool"};
-  ScopedEnv tmp_{"TMPDIR", scratch_.path().string()};
   ScopedEnv display_{"DISPLAY", nullptr};
   ScopedEnv wayland_{"WAYLAND_DISPLAY", nullptr};
 };
