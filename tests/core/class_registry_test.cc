@@ -1,15 +1,25 @@
+// Classes created by ProgID, and restores that follow the registry as it
+// changes.
 #include <commonvelmora/class_registry.h>
 #include <commonvelmora/error.h>
+#include <commonvelmora/property_bag.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "support/error_of.h"
 
-#include <atomic>
-#include <thread>
-#include <vector>
-
 namespace velmora {
 namespace {
+
+using test_support::errorOf;
 
 class Widget : public Object {
  public:
@@ -19,7 +29,7 @@ class Widget : public Object {
   std::string typeName() const override { return "Widget"; }
 };
 
-int errorOf(std::string_view progId) {
+int creationError(std::string_view progId) {
   return test_support::errorOf([&] { createObject(progId); });
 }
 
@@ -35,16 +45,16 @@ TEST(ClassRegistryTest, CreatesByProgIdIgnoringCase) {
 
   EXPECT_TRUE(r.remove("TEST.widget"));
   EXPECT_FALSE(r.remove("Test.Widget"));
-  EXPECT_EQ(errorOf("Test.Widget"), err::kCantCreateObject);
+  EXPECT_EQ(creationError("Test.Widget"), err::kCantCreateObject);
 }
 
 TEST(ClassRegistryTest, UnknownOrFailingFactoriesRaise429) {
   auto& r = ClassRegistry::instance();
-  EXPECT_EQ(errorOf("No.Such.Class"), err::kCantCreateObject);
+  EXPECT_EQ(creationError("No.Such.Class"), err::kCantCreateObject);
   r.add("Test.Null", [] { return ObjectRef(); });
-  EXPECT_EQ(errorOf("Test.Null"), err::kCantCreateObject);
+  EXPECT_EQ(creationError("Test.Null"), err::kCantCreateObject);
   r.add("Test.Null", [] { return ObjectRef(std::make_shared<Widget>()); });  // replaces
-  EXPECT_EQ(errorOf("Test.Null"), 0);
+  EXPECT_EQ(creationError("Test.Null"), 0);
   r.remove("Test.Null");
 }
 
@@ -65,6 +75,56 @@ TEST(ClassRegistryTest, FactoriesMayCreateOtherObjectsAndRunOnAnyThread) {
   EXPECT_EQ(created, 800);
   r.remove("Test.Inner");
   r.remove("Test.Outer");
+}
+
+// A persistable object that remembers which registration made it.
+class Tagged : public Object {
+ public:
+  static constexpr const char* kProgId = "Test.Tagged";
+  explicit Tagged(std::string madeBy) : maker(std::move(madeBy)) {}
+  std::string maker;
+
+  Variant invoke(std::string_view, CallKind, Args) override {
+    throw AutomationError(err::kNoSuchMember);
+  }
+  std::string typeName() const override { return "Tagged"; }
+  std::string_view progId() const override { return kProgId; }
+  void writeProperties(PropertyBag& bag) override { bag.writeProperty("Seen", true, false); }
+  void readProperties(PropertyBag&) override {}
+};
+
+void registerMaker(const std::string& maker) {
+  ClassRegistry::instance().add(Tagged::kProgId,
+                                [maker] { return std::make_shared<Tagged>(maker); });
+}
+
+std::string makerOf(const Variant& v) { return dynamic_cast<Tagged&>(*v.object()).maker; }
+
+// Restoring keeps the factories it found, so these cases check that a
+// change to the registry is seen by the very next restore on the thread.
+TEST(FactoryCacheTest, RestoreFollowsTheRegistryAsItChanges) {
+  registerMaker("first");
+  PropertyBag written;
+  written.writeProperty("Item", ObjectRef(std::make_shared<Tagged>("client")));
+  const auto bytes = written.contents();
+
+  PropertyBag bag;
+  bag.setContents(bytes);
+  EXPECT_EQ(makerOf(bag.readProperty("Item")), "first");
+  EXPECT_EQ(makerOf(bag.readProperty("Item")), "first");
+
+  registerMaker("second");
+  EXPECT_EQ(makerOf(bag.readProperty("Item")), "second");
+
+  ASSERT_TRUE(ClassRegistry::instance().remove(Tagged::kProgId));
+  EXPECT_EQ(errorOf([&] { bag.readProperty("Item"); }), err::kCantCreateObject);
+  EXPECT_EQ(
+      errorOf([&] { written.writeProperty("Again", ObjectRef(std::make_shared<Tagged>("x"))); }),
+      330);
+
+  registerMaker("third");
+  EXPECT_EQ(makerOf(bag.readProperty("Item")), "third");
+  ClassRegistry::instance().remove(Tagged::kProgId);
 }
 
 }  // namespace

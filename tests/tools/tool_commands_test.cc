@@ -1,7 +1,9 @@
-// velmora call, run as the real binary: typed arguments, by-reference
-// results, objects across lines, exit statuses and per-line flushing.
-#include <fstream>
+// The velmora tool run as the real binary, in a scratch folder of its own.
+#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
 
 #include "support/tool_process.h"
 
@@ -9,8 +11,13 @@ namespace velmora::tool::testing {
 namespace {
 
 using nlohmann::json;
+using test_support::runVelmora;
+using test_support::ScopedEnv;
 using test_support::ToolProcess;
 using test_support::ToolRun;
+
+// velmora call: typed arguments, by-reference results, objects across lines,
+// exit statuses and per-line flushing.
 
 // velmora call with `args` as they are, no shell between.
 ToolRun call(std::vector<std::string> args) {
@@ -143,6 +150,73 @@ TEST_F(CallCommandTest, ExitStatusTellsErrorsFromBadUsage) {
   ToolProcess onlyErrors({"call", "-"});
   onlyErrors.writeLine(R"(["NoSuchMember"])");
   EXPECT_EQ(onlyErrors.finish(), 3);
+}
+
+// velmora grid against a store in the scratch folder.
+
+class GridCommandTest : public test_support::ToolTest {
+ protected:
+  std::string file(const char* name, const std::string& text) {
+    const std::filesystem::path path = scratch_ / name;
+    std::ofstream(path) << text;
+    return "'" + path.string() + "'";
+  }
+};
+
+TEST_F(GridCommandTest, RestorePrintsTheGridWithTheSavedLayout) {
+  const std::string saved = file("saved.txt",
+                                 "column Price caption=Cost position=2 width=700\n"
+                                 "column Qty\n"
+                                 "sortkey Qty order=-1\n");
+  ASSERT_EQ(runVelmora("grid save App " + saved).status, 0);
+  const std::string fresh = file("fresh.txt", "column Price\ncolumn Qty\n");
+  const auto run = runVelmora("grid restore App " + fresh);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "grid groupbybox=False view=0\n"
+            "column Price caption=Cost width=700 position=2 visible=True\n"
+            "column Qty caption=Qty width=1000 position=1 visible=True\n"
+            "sortkey Qty order=-1\n");
+}
+
+TEST_F(GridCommandTest, BadInputGivesItsExitStatus) {
+  EXPECT_EQ(runVelmora("grid save App").status, 2);
+  EXPECT_EQ(runVelmora("grid save App /no/such/file").status, 1);
+  const auto run = runVelmora("grid save App " + file("bad.txt", "column A\ngroup B\n"), true);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out, "velmora grid: error 321: line 2: no column 'B'\n");
+}
+
+// velmora msg: the button code as exit status, a screenshot of the window as
+// shown, and the display failure in the log.
+
+class MsgCommandTest : public test_support::ToolTest {
+ protected:
+  ScopedEnv display_{"DISPLAY", nullptr};
+  ScopedEnv wayland_{"WAYLAND_DISPLAY", nullptr};
+};
+
+TEST_F(MsgCommandTest, ExitsWithTheButtonCodeOrTheDisplayFailure) {
+  const std::filesystem::path png = scratch_ / "asked.png";
+  {
+    ScopedEnv offscreen("QT_QPA_PLATFORM", "offscreen");
+    EXPECT_EQ(runVelmora("msg 'Delete the order?' --icon query --buttons okcancel "
+                         "--default cancel --screenshot '" +
+                         png.string() + "'")
+                  .status,
+              0);  // closed by the capture, as by its frame
+  }
+  EXPECT_GT(std::filesystem::file_size(png), 0u);
+
+  ScopedEnv none("QT_QPA_PLATFORM", nullptr);
+  EXPECT_EQ(runVelmora("msg 'Saved.' --icon info").status, 2);
+  std::string logged;
+  for (const auto& entry : std::filesystem::directory_iterator(scratch_ / "LogFiles"))
+    logged += test_support::readFile(entry.path());
+  EXPECT_NE(logged.find(" Error: 401 Error display Message Window.\r\n"), std::string::npos);
+
+  EXPECT_EQ(runVelmora("msg --buttons yes 'x'").status, 64);
+  EXPECT_EQ(runVelmora("msg").status, 64);
 }
 
 }  // namespace

@@ -1,0 +1,172 @@
+// Work as a client reaches it: by name, through the state its objects on a
+// thread share, and through its settings store members.
+#include <commonvelmora/class_registry.h>
+#include <commonvelmora/identifiers.h>
+#include <commonvelmora/work.h>
+
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "frame/app_descriptions.h"
+#include "frame/frame_fixture.h"
+#include "properties/register_classes.h"
+#include "support/sql_query.h"
+
+namespace velmora::frame::testing {
+namespace {
+
+// Work reached by name: the kind of call, conversions of arguments, omitted
+// arguments, and the classes its factories create.
+class WorkByNameTest : public FrameTest {};
+
+TEST_F(WorkByNameTest, KindsAndNamesResolveAsForAScriptClient) {
+  Work work;
+  const CallKind either = CallKind::Method | CallKind::Get;
+  EXPECT_EQ(work.invoke("regestrystring", either, {}), Variant("Software\\Velmora, Ltd.\\"));
+  // A property that can only be assigned cannot be read, and the reverse.
+  EXPECT_EQ(errorOf([&] { work.invoke("MaxLogFile", either, {}); }), err::kNoSuchMember);
+  std::vector<Variant> value{Variant("x")};
+  EXPECT_EQ(errorOf([&] { work.invoke("RegestryString", CallKind::Let, value); }),
+            err::kNoSuchMember);
+  EXPECT_EQ(errorOf([&] { work.invoke("NoSuchMember", either, {}); }), err::kNoSuchMember);
+  EXPECT_EQ(errorOf([&] { CommonInfo().invoke("AnyThing", either, {}); }), err::kNoSuchMember);
+}
+
+TEST_F(WorkByNameTest, ArgumentsAreConvertedToTheDeclaredTypes) {
+  Work work;
+  std::vector<Variant> args{Variant("1005")};  // text that reads as a number
+  work.invoke("AppNumber", CallKind::Let, args);
+  EXPECT_EQ(work.invoke("AppNumber", CallKind::Get, {}), Variant(std::int32_t{1005}));
+
+  std::vector<Variant> text{Variant("not a number")};
+  EXPECT_EQ(errorOf([&] { work.invoke("AppNumber", CallKind::Let, text); }), err::kTypeMismatch);
+  std::vector<Variant> null{Variant::null()};
+  EXPECT_EQ(errorOf([&] { work.invoke("StoreMessageToLog", CallKind::Method, null); }),
+            err::kInvalidUseOfNull);
+  // An array argument must be an array; a member that never fails still
+  // cannot be handed something else.
+  for (const char* member : {"CheckArray", "GetImageData"}) {
+    std::vector<Variant> three{Variant(std::int32_t{3})};
+    EXPECT_EQ(errorOf([&] { work.invoke(member, CallKind::Method, three); }), err::kTypeMismatch);
+  }
+}
+
+TEST_F(WorkByNameTest, OmittedArgumentsTakeDefaultsOrStayMissing) {
+  Work work;
+  // GetStringDescription forwards an omitted Arguments as missing: the
+  // template comes back unchanged. The empty value is an argument and fills
+  // %0 with "".
+  for (const auto& [args, filled] : std::vector<std::pair<std::vector<Variant>, const char*>>{
+           {{Variant("A%0B")}, "A%0B"},
+           {{Variant("A%0B"), Variant::missing()}, "A%0B"},
+           {{Variant("A%0B"), Variant()}, "AB"}}) {
+    std::vector<Variant> passed = args;
+    EXPECT_EQ(work.invoke("GetStringDescription", CallKind::Method, passed), Variant(filled));
+  }
+  EXPECT_EQ(work.GetStringDescription("A%0B"), "A%0B");
+}
+
+TEST_F(WorkByNameTest, AFactoryWithNothingRegisteredGivesNothing) {
+  Work work;
+  // Nothing registered under the ProgID: nothing, never an error.
+  ClassRegistry::instance().remove(ids::kKZPropertyProgId);
+  EXPECT_TRUE(work.invoke("GetKZProperty", CallKind::Method, {}).isNothing());
+  properties::registerPropertyClasses();
+}
+
+// The per-thread state shared by all Work objects of a thread, and the
+// members that answer by themselves.
+class WorkStateTest : public FrameTest {};
+
+TEST_F(WorkStateTest, WorkObjectsOfOneThreadShareTheStateAndOtherThreadsStartEmpty) {
+  Work first;
+  first.AppNumber(akDealingDesk);
+  first.LogFileName("Trade");
+  Work second;  // creating a Work neither reads nor resets the block
+  EXPECT_EQ(second.AppNumber(), akDealingDesk);
+  EXPECT_EQ(logging::logState().filePrefix, "Trade");
+
+  App_Key seen = akDealingDesk;
+  std::string prefixSeen = "unset";
+  std::thread other([&] {
+    Work third;
+    seen = third.AppNumber();
+    prefixSeen = logging::logState().filePrefix;
+    third.AppNumber(akDataLoader);
+  });
+  other.join();
+  EXPECT_EQ(seen, 0);
+  EXPECT_EQ(prefixSeen, "");
+  EXPECT_EQ(first.AppNumber(), akDealingDesk);
+}
+
+TEST_F(WorkStateTest, TheStringTableIsChosenByTheUsersLanguage) {
+  EXPECT_EQ(tableLanguageOf("de_DE.UTF-8"), TableLanguage::German);
+  EXPECT_EQ(tableLanguageOf("ru_RU"), TableLanguage::Russian);
+  EXPECT_EQ(tableLanguageOf("ru:en"), TableLanguage::Russian);
+  EXPECT_EQ(tableLanguageOf("C"), TableLanguage::English);
+  EXPECT_EQ(tableLanguageOf(""), TableLanguage::English);
+  // LANGUAGE wins over LANG, as in the C library's message look-up.
+  test_support::ScopedEnv language("LANGUAGE", "ru_RU");
+  EXPECT_EQ(userTableLanguage(), TableLanguage::Russian);
+}
+
+// The registry members forward to the settings store with no trap, pass an
+// omitted default on as omitted, and write ErrorCode back to the caller.
+class WorkRegistryTest : public FrameTest {
+ protected:
+  Variant read(std::vector<Variant> args, Variant& errorCode) {
+    args.insert(args.begin() + 2, errorCode);
+    Variant result = work_.invoke("ReadRegistryValue", CallKind::Method, args);
+    errorCode = args[2];
+    return result;
+  }
+
+  Work work_;
+  const std::string key_ = work_.RegestryString() + "Frame Test\\Window";
+};
+
+TEST_F(WorkRegistryTest, AnOmittedDefaultIsNoDefaultButTheEmptyValueIsOne) {
+  Variant errorCode(std::int32_t{-99});
+  // A key that does not exist is created; without a default: "" and 0.
+  EXPECT_EQ(read({Variant(key_), Variant("Left")}, errorCode), Variant(""));
+  EXPECT_EQ(errorCode, Variant(std::int32_t{0}));
+  // Now the key exists and the value is missing: "" and 2, written through.
+  EXPECT_EQ(read({Variant(key_), Variant("Left")}, errorCode), Variant(""));
+  EXPECT_EQ(errorCode, Variant(std::int32_t{2}));
+  // An explicitly missing default is still no default: nothing is written.
+  EXPECT_EQ(read({Variant(key_), Variant("Left"), Variant::missing()}, errorCode), Variant(""));
+  EXPECT_EQ(errorCode, Variant(std::int32_t{2}));
+  // The empty value is a default: written back, returned unchanged.
+  EXPECT_EQ(read({Variant(key_), Variant("Left"), Variant()}, errorCode), Variant());
+  EXPECT_EQ(errorCode, Variant(std::int32_t{0}));
+  EXPECT_EQ(read({Variant(key_), Variant("Left")}, errorCode), Variant(0.0));
+}
+
+TEST_F(WorkRegistryTest, TheStoresErrorsReachTheCaller) {
+  std::vector<Variant> args{Variant(key_), Variant("List"),
+                            Variant(SafeArray::ofVariants({Variant(1)}))};
+  EXPECT_EQ(errorOf([&] { work_.invoke("SetRegistryValue", CallKind::Method, args); }),
+            err::kTypeMismatch);
+}
+
+TEST_F(WorkRegistryTest, AStoreOfALaterVersionIsRefusedAndLoggedOnce) {
+  const std::filesystem::path later = scratch_ / "later.sqlite3";
+  std::filesystem::copy_file(
+      std::filesystem::path(VELMORA_TEST_SOURCE_DIR) / "registry/fixtures/store-today.sqlite3",
+      later);
+  test_support::sqlOn(later, "PRAGMA user_version = 9");
+  ::setenv("VELMORA_REGISTRY", later.c_str(), 1);
+  std::int32_t code = -1;
+  work_.ReadRegistryValue(key_, "Left", code);
+  EXPECT_EQ(code, 1150);
+  EXPECT_EQ(work_.SetRegistryValue(key_, "Left", Variant("1")), 1150);
+  const std::string log = readFile(work_.LogFileName());
+  const std::string entry = "Error: 1150 the settings file " + later.string();
+  ASSERT_NE(log.find(entry), std::string::npos) << log;
+  EXPECT_EQ(log.find(entry), log.rfind(entry));
+}
+
+}  // namespace
+}  // namespace velmora::frame::testing
