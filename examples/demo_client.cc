@@ -182,8 +182,11 @@ void message(Work& work) {
     show("MsgActivate", "skipped: no display");
     return;
   }
+  // A query message: the other icons are logged through the suite's delegate
+  // component before the window shows, and without that component installed
+  // the window would end unseen with 0.
   const msgButton_Enum button =
-      work.MsgActivate("The demo client has finished its day.", msgInfo, 1, msgOK);
+      work.MsgActivate("The demo client has finished its day. Close it?", msgQuery, 1, msgOK);
   show("MsgActivate", "button " + std::to_string(button));
 }
 
