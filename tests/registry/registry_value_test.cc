@@ -1,7 +1,12 @@
 // Values, keys and whole-key tables through the public calls, against a real
-// store; the exact stored forms are in stored_form_test.cc.
+// store; and the text each kind of value is stored as.
 #include <commonvelmora/error.h>
+#include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
+#include "registry/stored_form.h"
 #include "registry_test_support.h"
 #include "support/error_of.h"
 
@@ -34,7 +39,7 @@ TEST_F(RegistryValueTest, MissingValuesDefaultsAndEmptyText) {
   EXPECT_EQ(ReadRegistryValue(kKey, "B", code, Variant("default")), Variant(""));
 }
 
-// Which error each value raises is in stored_form_test.cc.
+// Which error each value raises is in the stored-form tests below.
 TEST_F(RegistryValueTest, UnstorableOrBrokenNumbersRaise) {
   EXPECT_THROW(SetRegistryValue(kKey, "A", Variant(5e9)), AutomationError);
   EXPECT_EQ(DeleteRegistryKey(kKey), regcode::kNotFound);  // not even the key
@@ -221,6 +226,60 @@ TEST_F(RegistryValueTest, BadTablesEndTheWalkWithoutError) {
   EXPECT_EQ(SetAllValue("K", notATable), regcode::kSuccess);
   Variant oneDim(SafeArray::ofVariants({Variant("x")}));
   EXPECT_EQ(SetAllValue("K", oneDim), regcode::kSuccess);
+}
+
+// The text each kind of value is stored as, and what a stored text reads as.
+using velmora::test_support::errorOf;
+
+TEST(StoredFormTest, TextsAndNumbers) {
+  EXPECT_EQ(storedForm(Variant("")), std::string(1, '\0'));
+  EXPECT_EQ(storedForm(Variant(3.9)), "&h3");
+  EXPECT_EQ(storedForm(Variant(-3.9)), "&hFFFFFFFD");  // toward zero, not rounded
+  EXPECT_EQ(storedForm(Variant(std::int32_t{-1})), "&hFFFFFFFF");
+  EXPECT_EQ(storedForm(Variant(std::int16_t{-1})), "&hFFFF");
+  EXPECT_EQ(storedForm(Variant(true)), "&hFFFF");
+  EXPECT_EQ(storedForm(Variant(false)), "&h0");
+  EXPECT_EQ(storedForm(Variant(std::uint8_t{255})), "&hFF");
+  EXPECT_EQ(storedForm(Variant(Currency{-19999})), "&hFFFFFFFF");  // -1.9999
+  EXPECT_EQ(storedForm(Variant(Date{46000.75})), "&hB3B0");
+  EXPECT_EQ(storedForm(Variant()), "&h0");
+  EXPECT_EQ(storedForm(Variant::null()), "&h");
+  EXPECT_EQ(storedForm(Variant(-2147483648.9)), "&h80000000");
+}
+
+TEST(StoredFormTest, ValuesWithoutStoredFormRaise) {
+  EXPECT_EQ(errorOf([] { storedForm(Variant(2147483648.0)); }), err::kOverflow);
+  EXPECT_EQ(errorOf([] { storedForm(Variant(Currency{std::int64_t{1} << 62})); }), err::kOverflow);
+  EXPECT_EQ(errorOf([] { storedForm(Variant(std::numeric_limits<double>::quiet_NaN())); }),
+            err::kOverflow);
+  EXPECT_EQ(errorOf([] { storedForm(Variant(SafeArray::ofVariants({Variant(1)}))); }),
+            err::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { storedForm(Variant::nothing()); }), err::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { storedForm(Variant::missing()); }), err::kTypeMismatch);
+}
+
+TEST(StoredFormTest, ReadForm) {
+  EXPECT_EQ(readForm("&H1F"), Variant("&H1F"));  // only the lower-case prefix is a number
+  EXPECT_EQ(readForm(" &h1F"), Variant(" &h1F"));
+  EXPECT_EQ(readForm("&hFFFFFFFF"), Variant(-1.0));
+  EXPECT_EQ(errorOf([] { readForm("&h"); }), err::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { readForm("&hxyz"); }), err::kTypeMismatch);
+}
+
+// Whatever callers write reads back as the same number, including the
+// four-digit forms that positive 32-bit values and booleans share.
+TEST(StoredFormTest, NumbersReadBackAsWritten) {
+  for (const double n : {0.0, 1.0, 25.0, 32767.0, 32768.0, 40000.0, 46000.0, 65534.0, 65536.0, -1.0,
+                         -2.0, -1200.0, -32768.0, -40000.0, 2147483647.0, -2147483648.0}) {
+    EXPECT_EQ(readForm(storedForm(Variant(n))), Variant(n)) << n;
+    if (std::abs(n) < 16777216) {  // exactly representable as a float
+      EXPECT_EQ(readForm(storedForm(Variant(static_cast<float>(n)))), Variant(n)) << n;
+    }
+  }
+  EXPECT_EQ(readForm(storedForm(Variant(std::int16_t{-1}))), Variant(-1.0));
+  // The documented losses of the shared four-digit form.
+  EXPECT_EQ(readForm(storedForm(Variant(std::int16_t{-2}))), Variant(65534.0));
+  EXPECT_EQ(readForm(storedForm(Variant(65535.0))), Variant(-1.0));
 }
 
 }  // namespace
