@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/error_of.h"
+#include "support/plain_object.h"
 
 namespace velmora {
 namespace {
@@ -96,13 +97,7 @@ TEST(MemberTableTest, SetTakesObjectReferencesIncludingNothing) {
 // changes.
 using test_support::errorOf;
 
-class Widget : public Object {
- public:
-  Variant invoke(std::string_view, CallKind, Args) override {
-    throw AutomationError(err::kNoSuchMember);
-  }
-  std::string typeName() const override { return "Widget"; }
-};
+using Widget = test_support::PlainObject;
 
 int creationError(std::string_view progId) {
   return test_support::errorOf([&] { createObject(progId); });
@@ -116,7 +111,7 @@ TEST(ClassRegistryTest, CreatesByProgIdIgnoringCase) {
   auto b = createObject("Test.Widget");
   ASSERT_TRUE(a && b);
   EXPECT_NE(a, b);  // a new object every time
-  EXPECT_EQ(a->typeName(), "Widget");
+  EXPECT_EQ(a->typeName(), "PlainObject");
 
   EXPECT_TRUE(r.remove("TEST.widget"));
   EXPECT_FALSE(r.remove("Test.Widget"));

@@ -14,6 +14,7 @@
 
 #include "core/byte_codec.h"
 #include "support/error_of.h"
+#include "support/plain_object.h"
 
 namespace velmora {
 namespace {
@@ -42,11 +43,7 @@ class Node : public Object {
   }
 };
 
-class Plain : public Object {  // not persistable
- public:
-  Variant invoke(std::string_view, CallKind, Args) override { return {}; }
-  std::string typeName() const override { return "Plain"; }
-};
+using test_support::PlainObject;
 
 std::shared_ptr<Node> chain(int length) {
   auto head = std::make_shared<Node>();
@@ -213,7 +210,7 @@ TEST_F(PropertyBagTest, ALoadedBagTakesNewAndChangedEntries) {
 // entries that need it, since loading creates no objects.
 TEST_F(PropertyBagTest, ObjectsThatCannotBePersistedOrCreatedAreRefused) {
   PropertyBag bag;
-  EXPECT_EQ(errorOf([&] { bag.writeProperty("P", std::make_shared<Plain>()); }), 330);
+  EXPECT_EQ(errorOf([&] { bag.writeProperty("P", std::make_shared<PlainObject>()); }), 330);
   bag.writeProperty("N", chain(2));
   bag.writeProperty("Plain", "text");
   ClassRegistry::instance().remove(Node::kProgId);

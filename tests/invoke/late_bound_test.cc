@@ -58,24 +58,26 @@ class Probe final : public Object {
   static Variant starve(Probe&, Args) { throw std::bad_alloc(); }
 
   static const MemberTable<Probe>& table() {
-    static const auto t = MemberTable<Probe>()
-                              .method("Take", 0, 12, take<CallKind::Method>)
-                              .get("Take", 0, 12, take<CallKind::Get>)
-                              .let("Take", 1, 12, take<CallKind::Let>)
-                              .set("Take", 1, 12, take<CallKind::Set>)
-                              .method("Self", 0, 12, self<CallKind::Method>)
-                              .get("Self", 0, 12, self<CallKind::Get>)
-                              .method("Bump", 1, 12, bump)
-                              .let("Bump", 1, 12, bump)
-                              .method("Plain", 0, 12, plain)
-                              .get("Plain", 0, 12, plain)
-                              .let("Plain", 0, 12, plain)
-                              .set("Plain", 0, 12, plain)
-                              .method("Starve", 0, 12, starve)
-                              .get("Starve", 0, 12, starve)
-                              .let("Starve", 0, 12, starve)
-                              .set("Starve", 0, 12, starve);
-    return t;
+    static const auto members = [] {
+      MemberTable<Probe> t;
+      t.method("Take", 0, 12, take<CallKind::Method>)
+          .get("Take", 0, 12, take<CallKind::Get>)
+          .let("Take", 1, 12, take<CallKind::Let>)
+          .set("Take", 1, 12, take<CallKind::Set>)
+          .method("Self", 0, 12, self<CallKind::Method>)
+          .get("Self", 0, 12, self<CallKind::Get>)
+          .method("Bump", 1, 12, bump)
+          .let("Bump", 1, 12, bump);
+      for (const auto& [name, fail] :
+           {std::pair<const char*, MemberTable<Probe>::Handler>{"Plain", plain},
+            {"Starve", starve}})
+        t.method(name, 0, 12, fail)
+            .get(name, 0, 12, fail)
+            .let(name, 0, 12, fail)
+            .set(name, 0, 12, fail);
+      return t;
+    }();
+    return members;
   }
 };
 

@@ -5,6 +5,7 @@
 
 #include "log_test_support.h"
 #include "support/error_of.h"
+#include "support/plain_object.h"
 #include "support/tool_process.h"
 
 namespace velmora::logging::testing {
@@ -19,13 +20,7 @@ int errorOf(std::string_view template_, const Variant& arguments) {
   return test_support::errorOf([&] { GetStringDescription(template_, arguments); });
 }
 
-class PlainObject : public Object {
- public:
-  Variant invoke(std::string_view, CallKind, Args) override {
-    throw AutomationError(err::kNoSuchMember);
-  }
-  std::string typeName() const override { return "PlainObject"; }
-};
+using test_support::PlainObject;
 
 using StringDescriptionTest = LogTest;  // for its pinned regional settings
 

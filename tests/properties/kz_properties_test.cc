@@ -13,18 +13,14 @@
 
 #include "properties/register_classes.h"
 #include "support/error_of.h"
+#include "support/plain_object.h"
 
 namespace velmora {
 namespace {
 
 using test_support::errorOf;
 
-// A client object that is not persistable and not a collection.
-class Plain : public Object {
- public:
-  Variant invoke(std::string_view, CallKind, Args) override { return {}; }
-  std::string typeName() const override { return "Plain"; }
-};
+using Plain = test_support::PlainObject;  // not persistable, not a collection
 
 // A client object that merely calls itself a property collection.
 class LookAlike : public Plain {
@@ -300,21 +296,6 @@ TEST(KZPropertiesTest, CloneIsDeepExceptForForeignObjects) {
   EXPECT_EQ(copy->NewItem()->Name(), "7");
   copy->Find("Columns\\Price")->Value(Variant(std::int32_t{1}));
   EXPECT_EQ(root->Find("Columns\\Price")->Value(), Variant(std::int32_t{80}));
-}
-
-TEST(KZPropertiesTest, CloneStopsAtACycle) {
-  auto root = KZProperties::create();
-  auto inner = KZProperties::create();
-  inner->Add("Leaf", Variant(std::int32_t{1}));
-  inner->Add("Back", Variant(root));
-  root->Add("Inner", Variant(inner));
-  auto copy = root->Clone();
-  EXPECT_EQ(copy->Find("Inner\\Leaf")->Value(), Variant(std::int32_t{1}));
-  auto back = copy->Find("Inner\\Back");
-  ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(back->Value().isNothing());
-  // Break the cycle (the Back property also stays reachable as NewItem).
-  inner->Properties(Variant("Back"))->Value(Variant());
 }
 
 // By name, an omitted optional argument stays omitted.
