@@ -5,6 +5,9 @@
 // reports what the user does, under the form's handler names. The form
 // decides, the window follows: after every handler the window shows the
 // form's state again (and closes when the form says it is no longer shown).
+//
+// Each thread keeps one window of each kind, built at its first showing and
+// reused by the later ones, as it keeps one form of each kind.
 #pragma once
 
 #include <cstdint>
@@ -88,5 +91,12 @@ class CaptionForm {
  protected:
   ~CaptionForm() = default;
 };
+
+// Show the form's window modally and return once it has closed: the column
+// chooser at the form's window rectangle, the caption dialog centred on the
+// screen. Raise AutomationError kCantShowWindow (window.h) without touching
+// the form when the calling thread may not show windows.
+void showColumnsForm(ColumnsForm& form);
+void showCaptionForm(CaptionForm& form);
 
 }  // namespace velmora::gui

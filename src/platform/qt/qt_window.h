@@ -4,11 +4,16 @@
 // Private to src/platform/qt.
 #pragma once
 
+#include <QtCore/QCoreApplication>
+#include <QtCore/QPointer>
 #include <QtCore/QSize>
+#include <QtCore/QString>
 #include <QtWidgets/QDialog>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace velmora::gui::qt {
 
@@ -34,5 +39,32 @@ std::int64_t nativeHandle(const QWidget& window) noexcept;
 // Renders `window` as it is now into a PNG file. False when the file could
 // not be written.
 bool saveImage(QWidget& window, const std::string& path);
+
+// This thread's one window of type W, built at its first use and kept for
+// the thread's life. Deleted with the thread while the application that
+// owns it still exists; a client that ended its application first has
+// taken the windows' native side with it, and the rest is left.
+// REQUIRES: the calling thread may use windows (requireGuiThread()).
+template <class W>
+W& threadWindow() {
+  struct Kept {
+    QPointer<W> window;
+    ~Kept() {
+      if (window != nullptr && QCoreApplication::instance() != nullptr) delete window.data();
+    }
+  };
+  thread_local Kept kept;
+  if (kept.window == nullptr) kept.window = new W();
+  return *kept.window;
+}
+
+// Twips to the nearest whole pixel, with the screen's factor.
+inline int toPixels(float twips, double twipsPerPixel) {
+  return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+inline QString toQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace velmora::gui::qt

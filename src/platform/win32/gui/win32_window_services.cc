@@ -4,6 +4,7 @@
 // rest is needed.
 #include <commonvelmora/error.h>
 
+#include "platform/form_windows.h"
 #include "platform/help_viewer.h"
 #include "platform/message_window.h"
 #include "platform/mouse_pointer.h"
@@ -46,6 +47,8 @@ class NoHelp final : public HelpViewer {
 }  // namespace
 
 void requireGuiThread() { noWindows(); }
+void showColumnsForm(ColumnsForm&) { noWindows(); }
+void showCaptionForm(CaptionForm&) { noWindows(); }
 void captureNextWindow(std::string) {}
 std::unique_ptr<MessageWindow> makeMessageWindow(MessageForm&) { noWindows(); }
 
