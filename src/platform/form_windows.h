@@ -35,6 +35,22 @@ struct ClientPixels {
   std::int32_t bottom = 0;
 };
 
+// What every dialog with a fixed design gives its window: the title, the
+// client area (the window less the window system's frame), the text it
+// shows, and whether it is still up.
+class DialogForm {
+ public:
+  virtual std::string_view caption() const = 0;
+  virtual float clientWidth() const = 0;
+  virtual float clientHeight() const = 0;
+  virtual const std::string& text() const = 0;
+  // False once the form has closed.
+  virtual bool shown() const = 0;
+
+ protected:
+  ~DialogForm() = default;
+};
+
 // The column chooser: one check-box list covering the client area.
 class ColumnsForm {
  public:
@@ -63,7 +79,9 @@ class ColumnsForm {
 };
 
 // The caption dialog: a text box and the buttons Ok and Cancel.
-class CaptionForm {
+// text() is what the text box holds; shown() turns false once a button has
+// closed the dialog.
+class CaptionForm : public DialogForm {
  public:
   // A control's design: its place and size in the client area, and text.
   struct Control {
@@ -71,17 +89,11 @@ class CaptionForm {
     std::string_view text;
   };
 
-  virtual std::string_view caption() const = 0;
-  virtual float clientWidth() const = 0;
-  virtual float clientHeight() const = 0;
   virtual Control txtCaption() const = 0;
   virtual Control btnOk() const = 0;
   virtual Control btnCancel() const = 0;
-  // What the text box holds, and whether Ok may be pressed.
-  virtual const std::string& text() const = 0;
+  // Whether Ok may be pressed.
   virtual bool okEnabled() const = 0;
-  // False once a button has closed the dialog.
-  virtual bool shown() const = 0;
 
   // After every change of the text box, with the text it now holds.
   virtual void txtCaption_Change(std::string text) = 0;

@@ -23,7 +23,8 @@ struct MenuTool {
   std::string_view caption;
 };
 
-class MessageForm {
+// text() is the message; shown() turns false once the form has closed.
+class MessageForm : public DialogForm {
  public:
   struct CommandButton {
     TwipsRect rect;
@@ -33,22 +34,15 @@ class MessageForm {
   };
   static constexpr int kButtons = 3;  // btnCommand(0) to btnCommand(2)
 
-  virtual std::string_view caption() const = 0;
-  // The client area: the window less the window system's frame.
-  virtual float clientWidth() const = 0;
-  virtual float clientHeight() const = 0;
   // The index of the picture shown (msgIcon_Enum), -1 for none.
   virtual int icon() const = 0;
   virtual TwipsRect iconRect() const = 0;
   virtual TwipsRect labelRect() const = 0;
-  virtual const std::string& text() const = 0;
   virtual CommandButton button(int index) const = 0;
   // The button Enter presses, and the one that is to have the focus (-1:
   // the window system's choice).
   virtual int defaultButton() const = 0;
   virtual int focusButton() const = 0;
-  // False once the form has closed.
-  virtual bool shown() const = 0;
 
   virtual void Form_Activate() = 0;
   virtual void btnCommand_Click(int Index) = 0;

@@ -15,11 +15,11 @@
 #include <functional>
 #include <thread>
 
-#include "message/gui_test_support.h"
 #include "message/message_test_support.h"
 #include "platform/clipboard.h"
 #include "platform/qt/qt_window.h"
 #include "platform/screen.h"
+#include "support/gui.h"
 
 namespace velmora::message::testing {
 namespace {
@@ -35,24 +35,14 @@ class MessageWindowView : public ::testing::Test {
     return form.MsgActivate(text, icon, buttons, def, nullptr, helpFile, context, parent);
   }
 
-  // Runs `act` on the modal window once it is up.
-  static void whenShown(std::function<void(QWidget&)> act) {
-    auto* poll = new QTimer();
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-      QWidget* window = QApplication::activeModalWidget();
-      if (window == nullptr || !window->isVisible()) return;
-      poll->stop();
-      poll->deleteLater();
-      act(*window);
-    });
-    poll->start(10);
-  }
   static QPushButton& button(QWidget& window, int i) {
     return *window.findChild<QPushButton*>(QString("btnCommand%1").arg(i));
   }
 
   RecordingLog log;
 };
+
+using test_support::whenShown;
 
 TEST_F(MessageWindowView, EachIconIsShownAndOnlyAQuestionGoesUnlogged) {
   const char* names[] = {"info", "critical", "query", "warning"};

@@ -13,11 +13,11 @@
 #include <sstream>
 #include <thread>
 
-#include "message/gui_test_support.h"
 #include "platform/help_viewer.h"
 #include "platform/mouse_pointer.h"
 #include "platform/qt/qt_window.h"
 #include "platform/window.h"
+#include "support/gui.h"
 
 namespace velmora::gui {
 namespace {

@@ -75,10 +75,7 @@ class CaptionWindow final : public QDialog {
 
  private:
   void place(QWidget& control, const CaptionForm::Control& design) {
-    control.setGeometry(qt::toPixels(design.rect.left, screen_.twipsPerPixelX),
-                        qt::toPixels(design.rect.top, screen_.twipsPerPixelY),
-                        qt::toPixels(design.rect.width, screen_.twipsPerPixelX),
-                        qt::toPixels(design.rect.height, screen_.twipsPerPixelY));
+    control.setGeometry(qt::toPixels(design.rect, screen_));
     if (auto* button = qobject_cast<QPushButton*>(&control)) {
       button->setText(qt::toQString(design.text));
     }

@@ -76,11 +76,7 @@ class ColumnsWindow final : public QDialog {
   void fitList() {
     if (form_ == nullptr) return;
     form_->Form_Resize(ClientPixels{0, 0, width(), height()});
-    const TwipsRect r = form_->listRect();
-    list_->setGeometry(qt::toPixels(r.left, screen_.twipsPerPixelX),
-                       qt::toPixels(r.top, screen_.twipsPerPixelY),
-                       qt::toPixels(r.width, screen_.twipsPerPixelX),
-                       qt::toPixels(r.height, screen_.twipsPerPixelY));
+    list_->setGeometry(qt::toPixels(form_->listRect(), screen_));
   }
 
   // The list as the form holds it; setting items from here is not a tick.

@@ -13,7 +13,6 @@
 
 #include <array>
 #include <climits>
-#include <cmath>
 
 #include "platform/message_window.h"
 #include "platform/qt/qt_window.h"
@@ -51,10 +50,6 @@ std::int32_t keyCode(int key) {
     default:
       return key < 0x100 ? key : 0;
   }
-}
-
-QString qText(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 class QtMessageWindow;
@@ -141,7 +136,7 @@ class QtMessageWindow final : public MessageWindow {
     const QFontMetrics metrics(label_->font());
     const QRect needed =
         metrics.boundingRect(QRect(0, 0, pixelsX(width), INT_MAX / 2),
-                             Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, qText(text));
+                             Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, qt::toQString(text));
     return static_cast<float>(needed.height() * metrics_.twipsPerPixelY);
   }
   float frameWidth() const override {
@@ -152,7 +147,7 @@ class QtMessageWindow final : public MessageWindow {
   }
 
   void refresh() override {
-    dialog_.setWindowTitle(qText(form_.caption()));
+    dialog_.setWindowTitle(qt::toQString(form_.caption()));
     dialog_.setFixedSize(pixelsX(form_.clientWidth()), pixelsY(form_.clientHeight()));
     for (std::size_t i = 0; i < icons_.size(); ++i) {
       icons_[i]->setGeometry(pixels(form_.iconRect()));
@@ -160,13 +155,13 @@ class QtMessageWindow final : public MessageWindow {
     }
     if (form_.text() != labelText_) {
       labelText_ = form_.text();
-      label_->setText(qText(labelText_));
+      label_->setText(qt::toQString(labelText_));
     }
     label_->setGeometry(pixels(form_.labelRect()));
     for (int i = 0; i < MessageForm::kButtons; ++i) {
       QPushButton* button = buttons_[static_cast<std::size_t>(i)];
       const MessageForm::CommandButton b = form_.button(i);
-      button->setText(qText(b.text));
+      button->setText(qt::toQString(b.text));
       button->setGeometry(pixels(b.rect));
       button->setVisible(b.visible);
       button->setEnabled(b.enabled);
@@ -184,11 +179,11 @@ class QtMessageWindow final : public MessageWindow {
 
   void popupMenu(std::string_view menuId, std::span<const MenuTool> tools) override {
     auto* menu = new QMenu(&dialog_);
-    menu->setObjectName(qText(menuId));
+    menu->setObjectName(qt::toQString(menuId));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (const MenuTool& tool : tools) {
-      QAction* action = menu->addAction(qText(tool.caption));
-      action->setObjectName(qText(tool.id));
+      QAction* action = menu->addAction(qt::toQString(tool.caption));
+      action->setObjectName(qt::toQString(tool.id));
       QObject::connect(action, &QAction::triggered, &dialog_, [this, id = std::string(tool.id)] {
         form_.MsgMenu_ToolClick(id);
         refresh();
@@ -209,15 +204,9 @@ class QtMessageWindow final : public MessageWindow {
   std::int64_t handle() const noexcept override { return qt::nativeHandle(dialog_); }
 
  private:
-  int pixelsX(double twips) const {
-    return static_cast<int>(std::nearbyint(twips / metrics_.twipsPerPixelX));
-  }
-  int pixelsY(double twips) const {
-    return static_cast<int>(std::nearbyint(twips / metrics_.twipsPerPixelY));
-  }
-  QRect pixels(const TwipsRect& r) const {
-    return QRect(pixelsX(r.left), pixelsY(r.top), pixelsX(r.width), pixelsY(r.height));
-  }
+  int pixelsX(double twips) const { return qt::toPixels(twips, metrics_.twipsPerPixelX); }
+  int pixelsY(double twips) const { return qt::toPixels(twips, metrics_.twipsPerPixelY); }
+  QRect pixels(const TwipsRect& r) const { return qt::toPixels(r, metrics_); }
 
   MessageForm& form_;
   ScreenMetrics metrics_;

@@ -6,6 +6,7 @@
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QPointer>
+#include <QtCore/QRect>
 #include <QtCore/QSize>
 #include <QtCore/QString>
 #include <QtWidgets/QDialog>
@@ -14,6 +15,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/form_windows.h"
+#include "platform/screen.h"
 
 namespace velmora::gui::qt {
 
@@ -59,8 +63,14 @@ W& threadWindow() {
 }
 
 // Twips to the nearest whole pixel, with the screen's factor.
-inline int toPixels(float twips, double twipsPerPixel) {
-  return static_cast<int>(std::lround(twips / twipsPerPixel));
+inline int toPixels(double twips, double twipsPerPixel) {
+  return static_cast<int>(std::nearbyint(twips / twipsPerPixel));
+}
+
+// A rectangle in twips to whole pixels.
+inline QRect toPixels(const TwipsRect& r, const ScreenMetrics& screen) {
+  return QRect(toPixels(r.left, screen.twipsPerPixelX), toPixels(r.top, screen.twipsPerPixelY),
+               toPixels(r.width, screen.twipsPerPixelX), toPixels(r.height, screen.twipsPerPixelY));
 }
 
 inline QString toQString(std::string_view text) {

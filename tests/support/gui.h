@@ -2,10 +2,15 @@
 // (CI runs them once more on a real X server with QT_QPA_PLATFORM=xcb).
 #pragma once
 
+#include <QtCore/QTimer>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QWidget>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/gui_host.h"
@@ -23,6 +28,20 @@ inline std::string imagePath(const std::string& name) {
       std::filesystem::path(VELMORA_TEST_HOME).parent_path() / "images";
   std::filesystem::create_directories(folder);
   return (folder / name).string();
+}
+
+// Runs `act` on the modal window once it is up; call it before the call
+// that shows the window.
+inline void whenShown(std::function<void(QWidget&)> act) {
+  auto* poll = new QTimer();
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    QWidget* window = QApplication::activeModalWidget();
+    if (window == nullptr || !window->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    act(*window);
+  });
+  poll->start(10);
 }
 
 }  // namespace velmora::test_support
