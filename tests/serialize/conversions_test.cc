@@ -5,6 +5,7 @@
 #include <commonvelmora/picture.h>
 #include <commonvelmora/work.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <fstream>
@@ -151,11 +152,7 @@ TEST_F(ConversionsTest, ToolTakesAPictureFromAFileAndWritesOneBack) {
   const auto bag =
       runVelmora("call GetArrayByPicture '{\"$picture\":\"" + kFixtures + "image.gif\"}'");
   ASSERT_EQ(bag.status, 0) << bag.out;
-  const std::string key = "\"$bytes\":\"";
-  const std::size_t at = bag.out.find(key);
-  ASSERT_NE(at, std::string::npos) << bag.out;
-  const std::string base64 =
-      bag.out.substr(at + key.size(), bag.out.find('"', at + key.size()) - at - key.size());
+  const std::string base64 = nlohmann::json::parse(bag.out)["result"]["$bytes"];
   const std::string out = ::testing::TempDir() + "velmora_picture_out.gif";
   const auto back = runVelmora("call --picture-out '" + out +
                                "' GetPictureByArray '{\"$bytes\":\"" + base64 + "\"}'");
