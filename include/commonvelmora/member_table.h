@@ -25,9 +25,11 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace velmora {
 
@@ -37,20 +39,48 @@ inline Variant optionalArg(Args args, std::size_t i) {
 }
 
 namespace detail {
-struct AsciiNoCaseHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view s) const noexcept {
-    std::size_t h = 1469598103934665603ull;
-    for (char ch : s) h = (h ^ static_cast<unsigned char>(asciiLower(ch))) * 1099511628211ull;
-    return h;
-  }
+
+// A name's first and last eight bytes (fewer for short names), read as
+// words. For a name of at most 16 bytes they hold every byte, so two such
+// names of one length are equal exactly when their words are.
+struct NameWords {
+  std::uint64_t head = 0, tail = 0;
+  bool operator==(const NameWords&) const = default;
 };
-struct AsciiNoCaseEqual {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const noexcept {
-    return equalsIgnoringAsciiCase(a, b);
+
+inline NameWords nameWords(std::string_view name) noexcept {
+  const char* p = name.data();
+  const std::size_t n = name.size();
+  NameWords w;
+  if (n >= 8) {
+    std::memcpy(&w.head, p, 8);
+    std::memcpy(&w.tail, p + n - 8, 8);
+  } else if (n >= 4) {
+    std::uint32_t h = 0, t = 0;
+    std::memcpy(&h, p, 4);
+    std::memcpy(&t, p + n - 4, 4);
+    w.head = h;
+    w.tail = t;
+  } else if (n > 0) {
+    const auto byte = [p](std::size_t at) -> std::uint64_t {
+      return static_cast<unsigned char>(p[at]);
+    };
+    w.head = byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16;
   }
-};
+  return w;
+}
+
+// A hash that agrees with the comparison that ignores ASCII letter case:
+// every byte is taken with bit 0x20 set, which takes A-Z onto a-z and keeps
+// equal names equal. It costs the same few instructions for every name;
+// names that share length and words only cost a probe more.
+inline std::uint64_t memberNameHash(const NameWords& w, std::size_t n) noexcept {
+  constexpr std::uint64_t kCaseBits = 0x2020202020202020ull;
+  const std::uint64_t h = ((w.head | kCaseBits) * 0x9E3779B97F4A7C15ull) ^
+                          (((w.tail | kCaseBits) ^ n) * 0xC2B2AE3D27D4EB4Full);
+  return h ^ (h >> 29);
+}
+
 }  // namespace detail
 
 template <class T>
@@ -73,9 +103,8 @@ class MemberTable {
   }
 
   Variant dispatch(T& self, std::string_view name, CallKind kind, Args args) const {
-    auto it = members_.find(name);
-    if (it == members_.end()) throw AutomationError(err::kNoSuchMember);
-    const Entry& e = it->second;
+    const Entry* e = find(name);
+    if (e == nullptr) throw AutomationError(err::kNoSuchMember);
     // Method before property read, as the runtime resolves Method | Get.
     static constexpr std::array<std::pair<CallKind, std::size_t>, 4> order{
         {{CallKind::Method, kMethod},
@@ -83,8 +112,8 @@ class MemberTable {
          {CallKind::Let, kLet},
          {CallKind::Set, kSet}}};
     for (auto [k, slot] : order) {
-      if (!hasKind(kind, k) || e.slots[slot].fn == nullptr) continue;
-      const Slot& s = e.slots[slot];
+      if (!hasKind(kind, k) || e->slots[slot].fn == nullptr) continue;
+      const Slot& s = e->slots[slot];
       const int n = static_cast<int>(args.size());
       if (n < s.minArgs || n > s.maxArgs) throw AutomationError(err::kWrongArgCount);
       return s.fn(self, args);
@@ -100,18 +129,59 @@ class MemberTable {
     int maxArgs = 0;
   };
   struct Entry {
+    std::string name;
+    detail::NameWords words;
     std::array<Slot, 4> slots;
   };
 
+  // Names are found through an open-addressed index of a power-of-two size
+  // at most half full, so that a look-up is one cheap hash, a mask and
+  // usually one comparison: every call by name passes through here.
+  const Entry* find(std::string_view name) const noexcept {
+    if (index_.empty()) return nullptr;
+    const std::size_t mask = index_.size() - 1;
+    const std::size_t n = name.size();
+    const detail::NameWords words = detail::nameWords(name);
+    for (std::size_t i = detail::memberNameHash(words, n) & mask;; i = (i + 1) & mask) {
+      const std::uint32_t at = index_[i];
+      if (at == 0) return nullptr;
+      const Entry& e = entries_[at - 1];
+      // Callers nearly always spell a name as it was declared: that case
+      // is settled by the words alone.
+      if (e.name.size() == n &&
+          ((n <= 16 && e.words == words) || detail::equalsIgnoringAsciiCase(e.name, name))) {
+        return &e;
+      }
+    }
+  }
+
   MemberTable& add(std::string_view name, std::size_t slot, int minArgs, int maxArgs, Handler h) {
-    auto it = members_.find(name);
-    if (it == members_.end()) it = members_.emplace(std::string(name), Entry{}).first;
-    it->second.slots[slot] = Slot{h, minArgs, maxArgs};
+    const Entry* found = find(name);
+    const std::size_t k =
+        found != nullptr ? static_cast<std::size_t>(found - entries_.data()) : entries_.size();
+    if (found == nullptr) {
+      entries_.push_back(Entry{std::string(name), detail::nameWords(name), {}});
+      reindex();
+    }
+    entries_[k].slots[slot] = Slot{h, minArgs, maxArgs};
     return *this;
   }
 
-  std::unordered_map<std::string, Entry, detail::AsciiNoCaseHash, detail::AsciiNoCaseEqual>
-      members_;
+  void reindex() {
+    std::size_t size = 8;
+    while (size < 2 * entries_.size()) size *= 2;
+    index_.assign(size, 0);
+    const std::size_t mask = size - 1;
+    for (std::size_t k = 0; k < entries_.size(); ++k) {
+      const Entry& e = entries_[k];
+      std::size_t i = detail::memberNameHash(e.words, e.name.size()) & mask;
+      while (index_[i] != 0) i = (i + 1) & mask;
+      index_[i] = static_cast<std::uint32_t>(k + 1);
+    }
+  }
+
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> index_;  // 0 for a free place, else entry number + 1
 };
 
 }  // namespace velmora

@@ -93,6 +93,46 @@ TEST(MemberTableTest, SetTakesObjectReferencesIncludingNothing) {
   EXPECT_EQ(a.owner, "nothing");
 }
 
+// Each member accepts exactly as many arguments as its name's number, so a
+// call that lands on any other member fails with 450.
+struct Numbered : Object {
+  Variant invoke(std::string_view name, CallKind kind, Args args) override {
+    static const auto t = [] {
+      MemberTable<Numbered> table;
+      for (int i = 0; i < 40; ++i) {
+        table.method("Item" + std::to_string(i), i, i,
+                     [](Numbered&, Args a) -> Variant { return static_cast<int>(a.size()); });
+      }
+      return table.method("a", 0, 0, [](Numbered&, Args) -> Variant { return "a"; })
+          .method("`", 0, 0, [](Numbered&, Args) -> Variant { return "`"; })
+          .method("ab", 1, 1, [](Numbered&, Args) -> Variant { return "ab"; })
+          .method("abcdefghijklmnopqrstuvwxyz", 2, 2,
+                  [](Numbered&, Args) -> Variant { return 26; });
+    }();
+    return t.dispatch(*this, name, kind, args);
+  }
+  std::string typeName() const override { return "Numbered"; }
+};
+
+TEST(MemberTableTest, NamesOfAnyLengthAndLetterCaseFindTheirOwnMember) {
+  Numbered o;
+  for (int i = 0; i < 40; ++i) {
+    std::vector<Variant> args(static_cast<std::size_t>(i));
+    EXPECT_EQ(o.invoke("Item" + std::to_string(i), CallKind::Method, args), Variant(i));
+    EXPECT_EQ(o.invoke("iTEM" + std::to_string(i), CallKind::Method, args), Variant(i));
+  }
+  std::vector<Variant> one(1), two(2);
+  EXPECT_EQ(o.invoke("A", CallKind::Method, {}), Variant("a"));
+  EXPECT_EQ(o.invoke("aB", CallKind::Method, one), Variant("ab"));
+  EXPECT_EQ(o.invoke("ABCDEFGHIJKLMnopqrstuvwxyz", CallKind::Method, two), Variant(26));
+  for (std::string_view absent : {"", "b", "Item", "Item40", "abcdefghijklmnopqrstuvwxy_"}) {
+    EXPECT_EQ(errorNumberOf(o, absent, CallKind::Method, {}), err::kNoSuchMember) << absent;
+  }
+  // Outside A-Z, bytes that only bit 0x20 tells apart are different names.
+  EXPECT_EQ(o.invoke("`", CallKind::Method, {}), Variant("`"));
+  EXPECT_EQ(errorNumberOf(o, "@", CallKind::Method, {}), err::kNoSuchMember);
+}
+
 // Classes created by ProgID, and restores that follow the registry as it
 // changes.
 using test_support::errorOf;
