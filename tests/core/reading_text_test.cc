@@ -20,6 +20,7 @@ namespace velmora {
 namespace {
 
 using testing::errorOf;
+using testing::expectCases;
 
 // LC_ALL for the test's duration.
 struct ScopedLcAll : test_support::ScopedEnv {
@@ -77,11 +78,8 @@ struct NumberCase {
   const char* text;
   std::optional<double> value;  // none: no number
 };
-struct DateCase {
-  const char* text;
-  std::optional<Date> value;  // none: no date
-};
 constexpr std::nullopt_t kNone = std::nullopt;
+const Variant kNoDate = testing::raises(err::kTypeMismatch);
 
 Date at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
   return dateFromParts(y, mo, d, h, mi, s);
@@ -110,17 +108,6 @@ class ReadingTextTest : public testing::RegionalTest {
       }
     }
   }
-
-  static void expectDates(const std::vector<DateCase>& cases) {
-    for (const DateCase& c : cases) {
-      if (c.value) {
-        EXPECT_EQ(toDate(Variant(c.text)), *c.value) << '"' << c.text << '"';
-      } else {
-        EXPECT_EQ(errorOf([&] { toDate(Variant(c.text)); }), err::kTypeMismatch)
-            << '"' << c.text << '"';
-      }
-    }
-  }
 };
 
 TEST_F(ReadingTextTest, CLocale) {
@@ -138,34 +125,35 @@ TEST_F(ReadingTextTest, CLocale) {
       {"(-5)", kNone},      {"-5-", kNone},   {"--5", kNone},   {"$$5", kNone},
       {"$5$", kNone},       {"1.5,0", kNone}, {"5 %", kNone},   {"-&h1", kNone},
   });
-  expectDates({
-      {"3/7/2024", at(2024, 3, 7)},
-      {" 3/7/2024 2:05:09 PM ", at(2024, 3, 7, 14, 5, 9)},
-      {"3-7-24 14:05", at(2024, 3, 7, 14, 5)},
-      {"2024-03-07T14:05:09", at(2024, 3, 7, 14, 5, 9)},
-      {"12:00 AM", Date{0}},
-      {"3 PM", Date{0.625}},
-      {"1/1/1899 6:00", Date{-363.25}},
-      {"3/7", at(kThisYear, 3, 7)},
-      {"13/7/2024", at(2024, 7, 13)},  // no 13th month: day and month swap
-      {"3/2024", at(2024, 3, 1)},
-      {"March 7, 2024", at(2024, 3, 7)},
-      {"7 Mar 2024", at(2024, 3, 7)},
-      {"Mar 7", at(kThisYear, 3, 7)},
-      {"Thursday, March 7, 2024 9:30 AM", at(2024, 3, 7, 9, 30)},
-      {"1/1/29", at(2029, 1, 1)},
-      {"1/1/30", at(1930, 1, 1)},
-      {"", kNone},
-      {"2/30/2024", kNone},
-      {"13/13/2024", kNone},
-      {"45000", kNone},
-      {"25:00", kNone},
-      {"3/7/2024 10:61", kNone},
-      {"3/7/2024 soon", kNone},
-      {"3 7 2024", kNone},
-      {"March", kNone},
-      {"1/1/0099", kNone},
-  });
+  testing::expectCases(toDate,
+                       {
+                           {"3/7/2024", at(2024, 3, 7)},
+                           {" 3/7/2024 2:05:09 PM ", at(2024, 3, 7, 14, 5, 9)},
+                           {"3-7-24 14:05", at(2024, 3, 7, 14, 5)},
+                           {"2024-03-07T14:05:09", at(2024, 3, 7, 14, 5, 9)},
+                           {"12:00 AM", Date{0}},
+                           {"3 PM", Date{0.625}},
+                           {"1/1/1899 6:00", Date{-363.25}},
+                           {"3/7", at(kThisYear, 3, 7)},
+                           {"13/7/2024", at(2024, 7, 13)},  // no 13th month: day and month swap
+                           {"3/2024", at(2024, 3, 1)},
+                           {"March 7, 2024", at(2024, 3, 7)},
+                           {"7 Mar 2024", at(2024, 3, 7)},
+                           {"Mar 7", at(kThisYear, 3, 7)},
+                           {"Thursday, March 7, 2024 9:30 AM", at(2024, 3, 7, 9, 30)},
+                           {"1/1/29", at(2029, 1, 1)},
+                           {"1/1/30", at(1930, 1, 1)},
+                           {"", kNoDate},
+                           {"2/30/2024", kNoDate},
+                           {"13/13/2024", kNoDate},
+                           {"45000", kNoDate},
+                           {"25:00", kNoDate},
+                           {"3/7/2024 10:61", kNoDate},
+                           {"3/7/2024 soon", kNoDate},
+                           {"3 7 2024", kNoDate},
+                           {"March", kNoDate},
+                           {"1/1/0099", kNoDate},
+                       });
 }
 
 TEST_F(ReadingTextTest, EnglishLocale) {
@@ -177,10 +165,10 @@ TEST_F(ReadingTextTest, EnglishLocale) {
                  {"1,5", 15},
                  {"5 \u20AC", kNone},
                  {"1.000,5", kNone}});
-  expectDates({{"03/07/2024", at(2024, 3, 7)},
-               {"03/07/2024 11:59:00 PM", at(2024, 3, 7, 23, 59)},
-               {"7 March 2024", at(2024, 3, 7)},
-               {"7 M\u00E4rz 2024", kNone}});
+  expectCases(toDate, {{"03/07/2024", at(2024, 3, 7)},
+                       {"03/07/2024 11:59:00 PM", at(2024, 3, 7, 23, 59)},
+                       {"7 March 2024", at(2024, 3, 7)},
+                       {"7 M\u00E4rz 2024", kNoDate}});
 }
 
 TEST_F(ReadingTextTest, GermanLocale) {
@@ -194,15 +182,15 @@ TEST_F(ReadingTextTest, GermanLocale) {
                  {"1,5E3", 1500},
                  {"1,5,5", kNone},
                  {"$5", kNone}});
-  expectDates({{"07.03.2024 14:05:09", at(2024, 3, 7, 14, 5, 9)},
-               {"7.3.2024", at(2024, 3, 7)},
-               {"2024-03-07", at(2024, 3, 7)},
-               {"7. M\u00E4rz 2024", at(2024, 3, 7)},
-               {"7 Mar 2024", at(2024, 3, 7)},
-               {"Donnerstag, 7. M\u00E4rz 2024", at(2024, 3, 7)},
-               {"7.13.2024", at(2024, 7, 13)},
-               {"7.3.2024 3 PM", at(2024, 3, 7, 15)},
-               {"7 Mai", at(kThisYear, 5, 7)}});
+  expectCases(toDate, {{"07.03.2024 14:05:09", at(2024, 3, 7, 14, 5, 9)},
+                       {"7.3.2024", at(2024, 3, 7)},
+                       {"2024-03-07", at(2024, 3, 7)},
+                       {"7. M\u00E4rz 2024", at(2024, 3, 7)},
+                       {"7 Mar 2024", at(2024, 3, 7)},
+                       {"Donnerstag, 7. M\u00E4rz 2024", at(2024, 3, 7)},
+                       {"7.13.2024", at(2024, 7, 13)},
+                       {"7.3.2024 3 PM", at(2024, 3, 7, 15)},
+                       {"7 Mai", at(kThisYear, 5, 7)}});
 }
 
 TEST_F(ReadingTextTest, RussianLocale) {
@@ -214,11 +202,11 @@ TEST_F(ReadingTextTest, RussianLocale) {
                  {"1,5", 1.5},
                  {"1.5", kNone},
                  {"1 ,5", kNone}});
-  expectDates({{"07.03.2024", at(2024, 3, 7)},
-               {"7 \u043C\u0430\u0440\u0442\u0430 2024", at(2024, 3, 7)},  // марта
-               {"7 \u041C\u0410\u0420\u0422\u0410 2024", at(2024, 3, 7)},  // МАРТА
-               {"\u041C\u0430\u0440\u0442 2024", at(2024, 3, 1)},          // Март
-               {"7 March 2024", at(2024, 3, 7)}});
+  expectCases(toDate, {{"07.03.2024", at(2024, 3, 7)},
+                       {"7 \u043C\u0430\u0440\u0442\u0430 2024", at(2024, 3, 7)},  // марта
+                       {"7 \u041C\u0410\u0420\u0422\u0410 2024", at(2024, 3, 7)},  // МАРТА
+                       {"\u041C\u0430\u0440\u0442 2024", at(2024, 3, 1)},          // Март
+                       {"7 March 2024", at(2024, 3, 7)}});
 }
 
 // Settings are kept for the life of the process (readers hold references to
