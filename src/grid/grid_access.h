@@ -11,12 +11,17 @@
 
 namespace velmora::grid {
 
-// The object a member returns; 91 when it is no object or Nothing.
-inline ObjectRef objectOf(const Variant& v) {
-  ObjectRef o = toObject(v);
-  if (o == nullptr) throw AutomationError(err::kObjectNotSet);
-  return o;
+// The object reference a member returned, in place: 13 when it is no
+// object, 91 for Nothing. The variant must outlive its use.
+inline const ObjectRef& heldObject(const Variant& v) {
+  const ObjectRef* o = v.getIf<ObjectRef>();
+  if (o == nullptr) throw AutomationError(err::kTypeMismatch);
+  if (*o == nullptr) throw AutomationError(err::kObjectNotSet);
+  return *o;
 }
+
+// The object a member returns, as a reference of its own.
+inline ObjectRef objectOf(const Variant& v) { return heldObject(v); }
 
 // `object` itself, or 91 for Nothing.
 inline Object& live(const ObjectRef& object) {

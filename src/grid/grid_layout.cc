@@ -2,7 +2,7 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
-#include <charconv>
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,11 +34,23 @@ void saveSortList(Object& grid, std::string_view member, const std::string& key)
 }
 
 // One slot of the restore's working table: what the record stored for one
-// display position. An item whose field did not convert stays empty.
+// display position. A field that did not convert stays unset. The caption
+// is a view of the stored record, which outlives the table.
 struct Slot {
   std::int32_t value = -1;  // the stored value that claimed it, -1 for none
-  Variant width, caption, visible;
+  std::int16_t width = 0;
+  bool hasWidth = false;
+  std::int8_t visible = -1;  // 0 or 1, -1 when it did not convert
+  std::string_view caption;
 };
+
+// A stored Visible field: the saved forms directly, anything else through
+// the runtime's conversion (which gives the same for those two).
+bool visibleField(std::string_view text) {
+  if (text == "True") return true;
+  if (text == "False") return false;
+  return toBool(Variant(text));
+}
 
 // The text of a stored value's data without copying it.
 std::string_view textOf(const Variant& data, std::string& scratch) {
@@ -60,32 +72,39 @@ void restoreColumns(Object& grid, const std::string& key) {
   const SafeArray& values = table.array();
   std::vector<Slot> slots(static_cast<std::size_t>(n) + 1);
   std::vector<std::string_view> fields;
-  std::string scratch;
+  std::deque<std::string> texts;  // records stored as something other than text
   for (std::int32_t j = 0; j < n; ++j) {
     ignoreErrors([&] {
-      splitRecord(textOf(values.at({1, j}), scratch), fields);
+      const Variant& data = values.at({1, j});
+      const std::string* stored = data.getIf<std::string>();
+      splitRecord(stored != nullptr ? *stored : texts.emplace_back(toText(data)), fields);
       const std::int16_t p = fieldToInt16(field(fields, 2));
       if (p < 1 || p > n) return;
       Slot& slot = slots[static_cast<std::size_t>(p)];
-      slot = Slot{j, {}, {}, {}};
-      ignoreErrors([&] { slot.width = fieldToInt16(field(fields, 1)); });
-      ignoreErrors([&] { slot.caption = std::string(field(fields, 0)); });
-      ignoreErrors([&] { slot.visible = toBool(Variant(field(fields, 3))); });
+      slot = Slot{j, 0, false, -1, field(fields, 0)};
+      ignoreErrors([&] {
+        slot.width = fieldToInt16(field(fields, 1));
+        slot.hasWidth = true;
+      });
+      ignoreErrors([&] { slot.visible = visibleField(field(fields, 3)) ? 1 : 0; });
     });
   }
   for (std::int16_t p = 1; p <= n && p > 0; ++p) {
     const Slot& slot = slots[static_cast<std::size_t>(p)];
     if (slot.value < 0) continue;
     ignoreErrors([&] {
-      const ObjectRef columnRef = objectOf(getWith(grid, "Columns", values.at({0, slot.value})));
-      Object& column = *columnRef;
+      // The column is held by the returned variant while it is changed.
+      const Variant found = getWith(grid, "Columns", values.at({0, slot.value}));
+      Object& column = *heldObject(found);
       ignoreErrors([&] { column.let("ColPosition", Variant(p)); });
-      ignoreErrors([&] { column.let("Caption", slot.caption); });
+      ignoreErrors([&] { column.let("Caption", Variant(slot.caption)); });
       ignoreErrors([&] {
-        const bool keep = slot.width.isEmpty() || toInt16(slot.width) == 0;
-        column.let("Width", keep ? column.get("Width") : slot.width);
+        const bool keep = !slot.hasWidth || slot.width == 0;
+        column.let("Width", keep ? column.get("Width") : Variant(slot.width));
       });
-      ignoreErrors([&] { column.let("Visible", slot.visible); });
+      ignoreErrors([&] {
+        column.let("Visible", slot.visible < 0 ? Variant() : Variant(slot.visible == 1));
+      });
     });
   }
 }
@@ -114,24 +133,27 @@ void restoreSortList(Object& grid, std::string_view member, const std::string& k
 }  // namespace
 
 std::int16_t fieldToInt16(std::string_view text) {
-  const bool plain = !text.empty() && text.size() <= 5 &&
-                     text.find_first_not_of("0123456789") == std::string_view::npos;
+  // Records are short: a plain loop beats a library search call per byte.
+  bool plain = !text.empty() && text.size() <= 5;
   int value = 0;
-  if (plain) {
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    if (value <= 32767) return static_cast<std::int16_t>(value);
+  for (std::size_t i = 0; plain && i < text.size(); ++i) {
+    const char c = text[i];
+    plain = c >= '0' && c <= '9';
+    value = value * 10 + (c - '0');
   }
+  if (plain && value <= 32767) return static_cast<std::int16_t>(value);
   return toInt16(Variant(text));
 }
 
 void splitRecord(std::string_view record, std::vector<std::string_view>& fields) {
   fields.clear();
-  while (true) {
-    const auto bar = record.find('|');
-    fields.push_back(record.substr(0, bar));
-    if (bar == std::string_view::npos) return;
-    record.remove_prefix(bar + 1);
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < record.size(); ++i) {
+    if (record[i] != '|') continue;
+    fields.push_back(record.substr(start, i - start));
+    start = i + 1;
   }
+  fields.push_back(record.substr(start));
 }
 
 void SaveGridSetting(const ObjectRef& gridRef, std::string_view keyString) {
