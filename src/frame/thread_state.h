@@ -10,6 +10,7 @@
 //   part                 header                    fields
 //   frame::ThreadState   frame/thread_state.h      app number, delegate
 //   logging::LogState    logging/log_state.h       log prefix, folder, cap
+//   grid::FormsState     grid/forms_state.h        column chooser, caption dialog
 //
 // A subsystem that needs per-thread state adds its part the same way: a
 // struct and an accessor `Part& partName()` in <subsystem>/<name>_state.h,

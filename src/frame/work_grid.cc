@@ -1,13 +1,17 @@
 // Work members of the grid services that forward to GridWorking. Saving
 // lets the routine's first failure through; the others never raise, and a
-// client's grid that fails is the routines' own affair.
+// client's grid that fails is the routines' own affair. The two windows are
+// the calling thread's own and block it until the user closes them.
 #include <commonvelmora/work.h>
 
 #include "frame/disciplines.h"
 #include "grid/grid_working.h"
 
+#include <utility>
+
 namespace velmora {
 
+using frame::ignoreErrors;
 using frame::passErrors;
 
 void Work::ChangeSorting(std::int16_t SortOrder, ObjectRef& CurrentTable,
@@ -25,6 +29,14 @@ void Work::RestoreGridSetting(ObjectRef& RestoreGrid, std::string Key_String) {
 
 bool Work::GridToClip(ObjectRef& Grid, bool WithHeadings) {
   return passErrors([&] { return grid::GridToClip(Grid, WithHeadings); });
+}
+
+void Work::ChangeColumnCaption(ObjectRef& CurrentColumn) {
+  passErrors([&] { grid::ChangeColumnCaption(CurrentColumn); });
+}
+
+void Work::SetGridColumnsVisible(ObjectRef& CurrentTable, std::string CurrentRegKey) {
+  ignoreErrors([&] { grid::SetGridColumnsVisible(CurrentTable, std::move(CurrentRegKey)); });
 }
 
 }  // namespace velmora

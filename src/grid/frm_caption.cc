@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "core/ignore_errors.h"
+
 namespace velmora::grid {
 
 void frmCaption::open(std::string OldCaption) {
@@ -12,6 +14,15 @@ void frmCaption::open(std::string OldCaption) {
   cancelled_ = true;
   shown_ = true;
   txtCaption_Change(oldCaption_);
+}
+
+bool frmCaption::ChangeColumn(std::string OldCaption, std::string& NewCaption) noexcept {
+  ignoreErrors([&] {
+    open(std::move(OldCaption));
+    gui::showCaptionForm(*this);
+  });
+  shown_ = false;
+  return ignoreErrors([&] { (void)close(NewCaption); }) && !cancelled_;
 }
 
 bool frmCaption::close(std::string& NewCaption) const {

@@ -22,6 +22,11 @@ class frmCaption final : public gui::CaptionForm {
   static constexpr float kClientWidth = 2910;
   static constexpr float kClientHeight = 1095;
 
+  // Shows the dialog on `OldCaption` modally; true when Ok closed it, with
+  // the confirmed text in `NewCaption`. A dialog that cannot be shown (no
+  // display, not the GUI thread) counts as cancelled. Never raises.
+  bool ChangeColumn(std::string OldCaption, std::string& NewCaption) noexcept;
+
   // Puts `OldCaption` into the text box of a dialog about to be shown.
   // Until a button closes it, the dialog counts as cancelled.
   void open(std::string OldCaption);

@@ -10,6 +10,7 @@
 #include "core/ignore_errors.h"
 #include "core/unicode_fold.h"
 #include "grid/grid_access.h"
+#include "platform/screen.h"
 #include "registry/edit_regestry.h"
 
 namespace velmora::grid {
@@ -49,6 +50,28 @@ void frmColumns::prepare(const ObjectRef& C_Table, std::string Reg_Key, const Sc
   }
   LoadWindowPosition();
   FillColumnList();
+}
+
+Variant frmColumns::frmActivate(const ObjectRef& C_Table, std::string Reg_Key) noexcept {
+  // The screen is known only where a window can be shown: without it there
+  // is nothing to place, fill or keep.
+  ScreenTwips screen;
+  if (!ignoreErrors([&] {
+        const gui::ScreenMetrics m = gui::defaultScreen().metrics();
+        screen =
+            ScreenTwips{static_cast<float>(m.width), static_cast<float>(m.height),
+                        static_cast<float>(m.twipsPerPixelX), static_cast<float>(m.twipsPerPixelY)};
+      })) {
+    return Variant();
+  }
+  ignoreErrors([&] {
+    prepare(C_Table, std::move(Reg_Key), screen);
+    gui::showColumnsForm(*this);
+  });
+  // A window that could not be shown never closed: the grid is let go all
+  // the same.
+  table_.reset();
+  return Variant();
 }
 
 void frmColumns::addItem(std::string text, std::int32_t number, bool selected) {

@@ -46,6 +46,12 @@ class frmColumns final : public gui::ColumnsForm {
   static constexpr float kClientWidth = 3315;
   static constexpr float kClientHeight = 3225;
 
+  // Shows the chooser on `C_Table` modally and returns once it has closed,
+  // the table released. On a thread that may not show windows (no display,
+  // not the GUI thread) nothing is done: the store is not read and the grid
+  // not held. The result stays empty. Never raises.
+  Variant frmActivate(const ObjectRef& C_Table, std::string Reg_Key) noexcept;
+
   // What frmActivate does before it shows the window: keeps the table and
   // key, places the window centred on the screen the first time, loads the
   // stored geometry and fills the list.

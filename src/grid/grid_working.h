@@ -17,6 +17,7 @@
 #include <commonvelmora/object.h>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -45,6 +46,18 @@ void RestoreGridSetting(const ObjectRef& grid, std::string_view keyString) noexc
 // key, which is changed in place, removed (0) or added. Never raises.
 void ChangeSorting(std::int16_t sortOrder, const ObjectRef& table,
                    const ObjectRef& column) noexcept;
+
+// Opens this thread's column chooser on `table` and returns once the user
+// has closed it; ticks show and hide the columns at once. With a key K the
+// window's place is kept under "K\Columns Window" (frm_columns.h). Where no
+// window can be shown it does nothing. Never raises.
+void SetGridColumnsVisible(const ObjectRef& table, std::string regKey) noexcept;
+
+// Lets the user rename `column` in this thread's caption dialog: a caption
+// confirmed with Ok is written to the column's Caption, anything else
+// leaves it. Nothing for Nothing, or where no window can be shown. Never
+// raises.
+void ChangeColumnCaption(const ObjectRef& column) noexcept;
 
 // Puts the grid's GetClipString(withHeadings) on the clipboard as text,
 // with the formats of number, date and currency columns (sort types 2 to 5)
