@@ -59,6 +59,13 @@ class VELMORA_EXPORT Work : public Object {
   std::string RegestryString();
 
   // --- Grid layout services ---
+  // The two grid windows are modal and the calling thread's own, kept
+  // between calls; each call returns once the user has closed its window.
+  // Where no window can be shown (no display, not the GUI thread) they
+  // return at once and change nothing.
+  //   ChangeColumnCaption: "Change Caption" on the column; Ok writes it.
+  //   SetGridColumnsVisible: a tick shows or hides its column at once; with
+  //   a key K the window's place is kept under "K\Columns Window".
   void ChangeColumnCaption(ObjectRef& CurrentColumn);
   void ChangeSorting(std::int16_t SortOrder, ObjectRef& CurrentTable, ObjectRef& CurrentColumn);
   void SaveGridSetting(ObjectRef& SaveGrid, std::string Key_String);

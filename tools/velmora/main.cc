@@ -18,6 +18,8 @@ constexpr const char* kUsage =
     "  grid save|restore KEY FILE   save or restore a grid layout described in FILE\n"
     "  props show|find|demo   inspect (or write a sample of) a persisted property tree\n"
     "  msg TEXT [OPTION...]   show the message window; the exit status is the button\n"
+    "  columns FILE           open the column chooser on the grid described in FILE\n"
+    "  caption FILE           rename a column of that grid in the caption dialog\n"
     "\n"
     "'velmora COMMAND --help' describes each command.\n";
 
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
   if (command == "grid") return velmora::tool::runGrid(rest);
   if (command == "props") return velmora::tool::runProps(rest);
   if (command == "msg") return velmora::tool::runMsg(rest);
+  if (command == "columns") return velmora::tool::runColumns(rest);
+  if (command == "caption") return velmora::tool::runCaption(rest);
   std::fprintf(stderr, "velmora: unknown command '%.*s'\n\n%s", static_cast<int>(command.size()),
                command.data(), kUsage);
   return 2;
