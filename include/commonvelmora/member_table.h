@@ -129,23 +129,23 @@ class MemberTable {
     int maxArgs = 0;
   };
   struct Entry {
+    bool used = false;
     std::string name;
     detail::NameWords words;
     std::array<Slot, 4> slots;
   };
 
-  // Names are found through an open-addressed index of a power-of-two size
-  // at most half full, so that a look-up is one cheap hash, a mask and
-  // usually one comparison: every call by name passes through here.
+  // The members sit in an open-addressed table of a power-of-two size at
+  // most half full, so that a look-up is one cheap hash, a mask and usually
+  // one comparison, with no index to go through first: every call by name
+  // passes through here.
   const Entry* find(std::string_view name) const noexcept {
-    if (index_.empty()) return nullptr;
-    const std::size_t mask = index_.size() - 1;
+    if (entries_.empty()) return nullptr;
     const std::size_t n = name.size();
     const detail::NameWords words = detail::nameWords(name);
-    for (std::size_t i = detail::memberNameHash(words, n) & mask;; i = (i + 1) & mask) {
-      const std::uint32_t at = index_[i];
-      if (at == 0) return nullptr;
-      const Entry& e = entries_[at - 1];
+    for (std::size_t i = detail::memberNameHash(words, n) & mask_;; i = (i + 1) & mask_) {
+      const Entry& e = entries_[i];
+      if (!e.used) return nullptr;
       // Callers nearly always spell a name as it was declared: that case
       // is settled by the words alone.
       if (e.name.size() == n &&
@@ -157,31 +157,34 @@ class MemberTable {
 
   MemberTable& add(std::string_view name, std::size_t slot, int minArgs, int maxArgs, Handler h) {
     const Entry* found = find(name);
-    const std::size_t k =
-        found != nullptr ? static_cast<std::size_t>(found - entries_.data()) : entries_.size();
     if (found == nullptr) {
-      entries_.push_back(Entry{std::string(name), detail::nameWords(name), {}});
-      reindex();
+      if (2 * (count_ + 1) > entries_.size()) grow();
+      found = &place(Entry{true, std::string(name), detail::nameWords(name), {}});
+      ++count_;
     }
-    entries_[k].slots[slot] = Slot{h, minArgs, maxArgs};
+    entries_[static_cast<std::size_t>(found - entries_.data())].slots[slot] =
+        Slot{h, minArgs, maxArgs};
     return *this;
   }
 
-  void reindex() {
-    std::size_t size = 8;
-    while (size < 2 * entries_.size()) size *= 2;
-    index_.assign(size, 0);
-    const std::size_t mask = size - 1;
-    for (std::size_t k = 0; k < entries_.size(); ++k) {
-      const Entry& e = entries_[k];
-      std::size_t i = detail::memberNameHash(e.words, e.name.size()) & mask;
-      while (index_[i] != 0) i = (i + 1) & mask;
-      index_[i] = static_cast<std::uint32_t>(k + 1);
+  Entry& place(Entry e) {
+    std::size_t i = detail::memberNameHash(e.words, e.name.size()) & mask_;
+    while (entries_[i].used) i = (i + 1) & mask_;
+    return entries_[i] = std::move(e);
+  }
+
+  void grow() {
+    std::vector<Entry> old(entries_.empty() ? 8 : 2 * entries_.size());
+    old.swap(entries_);
+    mask_ = entries_.size() - 1;
+    for (Entry& e : old) {
+      if (e.used) place(std::move(e));
     }
   }
 
   std::vector<Entry> entries_;
-  std::vector<std::uint32_t> index_;  // 0 for a free place, else entry number + 1
+  std::size_t mask_ = 0;
+  std::size_t count_ = 0;
 };
 
 }  // namespace velmora

@@ -65,17 +65,28 @@ std::int32_t valueCount(const Variant& table) {
   return table.array().ubound(2) + 1;
 }
 
+// The stored table's two rows, names and data, each `count` long from 0:
+// the elements in their row-major order, read without an index check each.
+struct StoredValues {
+  const Variant* names;
+  const Variant* data;
+};
+StoredValues rowsOf(const SafeArray& table, std::int32_t count) {
+  const Variant* first = table.variants().data();
+  return {first, first + count};
+}
+
 void restoreColumns(Object& grid, const std::string& key) {
   const Variant table = registry::ReadAllValue(key);
   const std::int16_t n = toInt16(Variant(valueCount(table)));
   if (n <= 0) return;
-  const SafeArray& values = table.array();
+  const StoredValues values = rowsOf(table.array(), valueCount(table));
   std::vector<Slot> slots(static_cast<std::size_t>(n) + 1);
   std::vector<std::string_view> fields;
   std::deque<std::string> texts;  // records stored as something other than text
   for (std::int32_t j = 0; j < n; ++j) {
     ignoreErrors([&] {
-      const Variant& data = values.at({1, j});
+      const Variant& data = values.data[j];
       const std::string* stored = data.getIf<std::string>();
       splitRecord(stored != nullptr ? *stored : texts.emplace_back(toText(data)), fields);
       const std::int16_t p = fieldToInt16(field(fields, 2));
@@ -94,7 +105,7 @@ void restoreColumns(Object& grid, const std::string& key) {
     if (slot.value < 0) continue;
     ignoreErrors([&] {
       // The column is held by the returned variant while it is changed.
-      const Variant found = getWith(grid, "Columns", values.at({0, slot.value}));
+      const Variant found = getWith(grid, "Columns", values.names[slot.value]);
       Object& column = *heldObject(found);
       ignoreErrors([&] { column.let("ColPosition", Variant(p)); });
       ignoreErrors([&] { column.let("Caption", Variant(slot.caption)); });

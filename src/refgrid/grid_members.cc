@@ -129,7 +129,7 @@ const MemberTable<ReferenceGrid>& gridMembers() {
           .get("Columns", 0, 1,
                [](ReferenceGrid& g, Args a) -> Variant {
                  if (a.empty()) return g.columns();
-                 return static_cast<GridColumns&>(*g.columns()).find(a[0]);
+                 return GridColumns::of(g).find(a[0]);
                })
           .get("Groups", 0, 1,
                [](ReferenceGrid& g, Args a) -> Variant {

@@ -23,6 +23,8 @@ class GridColumns : public Object {
   std::string typeName() const override { return "Columns"; }
   // The column that a position (= Index) or a Key names; 9 when none does.
   ObjectRef find(const Variant& which);
+  // The grid's own collection, without taking a reference to it.
+  static GridColumns& of(ReferenceGrid& grid);
 
   ReferenceGrid* grid;  // cleared when the grid is destroyed
 };
@@ -36,5 +38,7 @@ struct ReferenceGrid::Impl {
   std::shared_ptr<GridSortList> groups;
   std::shared_ptr<GridSortList> sortKeys;
 };
+
+inline GridColumns& GridColumns::of(ReferenceGrid& grid) { return *grid.impl_->columnsObject; }
 
 }  // namespace velmora
