@@ -1,0 +1,31 @@
+#include "platform/win32/com/server_classes.h"
+
+#include <commonvelmora/class_registry.h>
+#include <commonvelmora/identifiers.h>
+#include <commonvelmora/work.h>
+
+#include "platform/win32/com/object_bridge.h"
+#include "platform/win32/com/work_server.h"
+
+namespace velmora::com {
+namespace {
+
+// The property classes are reached by name: their dispatch interface is the
+// library's generic one over Object::invoke.
+template <const std::string_view& progId>
+IUnknown* createByName() {
+  initializeLibrary();
+  return dispatchFromObject(createObject(progId));
+}
+
+const ServerClass kClasses[] = {
+    {ids::kWorkProgId, ids::kWorkClassId, &newWorkServer},
+    {ids::kKZPropertyProgId, ids::kKZPropertyClassId, &createByName<ids::kKZPropertyProgId>},
+    {ids::kKZPropertiesProgId, ids::kKZPropertiesClassId, &createByName<ids::kKZPropertiesProgId>},
+};
+
+}  // namespace
+
+std::span<const ServerClass> serverClasses() { return kClasses; }
+
+}  // namespace velmora::com
