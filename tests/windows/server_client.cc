@@ -33,6 +33,13 @@ VARIANT byRef(LONG* target) {
   return v;
 }
 
+VARIANT byRefVariant(VARIANT* target) {
+  VARIANT v;
+  V_VT(&v) = VT_VARIANT | VT_BYREF;
+  V_VARIANTREF(&v) = target;
+  return v;
+}
+
 std::string narrow(BSTR s) {
   std::string out;
   for (UINT i = 0; s != nullptr && i < SysStringLen(s); ++i) out += static_cast<char>(s[i]);
@@ -148,6 +155,125 @@ void errors(IDispatch* work) {
   WCHECK_EQ(narrow(set.error.bstrDescription), "Overflow");
 }
 
+IDispatch* create(const wchar_t* progId) {
+  CLSID clsid;
+  IDispatch* object = nullptr;
+  if (SUCCEEDED(CLSIDFromProgID(progId, &clsid))) {
+    CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(&object));
+  }
+  return object;
+}
+
+VARIANT number(LONG n) {
+  VARIANT v;
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = n;
+  return v;
+}
+
+VARIANT objectRef(IDispatch** target) {
+  VARIANT v;
+  V_VT(&v) = VT_DISPATCH | VT_BYREF;
+  V_DISPATCHREF(&v) = target;
+  return v;
+}
+
+VARIANT arrayRef(SAFEARRAY** target) {
+  VARIANT v;
+  V_VT(&v) = VT_ARRAY | VT_VARIANT | VT_BYREF;
+  V_ARRAYREF(&v) = target;
+  return v;
+}
+
+// A one-dimensional variant array from `lbound`.
+SAFEARRAY* list(LONG lbound, std::vector<VARIANT> items) {
+  SAFEARRAYBOUND bound{static_cast<ULONG>(items.size()), lbound};
+  SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 1, &bound);
+  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
+    LONG at = lbound + i;
+    SafeArrayPutElement(array, &at, &items[static_cast<std::size_t>(i)]);
+    VariantClear(&items[static_cast<std::size_t>(i)]);
+  }
+  return array;
+}
+
+std::string countOf(IDispatch* collection) {
+  Call count;
+  invoke(collection, L"Count", DISPATCH_PROPERTYGET, {}, count);
+  return count.resultText();
+}
+
+// Property trees created by ProgID and by Work, and objects and arrays
+// through the late-bound members: ours come back as themselves, a client's
+// is called by name.
+void objectsAndArrays(IDispatch* work) {
+  IDispatch* tree = create(L"CommonVelmora.KZProperties");
+  WCHECK(tree != nullptr);
+  if (tree == nullptr) return;
+  Call add;
+  invoke(tree, L"Add", DISPATCH_METHOD, {text(L"Width"), number(5)}, add);
+  WCHECK(add.hr == S_OK && V_VT(&add.result) == VT_DISPATCH);
+  Call value;
+  if (V_VT(&add.result) == VT_DISPATCH) {
+    invoke(V_DISPATCH(&add.result), L"Value", DISPATCH_PROPERTYGET, {}, value);
+  }
+  WCHECK_EQ(value.resultText(), "5");
+
+  SAFEARRAY* args = list(0, {text(L"Height"), number(7)});
+  Call exec;
+  invoke(work, L"ExecMetod", DISPATCH_METHOD, {objectRef(&tree), text(L"Add"), arrayRef(&args)},
+         exec);
+  WCHECK(exec.hr == S_OK && V_VT(&exec.result) == VT_BOOL && V_BOOL(&exec.result) == VARIANT_TRUE);
+  WCHECK_EQ(countOf(tree), "2");
+
+  IDispatch* dictionary = create(L"Scripting.Dictionary");
+  WCHECK(dictionary != nullptr);
+  if (dictionary != nullptr) {
+    Call put;
+    invoke(dictionary, L"Add", DISPATCH_METHOD, {text(L"Key"), number(9)}, put);
+    SAFEARRAY* noArgs = nullptr;
+    VARIANT counted = number(-1);
+    Call onTheirs;
+    invoke(work, L"ReturnProperty", DISPATCH_METHOD,
+           {objectRef(&dictionary), text(L"Count"), byRefVariant(&counted), arrayRef(&noArgs)},
+           onTheirs);
+    WCHECK(V_VT(&onTheirs.result) == VT_BOOL && V_BOOL(&onTheirs.result) == VARIANT_TRUE);
+    WCHECK(V_VT(&counted) == VT_I4 && V_I4(&counted) == 1);
+    dictionary->Release();
+  }
+
+  Call fresh;
+  invoke(work, L"GetKZProperties", DISPATCH_METHOD, {}, fresh);
+  WCHECK(V_VT(&fresh.result) == VT_DISPATCH && V_DISPATCH(&fresh.result) != nullptr);
+  if (V_VT(&fresh.result) == VT_DISPATCH) WCHECK_EQ(countOf(V_DISPATCH(&fresh.result)), "0");
+
+  // Lower bound 1 holds elements; a never-dimensioned array holds none.
+  Call holds, none;
+  SAFEARRAY* never = nullptr;
+  invoke(work, L"CheckArray", DISPATCH_METHOD, {arrayRef(&args)}, holds);
+  invoke(work, L"CheckArray", DISPATCH_METHOD, {arrayRef(&never)}, none);
+  WCHECK(V_VT(&holds.result) == VT_BOOL && V_BOOL(&holds.result) == VARIANT_TRUE);
+  WCHECK(V_VT(&none.result) == VT_BOOL && V_BOOL(&none.result) == VARIANT_FALSE);
+  SafeArrayDestroy(args);
+  tree->Release();
+}
+
+// A whole key read as its two-dimensional table and written to another key.
+void wholeKeys(IDispatch* work) {
+  Call read;
+  invoke(work, L"ReadAllValue", DISPATCH_METHOD, {text(kKey)}, read);
+  WCHECK(V_VT(&read.result) == (VT_ARRAY | VT_VARIANT) &&
+         SafeArrayGetDim(V_ARRAY(&read.result)) == 2);
+  Call write, back;
+  invoke(work, L"SetAllValue", DISPATCH_METHOD,
+         {text(L"Software\\Velmora, Ltd.\\ServerCopy"), byRefVariant(&read.result)}, write);
+  WCHECK(write.hr == S_OK && V_I4(&write.result) == 0);
+  LONG code = -1;
+  invoke(work, L"ReadRegistryValue", DISPATCH_METHOD,
+         {text(L"Software\\Velmora, Ltd.\\ServerCopy"), text(L"Caption"), byRef(&code)}, back);
+  WCHECK_EQ(back.resultText(), "Prices");
+}
+
 // The function table in its slot order, as a compiled client calls it.
 void earlyBound(IDispatch* dispatch) {
   _Work* work = nullptr;
@@ -184,6 +310,8 @@ int main() {
     registryByName(work);
     propertiesByName(work, other);
     errors(work);
+    objectsAndArrays(work);
+    wholeKeys(work);
     earlyBound(work);
   }
   if (work != nullptr) work->Release();

@@ -1,22 +1,321 @@
+// Objects both ways. Our objects reach clients as an IDispatch that names
+// members by the ids it hands out and calls Object::invoke; a client's
+// IDispatch reaches our code as an Object that calls it by name. Each side
+// unwraps the other's wrapper, so an object that makes the round trip is
+// the object it was, not a wrapper around a wrapper.
 #include "platform/win32/com/object_bridge.h"
 
+#include <commonvelmora/ascii_case.h>
 #include <commonvelmora/error.h>
+#include <oleauto.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "platform/win32/com/server_module.h"
+#include "platform/win32/com/variant_bridge.h"
+#include "platform/win32/text/wide_text.h"
 
 namespace velmora::com {
+namespace {
 
-// Objects and arrays do not cross yet: only their empty forms do.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// Answered only by ObjectDispatch, with itself: how a wrapper is recognised.
+const IID kObjectDispatchId = {
+    0x5d0c7a31, 0x2b8e, 0x4f6a, {0x9c, 0x41, 0x7e, 0x13, 0xd2, 0x58, 0xa9, 0x06}};
+
+// Writes `value` back into a by-reference argument in the argument's type.
+void writeBack(VARIANT& arg, const Variant& value) {
+  if (!V_ISBYREF(&arg)) return;
+  VARIANT fresh;
+  VariantInit(&fresh);
+  toVariant(value, &fresh);
+  if (V_VT(&arg) == (VT_VARIANT | VT_BYREF)) {
+    VariantClear(V_VARIANTREF(&arg));
+    *V_VARIANTREF(&arg) = fresh;
+    return;
+  }
+  const auto type = static_cast<VARTYPE>(V_VT(&arg) & ~VT_BYREF);
+  if (FAILED(VariantChangeType(&fresh, &fresh, 0, type))) {
+    VariantClear(&fresh);
+    throw AutomationError(err::kTypeMismatch);
+  }
+  switch (type) {
+    case VT_I2:
+      *V_I2REF(&arg) = V_I2(&fresh);
+      break;
+    case VT_I4:
+      *V_I4REF(&arg) = V_I4(&fresh);
+      break;
+    case VT_R4:
+      *V_R4REF(&arg) = V_R4(&fresh);
+      break;
+    case VT_R8:
+      *V_R8REF(&arg) = V_R8(&fresh);
+      break;
+    case VT_BOOL:
+      *V_BOOLREF(&arg) = V_BOOL(&fresh);
+      break;
+    case VT_UI1:
+      *V_UI1REF(&arg) = V_UI1(&fresh);
+      break;
+    case VT_CY:
+      *V_CYREF(&arg) = V_CY(&fresh);
+      break;
+    case VT_DATE:
+      *V_DATEREF(&arg) = V_DATE(&fresh);
+      break;
+    case VT_BSTR:
+      SysFreeString(*V_BSTRREF(&arg));
+      *V_BSTRREF(&arg) = V_BSTR(&fresh);
+      return;  // the string moved into the argument
+    case VT_DISPATCH:
+      if (*V_DISPATCHREF(&arg) != nullptr) (*V_DISPATCHREF(&arg))->Release();
+      *V_DISPATCHREF(&arg) = V_DISPATCH(&fresh);
+      return;
+    default:
+      break;  // a kind the library never writes back
+  }
+  VariantClear(&fresh);
+}
+
+class ObjectDispatch final : public IDispatch {
+ public:
+  explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) { lockModule(); }
+  ObjectDispatch(const ObjectDispatch&) = delete;
+  ObjectDispatch& operator=(const ObjectDispatch&) = delete;
+  ~ObjectDispatch() { unlockModule(); }
+
+  const ObjectRef& object() const { return object_; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kObjectDispatchId) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (count == nullptr) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+    if (out != nullptr) *out = nullptr;
+    return DISP_E_BADINDEX;
+  }
+  // Ids are handed out per object as names are asked for: the object
+  // answers any name it has at call time, so no table is fixed in advance.
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
+    try {
+      const std::string name = win32::utf8FromWide(names[0]);
+      ids[0] = idOf(name);
+      for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+      return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT*) override {
+    if (id < 1 || static_cast<std::size_t>(id) > names_.size()) return DISP_E_MEMBERNOTFOUND;
+    if (params == nullptr) return E_INVALIDARG;
+    try {
+      // The system passes arguments last first.
+      std::vector<Variant> args;
+      args.reserve(params->cArgs);
+      for (UINT i = params->cArgs; i-- > 0;) args.push_back(fromVariant(params->rgvarg[i]));
+      const auto kind = static_cast<CallKind>(flags & 0xF);
+      const Variant r = object_->invoke(names_[static_cast<std::size_t>(id) - 1], kind, args);
+      for (UINT i = 0; i < params->cArgs; ++i) {
+        writeBack(params->rgvarg[params->cArgs - 1 - i], args[i]);
+      }
+      if (result != nullptr) toVariant(r, result);
+      return S_OK;
+    } catch (const AutomationError& e) {
+      const HRESULT hr = raiseToClient(e);
+      if (exception != nullptr) {
+        *exception = EXCEPINFO{};
+        exception->scode = hr;
+        exception->bstrSource = SysAllocString(L"CommonVelmora");
+        exception->bstrDescription = SysAllocString(win32::wideFromUtf8(e.description()).c_str());
+      }
+      return DISP_E_EXCEPTION;
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    } catch (...) {
+      return E_FAIL;
+    }
+  }
+
+ private:
+  DISPID idOf(const std::string& name) {
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      if (detail::equalsIgnoringAsciiCase(names_[i], name)) return static_cast<DISPID>(i + 1);
+    }
+    names_.push_back(name);
+    return static_cast<DISPID>(names_.size());
+  }
+
+  ObjectRef object_;
+  std::vector<std::string> names_;
+  std::atomic<ULONG> refs_{1};
+};
+
+// The runtime's error for a failed call into a client's object.
+[[noreturn]] void raiseFrom(HRESULT hr, const EXCEPINFO& error) {
+  if (hr == DISP_E_EXCEPTION) {
+    const auto scode = static_cast<std::uint32_t>(error.scode != 0 ? error.scode : error.wCode);
+    const bool control = (scode & 0xFFFF0000u) == 0x800A0000u;
+    const std::int32_t number =
+        control ? static_cast<std::int32_t>(scode & 0xFFFF) : static_cast<std::int32_t>(scode);
+    throw AutomationError(number, fromBstr(error.bstrDescription));
+  }
+  if (hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME) {
+    throw AutomationError(err::kNoSuchMember);
+  }
+  if (hr == DISP_E_BADPARAMCOUNT || hr == DISP_E_PARAMNOTOPTIONAL) {
+    throw AutomationError(err::kWrongArgCount);
+  }
+  if (hr == DISP_E_OVERFLOW) throw AutomationError(err::kOverflow);
+  throw AutomationError(err::kTypeMismatch);
+}
+
+class DispatchObject final : public Object {
+ public:
+  explicit DispatchObject(IDispatch* dispatch) : dispatch_(dispatch) { dispatch_->AddRef(); }
+  DispatchObject(const DispatchObject&) = delete;
+  DispatchObject& operator=(const DispatchObject&) = delete;
+  ~DispatchObject() override { dispatch_->Release(); }
+
+  IDispatch* dispatch() const { return dispatch_; }
+
+  Variant invoke(std::string_view name, CallKind kind, Args args) override {
+    std::wstring wide = win32::wideFromUtf8(name);
+    LPOLESTR names[] = {wide.data()};
+    DISPID id = 0;
+    if (FAILED(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+      throw AutomationError(err::kNoSuchMember);
+    }
+    // Every argument goes by reference, so the callee's changes come back;
+    // an assigned property value goes by value, as the runtime passes it.
+    const bool assigns = hasKind(kind, CallKind::Let) || hasKind(kind, CallKind::Set);
+    std::vector<VARIANT> values(args.size());
+    std::vector<VARIANT> passed(args.size());
+    for (VARIANT& v : values) VariantInit(&v);
+    auto clear = [&] {
+      for (VARIANT& v : values) VariantClear(&v);
+    };
+    VARIANT result;
+    VariantInit(&result);
+    EXCEPINFO error{};
+    HRESULT hr = S_OK;
+    try {
+      for (std::size_t i = 0; i < args.size(); ++i) {
+        toVariant(args[i], &values[i]);
+        VARIANT& p = passed[args.size() - 1 - i];
+        if (assigns && i + 1 == args.size()) {
+          p = values[i];
+        } else {
+          V_VT(&p) = VT_VARIANT | VT_BYREF;
+          V_VARIANTREF(&p) = &values[i];
+        }
+      }
+      DISPID put = DISPID_PROPERTYPUT;
+      DISPPARAMS params{passed.data(), assigns ? &put : nullptr, static_cast<UINT>(passed.size()),
+                        assigns ? 1u : 0u};
+      UINT bad = 0;
+      hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, static_cast<WORD>(kind), &params,
+                             assigns ? nullptr : &result, &error, &bad);
+      if (SUCCEEDED(hr)) {
+        for (std::size_t i = 0; i < args.size(); ++i) {
+          if (!(assigns && i + 1 == args.size())) args[i] = fromVariant(values[i]);
+        }
+      }
+    } catch (...) {
+      clear();
+      VariantClear(&result);
+      throw;
+    }
+    clear();
+    if (FAILED(hr)) {
+      VariantClear(&result);
+      const EXCEPINFO copy = error;
+      try {
+        raiseFrom(hr, copy);
+      } catch (...) {
+        SysFreeString(error.bstrDescription);
+        SysFreeString(error.bstrSource);
+        SysFreeString(error.bstrHelpFile);
+        throw;
+      }
+    }
+    Variant out;
+    try {
+      out = fromVariant(result);
+    } catch (...) {
+      VariantClear(&result);
+      throw;
+    }
+    VariantClear(&result);
+    return out;
+  }
+
+  // The class name the object's type information gives, as the runtime's
+  // TypeName reports it.
+  std::string typeName() const override {
+    ITypeInfo* info = nullptr;
+    std::string name = "Object";
+    if (SUCCEEDED(dispatch_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) && info != nullptr) {
+      BSTR text = nullptr;
+      if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, &text, nullptr, nullptr, nullptr))) {
+        name = fromBstr(text);
+        SysFreeString(text);
+      }
+      info->Release();
+    }
+    return name;
+  }
+
+ private:
+  IDispatch* dispatch_;
+};
+
+}  // namespace
+
 ObjectRef objectFromDispatch(IDispatch* dispatch) {
   if (dispatch == nullptr) return nullptr;
-  throw AutomationError(err::kTypeMismatch);
+  ObjectDispatch* ours = nullptr;
+  if (SUCCEEDED(dispatch->QueryInterface(kObjectDispatchId, reinterpret_cast<void**>(&ours)))) {
+    ObjectRef object = ours->object();
+    ours->Release();
+    return object;
+  }
+  return std::make_shared<DispatchObject>(dispatch);
 }
 
 IDispatch* dispatchFromObject(const ObjectRef& object) {
   if (object == nullptr) return nullptr;
-  throw AutomationError(err::kTypeMismatch);
+  if (auto* theirs = dynamic_cast<DispatchObject*>(object.get())) {
+    theirs->dispatch()->AddRef();
+    return theirs->dispatch();
+  }
+  return new ObjectDispatch(object);
 }
-
-Variant fromSafeArray(const SAFEARRAY*) { throw AutomationError(err::kTypeMismatch); }
-
-SAFEARRAY* toSafeArray(const SafeArray&) { throw AutomationError(err::kTypeMismatch); }
 
 }  // namespace velmora::com
