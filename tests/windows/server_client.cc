@@ -219,12 +219,44 @@ void objectsAndArrays(IDispatch* work) {
   }
   WCHECK_EQ(value.resultText(), "5");
 
+  // The default member of a property is its value.
+  Call byDefault;
+  DISPPARAMS noArguments{nullptr, nullptr, 0, 0};
+  if (V_VT(&add.result) == VT_DISPATCH) {
+    byDefault.hr = V_DISPATCH(&add.result)
+                       ->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                &noArguments, &byDefault.result, nullptr, nullptr);
+  }
+  WCHECK_EQ(byDefault.resultText(), "5");
+
   SAFEARRAY* args = list(0, {text(L"Height"), number(7)});
   Call exec;
   invoke(work, L"ExecMetod", DISPATCH_METHOD, {objectRef(&tree), text(L"Add"), arrayRef(&args)},
          exec);
   WCHECK(exec.hr == S_OK && V_VT(&exec.result) == VT_BOOL && V_BOOL(&exec.result) == VARIANT_TRUE);
   WCHECK_EQ(countOf(tree), "2");
+
+  // For Each over the collection's items, as a client enumerates them.
+  Call items, walk;
+  invoke(tree, L"PropCollection", DISPATCH_PROPERTYGET, {}, items);
+  if (V_VT(&items.result) == VT_DISPATCH) {
+    walk.hr = V_DISPATCH(&items.result)
+                  ->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT,
+                           DISPATCH_METHOD | DISPATCH_PROPERTYGET, &noArguments, &walk.result,
+                           nullptr, nullptr);
+  }
+  IEnumVARIANT* each = nullptr;
+  if (V_VT(&walk.result) == VT_UNKNOWN) {
+    V_UNKNOWN(&walk.result)->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&each));
+  }
+  WCHECK(each != nullptr);
+  if (each != nullptr) {
+    VARIANT found[3];
+    ULONG fetched = 0;
+    WCHECK(each->Next(3, found, &fetched) == S_FALSE && fetched == 2);
+    for (ULONG i = 0; i < fetched; ++i) VariantClear(&found[i]);
+    each->Release();
+  }
 
   IDispatch* dictionary = create(L"Scripting.Dictionary");
   WCHECK(dictionary != nullptr);

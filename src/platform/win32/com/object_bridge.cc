@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/com/enum_bridge.h"
 #include "platform/win32/com/server_module.h"
 #include "platform/win32/com/variant_bridge.h"
 #include "platform/win32/text/wide_text.h"
@@ -124,7 +125,7 @@ class ObjectDispatch final : public IDispatch {
     if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
     try {
       const std::string name = win32::utf8FromWide(names[0]);
-      ids[0] = idOf(name);
+      ids[0] = detail::equalsIgnoringAsciiCase(name, "_NewEnum") ? DISPID_NEWENUM : idOf(name);
       for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
       return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
     } catch (...) {
@@ -133,15 +134,31 @@ class ObjectDispatch final : public IDispatch {
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, UINT*) override {
-    if (id < 1 || static_cast<std::size_t>(id) > names_.size()) return DISP_E_MEMBERNOTFOUND;
+    const bool known = id == DISPID_VALUE || id == DISPID_NEWENUM ||
+                       (id >= 1 && static_cast<std::size_t>(id) <= names_.size());
+    if (!known) return DISP_E_MEMBERNOTFOUND;
     if (params == nullptr) return E_INVALIDARG;
     try {
+      if (id == DISPID_NEWENUM) {
+        IEnumVARIANT* items = enumVariantFrom(object_->newEnum());
+        if (result == nullptr) {
+          items->Release();
+        } else {
+          VariantInit(result);
+          V_VT(result) = VT_UNKNOWN;
+          V_UNKNOWN(result) = items;
+        }
+        return S_OK;
+      }
       // The system passes arguments last first.
       std::vector<Variant> args;
       args.reserve(params->cArgs);
       for (UINT i = params->cArgs; i-- > 0;) args.push_back(fromVariant(params->rgvarg[i]));
       const auto kind = static_cast<CallKind>(flags & 0xF);
-      const Variant r = object_->invoke(names_[static_cast<std::size_t>(id) - 1], kind, args);
+      // The empty name is the object's default member.
+      const std::string_view name =
+          id == DISPID_VALUE ? std::string_view() : names_[static_cast<std::size_t>(id) - 1];
+      const Variant r = object_->invoke(name, kind, args);
       for (UINT i = 0; i < params->cArgs; ++i) {
         writeBack(params->rgvarg[params->cArgs - 1 - i], args[i]);
       }
@@ -208,8 +225,9 @@ class DispatchObject final : public Object {
   Variant invoke(std::string_view name, CallKind kind, Args args) override {
     std::wstring wide = win32::wideFromUtf8(name);
     LPOLESTR names[] = {wide.data()};
-    DISPID id = 0;
-    if (FAILED(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+    DISPID id = DISPID_VALUE;  // the default member has no name
+    if (!name.empty() &&
+        FAILED(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
       throw AutomationError(err::kNoSuchMember);
     }
     // Every argument goes by reference, so the callee's changes come back;
@@ -274,6 +292,23 @@ class DispatchObject final : public Object {
     }
     VariantClear(&result);
     return out;
+  }
+
+  std::unique_ptr<Enumerator> newEnum() override {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT result;
+    VariantInit(&result);
+    const HRESULT hr =
+        dispatch_->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT,
+                          DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+    IEnumVARIANT* items = nullptr;
+    if (SUCCEEDED(hr) && (V_VT(&result) == VT_UNKNOWN || V_VT(&result) == VT_DISPATCH) &&
+        V_UNKNOWN(&result) != nullptr) {
+      V_UNKNOWN(&result)->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&items));
+    }
+    VariantClear(&result);
+    if (items == nullptr) throw AutomationError(err::kNoSuchMember);
+    return enumeratorFrom(items);
   }
 
   // The class name the object's type information gives, as the runtime's
