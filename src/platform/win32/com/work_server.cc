@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/com/byref_arguments.h"
 #include "platform/win32/com/interfaces.h"
 #include "platform/win32/com/object_bridge.h"
 #include "platform/win32/com/server_module.h"
@@ -126,7 +127,16 @@ class WorkServer final : public _Work {
                                    VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
     ITypeInfo* info = interfaceTypeInfo(IID__Work);
     if (info == nullptr) return E_FAIL;
-    return DispInvoke(static_cast<_Work*>(this), info, id, flags, params, result, exception,
+    if (params == nullptr) return E_INVALIDARG;
+    std::vector<VARIANTARG> args;
+    try {
+      args = typedByRefArguments(info, id, flags, *params);
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+    DISPPARAMS typed = *params;
+    typed.rgvarg = args.data();
+    return DispInvoke(static_cast<_Work*>(this), info, id, flags, &typed, result, exception,
                       argError);
   }
 
