@@ -306,6 +306,69 @@ void wholeKeys(IDispatch* work) {
   WCHECK_EQ(back.resultText(), "Prices");
 }
 
+// A delegate component as the suite registers one with the system: it
+// answers the log file name and nothing else. COM objects end in Release.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class Delegate final : public IDispatch, public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IDispatch) {
+      *out = static_cast<IDispatch*>(this);
+    } else if (iid == IID_IClassFactory) {
+      *out = static_cast<IClassFactory*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives in main
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {
+    return DISP_E_BADINDEX;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                          DISPID* ids) override {
+    if (_wcsicmp(names[0], L"LogFileName") != 0) return DISP_E_UNKNOWNNAME;
+    *ids = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
+                                   EXCEPINFO*, UINT*) override {
+    if ((flags & DISPATCH_PROPERTYGET) == 0 || result == nullptr) return DISP_E_MEMBERNOTFOUND;
+    V_VT(result) = VT_BSTR;
+    V_BSTR(result) = SysAllocString(L"C:\\Suite\\Delegated.log");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
+    return QueryInterface(iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+// The delegate registered under its ProgID for this process only.
+void delegated() {
+  const CLSID id = {0x3f2a9c41, 0x7d15, 0x4e08, {0xa2, 0x6b, 0x51, 0x9e, 0x0c, 0x84, 0xd3, 0x77}};
+  const wchar_t clsid[] = L"{3F2A9C41-7D15-4E08-A26B-519E0C84D377}";
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Tarnlink.SQLConnect\\CLSID", nullptr, REG_SZ, clsid,
+                  sizeof(clsid));
+  static Delegate component;
+  DWORD cookie = 0;
+  WCHECK(SUCCEEDED(CoRegisterClassObject(id, static_cast<IClassFactory*>(&component),
+                                         CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie)));
+  IDispatch* work = createWork();
+  Call name;
+  invoke(work, L"LogFileName", DISPATCH_PROPERTYGET, {}, name);
+  WCHECK_EQ(name.resultText(), "C:\\Suite\\Delegated.log");
+  work->Release();
+  CoRevokeClassObject(cookie);
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Tarnlink.SQLConnect");
+}
+
 // The function table in its slot order, as a compiled client calls it.
 void earlyBound(IDispatch* dispatch) {
   _Work* work = nullptr;
@@ -344,6 +407,7 @@ int main() {
     errors(work);
     objectsAndArrays(work);
     wholeKeys(work);
+    delegated();
     earlyBound(work);
   }
   if (work != nullptr) work->Release();

@@ -5,6 +5,7 @@
 #include <commonvelmora/work.h>
 
 #include "platform/win32/com/object_bridge.h"
+#include "platform/win32/com/system_classes.h"
 #include "platform/win32/com/work_server.h"
 
 namespace velmora::com {
@@ -18,8 +19,16 @@ IUnknown* createByName() {
   return dispatchFromObject(createObject(progId));
 }
 
+// A Work made for a client of the server finds the suite's delegate
+// component where the suite registers it: with the system.
+IUnknown* createWork() {
+  initializeLibrary();
+  createThroughSystem(ids::kDelegateProgId);
+  return newWorkServer();
+}
+
 const ServerClass kClasses[] = {
-    {ids::kWorkProgId, ids::kWorkClassId, &newWorkServer},
+    {ids::kWorkProgId, ids::kWorkClassId, &createWork},
     {ids::kKZPropertyProgId, ids::kKZPropertyClassId, &createByName<ids::kKZPropertyProgId>},
     {ids::kKZPropertiesProgId, ids::kKZPropertiesClassId, &createByName<ids::kKZPropertiesProgId>},
 };
