@@ -1,9 +1,6 @@
-// The store file in trouble: new, read-only, damaged, held by another
-// process, written by several processes at once, its writer killed, its disk
-// full; what one connection read before, which every change by another
-// process, another thread or this one must make it read again; and stores
-// written by earlier builds, which open with every value intact, while a
-// store of a later build and a file that is no store are left as they are.
+// The store file in trouble (read-only, damaged, busy, many writers, writer
+// killed, disk full), the read cache every change must refresh, and stores of
+// earlier builds (upgraded), of a later one and no store at all (left alone).
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -50,6 +47,13 @@ Variant valueOf(const std::string& key, const std::string& name) {
   return ReadRegistryValue(key, name, code, Variant::missing());
 }
 
+// The code of a read of `name` in `key` that must fail, giving its default.
+std::int32_t failedReadCode(const std::string& key, const std::string& name) {
+  std::int32_t code = -1;
+  EXPECT_EQ(ReadRegistryValue(key, name, code, Variant("d")), Variant("d"));
+  return code;
+}
+
 // What this thread's connection reads of `key`: the listing, then each listed
 // value read alone, then "" for each name of `absent`.
 void expectSeen(const std::string& key, const std::string& listing,
@@ -67,19 +71,16 @@ void expectSeen(const std::string& key, const std::string& listing,
 
 TEST_F(StoreFaultsTest, NewStoreIsPrivateAndReadOnlyStoreDeniesAccess) {
   ASSERT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kSuccess);
-  struct stat info {};
-  ASSERT_EQ(::stat(storeFile_.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
-  ASSERT_EQ(::stat(storeFile_.parent_path().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  using std::filesystem::perms;
+  EXPECT_EQ(std::filesystem::status(storeFile_).permissions() & perms::all, perms(0600));
+  EXPECT_EQ(std::filesystem::status(storeFile_.parent_path()).permissions() & perms::all,
+            perms(0700));
   EXPECT_EQ(integrityCheck(storeFile_), "ok");
 
   // Read-only, it denies access and keeps its values.
   ::chmod(storeFile_.c_str(), 0400);
   onNewThread([] {
-    std::int32_t code = -1;
-    EXPECT_EQ(ReadRegistryValue("K", "v", code, Variant("d")), Variant("d"));
-    EXPECT_EQ(code, regcode::kAccessDenied);
+    EXPECT_EQ(failedReadCode("K", "v"), regcode::kAccessDenied);
     EXPECT_EQ(SetRegistryValue("K", "v", Variant("2")), regcode::kAccessDenied);
   });
   ::chmod(storeFile_.c_str(), 0600);
@@ -98,8 +99,7 @@ TEST_F(StoreFaultsTest, DamagedPagesGiveACorruptionCode) {
     file << noise;
   }
   onNewThread([] {
-    std::int32_t code = -1;
-    EXPECT_EQ(ReadRegistryValue("K", "1", code, Variant("d")), Variant("d"));
+    const std::int32_t code = failedReadCode("K", "1");
     EXPECT_TRUE(code == regcode::kRegistryCorrupt || code == regcode::kBadDatabase) << code;
     EXPECT_NE(SetRegistryValue("K", "new", Variant("x")), regcode::kSuccess);
   });
@@ -232,8 +232,7 @@ TEST_F(ReadCacheTest, KeyDeletedElsewhereIsNotReusedByItsOldId) {
   });
   EXPECT_EQ(namesOf(ReadAllValue("A")), "");
   EXPECT_EQ(namesOf(ReadAllValue("B")), "w=from B;");
-  std::int32_t code = -1;
-  EXPECT_EQ(ReadRegistryValue("A", "v", code, Variant("none")), Variant("none"));
+  failedReadCode("A", "v");
 }
 
 TEST_F(ReadCacheTest, OwnWritesAndDeletesAreSeenAtOnce) {
@@ -316,6 +315,13 @@ class StoreVersionsTest : public RegistryTest {
   }
 
   fs::path backup(int n) const { return storeFile_.string() + ".bak-" + std::to_string(n); }
+
+  // Exactly one report was made, with `code` and naming `part`.
+  static void expectOneReport(std::int32_t code, const std::string& part) {
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].code, code);
+    EXPECT_NE(reports[0].text.find(part), std::string::npos) << reports[0].text;
+  }
 };
 
 TEST_F(StoreVersionsTest, TodaysStoreOpensAsItIs) {
@@ -340,9 +346,7 @@ TEST_F(StoreVersionsTest, EarlierLayoutsAreUpgradedAfterACopyIsKept) {
     // The copy is the store as it was: the first layout, every value in it.
     EXPECT_EQ(sqlOn(backup(2), "SELECT count(*) FROM vals"), "6");
     EXPECT_EQ(sqlOn(backup(2), "SELECT pk FROM pragma_table_info('vals') WHERE name = 'seq'"), "1");
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].code, regcode::kSuccess);
-    EXPECT_NE(reports[0].text.find(backup(2).string()), std::string::npos) << reports[0].text;
+    expectOneReport(regcode::kSuccess, backup(2).string());
     // Another thread, with a connection of its own, finds the work done.
     std::thread([] {
       EXPECT_EQ(namesOf(ReadAllValue(kDealer)), "Ключ=значение;Mixed Case=12;");
@@ -357,9 +361,7 @@ TEST_F(StoreVersionsTest, LaterVersionIsLeftUntouchedAndReportedOnce) {
   const std::string later = readFile(storeFile_);
   for (int round = 0; round < 2; ++round) {
     std::thread([] {
-      std::int32_t code = -1;
-      EXPECT_EQ(ReadRegistryValue(kWindow, "Left", code, Variant("d")), Variant("d"));
-      EXPECT_EQ(code, regcode::kNewerStore);
+      EXPECT_EQ(failedReadCode(kWindow, "Left"), regcode::kNewerStore);
       EXPECT_EQ(SetRegistryValue(kWindow, "Left", Variant("1")), regcode::kNewerStore);
       EXPECT_EQ(DeleteRegistryValue(kWindow, "Left"), regcode::kNewerStore);
       EXPECT_EQ(DeleteRegistryKey(kWindow), regcode::kNewerStore);
@@ -370,10 +372,9 @@ TEST_F(StoreVersionsTest, LaterVersionIsLeftUntouchedAndReportedOnce) {
   }
   EXPECT_EQ(readFile(storeFile_), later);
   EXPECT_FALSE(fs::exists(backup(1)));
-  ASSERT_EQ(reports.size(), 1u);
-  EXPECT_EQ(reports[0].code, regcode::kNewerStore);
-  EXPECT_NE(reports[0].text.find(storeFile_.string()), std::string::npos);
-  EXPECT_NE(reports[0].text.find("store version 2"), std::string::npos) << reports[0].text;
+  expectOneReport(
+      regcode::kNewerStore,
+      storeFile_.string() + " was written by a newer version of the library (store version 2");
   EXPECT_EQ(userRegistryStore().problem(), reports[0].text);
 }
 
@@ -381,15 +382,10 @@ TEST_F(StoreVersionsTest, FileThatIsNoStoreIsNamedAndKeptByteForByte) {
   fs::create_directories(storeFile_.parent_path());
   const std::string garbage(8192, '\x5a');
   std::ofstream(storeFile_, std::ios::binary) << garbage;
-  std::int32_t code = -1;
-  EXPECT_EQ(ReadRegistryValue("K", "v", code, Variant("d")), Variant("d"));
-  EXPECT_EQ(code, regcode::kBadDatabase);
+  EXPECT_EQ(failedReadCode("K", "v"), regcode::kBadDatabase);
   EXPECT_EQ(SetRegistryValue("K", "v", Variant("1")), regcode::kBadDatabase);
   EXPECT_EQ(readFile(storeFile_), garbage);
-  ASSERT_EQ(reports.size(), 1u);
-  EXPECT_EQ(reports[0].code, regcode::kBadDatabase);
-  EXPECT_NE(userRegistryStore().problem().find(storeFile_.string() + " is not a database"),
-            std::string::npos);
+  expectOneReport(regcode::kBadDatabase, storeFile_.string() + " is not a database");
 
   // A database of something else is no store either, and stays as it was.
   useNewStoreFile("foreign");

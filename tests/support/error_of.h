@@ -5,6 +5,7 @@
 #include <commonvelmora/error.h>
 
 #include <functional>
+#include <string>
 
 namespace velmora::test_support {
 
@@ -16,6 +17,16 @@ inline int errorOf(const std::function<void()>& f) {
     return e.number();
   }
   return 0;
+}
+
+// The description of the error `f` raises, or "" when it returns normally.
+inline std::string errorDescriptionOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const AutomationError& e) {
+    return e.description();
+  }
+  return "";
 }
 
 }  // namespace velmora::test_support
