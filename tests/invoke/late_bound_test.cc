@@ -4,9 +4,9 @@
 #include <commonvelmora/member_table.h>
 #include <commonvelmora/work.h>
 
-#include <functional>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 #include "frame/frame_fixture.h"
@@ -81,21 +81,34 @@ class Probe final : public Object {
   }
 };
 
-// One of the six calls with its output (or what it would pass last) seen
-// as a variant.
 enum class Output { None, Count, Self };  // what the call leaves in its output
 
+// One of the six calls, its output (or what it would pass last) seen as a variant.
+using Run = bool (*)(Work&, ObjectRef&, std::string, SafeArray&, Variant&);
 struct Routine {
   const char* label;
   CallKind kind;
   const char* member;  // a member that succeeds for this kind
   Output output;
   std::string rangePrefix;
-  std::string failurePrefix;
-  std::function<bool(Work&, ObjectRef&, std::string, SafeArray&, Variant&)> run;
+  std::string failurePrefix;  // "" : as rangePrefix
+  Run run;
 };
 
 ObjectRef objectIn(const Variant& v) { return v.isObject() ? v.object() : ObjectRef(); }
+
+template <class T, bool (Work::*Call)(ObjectRef&, std::string, T&, SafeArray&)>
+bool withOutput(Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
+  T value{};
+  if constexpr (std::is_same_v<T, ObjectRef>) {
+    value = objectIn(out);
+  } else {
+    value = out;
+  }
+  const bool ok = (w.*Call)(o, n, value, l);
+  out = Variant(value);
+  return ok;
+}
 
 const std::vector<Routine>& routines() {
   static const std::vector<Routine> all = {
@@ -110,37 +123,18 @@ const std::vector<Routine>& routines() {
          return w.ExecProperty(o, n, Variant::nothing(), l);
        }},
       {"ReturnProperty", CallKind::Get, "Take", Output::Count,
-       "Error Return Property. Property Name [", "Error Return Property. Property Name [",
-       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
-         return w.ReturnProperty(o, n, out, l);
-       }},
+       "Error Return Property. Property Name [", "", withOutput<Variant, &Work::ReturnProperty>},
       {"ReturnPropertyObj", CallKind::Get, "Self", Output::Self,
-       "Error Return Object Property. Property Name [",
-       "Error Return Object Property. Property Name [",
-       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
-         ObjectRef value = objectIn(out);
-         const bool ok = w.ReturnPropertyObj(o, n, value, l);
-         out = value;
-         return ok;
-       }},
-      {"ExecMetod", CallKind::Method, "Take", Output::None, "Error Execute Metod. Metod Name [",
-       "Error Execute Metod. Metod Name [",
+       "Error Return Object Property. Property Name [", "",
+       withOutput<ObjectRef, &Work::ReturnPropertyObj>},
+      {"ExecMetod", CallKind::Method, "Take", Output::None, "Error Execute Metod. Metod Name [", "",
        [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant&) {
          return w.ExecMetod(o, n, l);
        }},
       {"ExecMetodLet", CallKind::Method, "Take", Output::Count,
-       "Error Execute Metod Let. Metod Name [", "Error Execute Metod Let. Metod Name [",
-       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
-         return w.ExecMetodLet(o, n, out, l);
-       }},
+       "Error Execute Metod Let. Metod Name [", "", withOutput<Variant, &Work::ExecMetodLet>},
       {"ExecMetodSet", CallKind::Method, "Self", Output::Self,
-       "Error Execute Metod Set. Metod Name [", "Error Execute Metod Set. Metod Name [",
-       [](Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
-         ObjectRef value = objectIn(out);
-         const bool ok = w.ExecMetodSet(o, n, value, l);
-         out = value;
-         return ok;
-       }},
+       "Error Execute Metod Set. Metod Name [", "", withOutput<ObjectRef, &Work::ExecMetodSet>},
   };
   return all;
 }
@@ -183,17 +177,10 @@ TEST_F(LateBoundTest, EachCallPassesTheListInOrderWithItsKindAndKeepsTheResult) 
       if (r.kind == CallKind::Let) expected.emplace_back("value");  // the value last
       if (r.kind == CallKind::Set) expected.push_back(Variant::nothing());
       EXPECT_EQ(probe_->args, expected);
-      switch (r.output) {
-        case Output::None:
-          EXPECT_TRUE(out.isEmpty());
-          break;
-        case Output::Count:
-          EXPECT_EQ(out, Variant(upperBound + 1));
-          break;
-        case Output::Self:
-          EXPECT_EQ(objectIn(out), object_);
-          break;
-      }
+      const Variant want = r.output == Output::Count  ? Variant(upperBound + 1)
+                           : r.output == Output::Self ? Variant(object_)
+                                                      : Variant();
+      EXPECT_EQ(out, want);
     }
   }
   // A list never dimensioned passes nothing either.
@@ -260,8 +247,9 @@ TEST_F(LateBoundTest, EveryFailureIsFalseWithOneErrorEntry) {
       EXPECT_EQ(out, Variant(kept_));
       const std::string logged = loggedText();
       EXPECT_EQ(count(logged, " Error: "), 1u) << logged;
-      EXPECT_NE(logged.find(" Error: " + std::to_string(f.number) + " " + r.failurePrefix + name +
-                            "].\r\n" + f.description + "\r\n"),
+      const std::string& prefix = r.failurePrefix.empty() ? r.rangePrefix : r.failurePrefix;
+      EXPECT_NE(logged.find(" Error: " + std::to_string(f.number) + " " + prefix + name + "].\r\n" +
+                            f.description + "\r\n"),
                 std::string::npos)
           << logged;
     }

@@ -26,14 +26,20 @@ class PersistenceTest : public ::testing::Test {
   // Writes `tree` as the entry "Properties" of a bag and reads it back
   // through the bag's bytes, as a file would.
   static std::shared_ptr<KZProperties> roundTrip(const std::shared_ptr<KZProperties>& tree) {
-    PropertyBag out;
+    PropertyBag out, in;
     out.writeProperty("Properties", Variant(tree));
-    const std::vector<std::uint8_t> bytes = out.contents();
-    PropertyBag in;
-    in.setContents(bytes);
+    in.setContents(out.contents());
     return std::dynamic_pointer_cast<KZProperties>(in.readProperty("Properties").object());
   }
 };
+
+// A property named `name` holding `value`, for bags written by hand.
+Variant named(const char* name, const Variant& value = Variant()) {
+  auto p = KZProperty::create();
+  p->Name(name);
+  p->Value(value);
+  return Variant(p);
+}
 
 // Depth of a chain root -> "Next" -> ... and the deepest property.
 std::pair<int, std::shared_ptr<KZProperty>> chainDepth(const std::shared_ptr<KZProperties>& root) {
@@ -67,7 +73,7 @@ TEST_F(PersistenceTest, TreeComesBackWithNamesOrderValuesAndFlags) {
   auto root = KZProperties::create();
   auto columns = KZProperties::create();
   columns->Add("Price", Variant(2.5));
-  columns->Add("Qty", Variant(std::int32_t{40}), true);
+  columns->Add("Qty", Variant(40), true);
   columns->Add("Caption", Variant("Цена"));
   columns->Add("Empty", Variant());
   columns->Add("Null", Variant::null());
@@ -82,7 +88,7 @@ TEST_F(PersistenceTest, TreeComesBackWithNamesOrderValuesAndFlags) {
   auto back = roundTrip(root);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->Count(), 2);
-  EXPECT_EQ(back->Properties(Variant(std::int32_t{1}))->Name(), "Alpha");
+  EXPECT_EQ(back->Properties(Variant(1))->Name(), "Alpha");
   EXPECT_TRUE(back->Find("Alpha")->ReadOnly());
   EXPECT_EQ(back->NewItem(), nullptr);
   EXPECT_EQ(back->Parent(), nullptr);
@@ -93,9 +99,8 @@ TEST_F(PersistenceTest, TreeComesBackWithNamesOrderValuesAndFlags) {
     auto want = columns->Properties(Variant(i));
     auto got = inner->Properties(Variant(i));
     ASSERT_NE(got, nullptr);
-    EXPECT_EQ(got->Name(), want->Name());
-    EXPECT_EQ(got->Value(), want->Value()) << want->Name();
-    EXPECT_EQ(got->ReadOnly(), want->ReadOnly());
+    EXPECT_EQ(std::tuple(got->Name(), got->Value(), got->ReadOnly()),
+              std::tuple(want->Name(), want->Value(), want->ReadOnly()));
   }
 }
 
@@ -105,14 +110,13 @@ TEST_F(PersistenceTest, ItemEntriesAreNumberedFromOneAcrossDigitCounts) {
   PropertyBag bag;
   list->writeProperties(bag);
   EXPECT_EQ(bag.size(), 1051u);  // the items and "Count"
-  for (const char* name : {"Properties(1)", "Properties(99)", "Properties(1050)"}) {
+  for (const char* name : {"Properties(1)", "Properties(99)", "Properties(1050)"})
     EXPECT_TRUE(bag.contains(name)) << name;
-  }
   auto back = KZProperties::create();
   back->readProperties(bag);
   ASSERT_EQ(back->Count(), 1050);
-  EXPECT_EQ(back->Properties(Variant(std::int32_t{1000}))->Name(), "p1000");
-  EXPECT_EQ(back->Properties(Variant(std::int32_t{1050}))->Value(), Variant(std::int32_t{1050}));
+  EXPECT_EQ(back->Properties(Variant(1000))->Name(), "p1000");
+  EXPECT_EQ(back->Properties(Variant(1050))->Value(), Variant(1050));
 }
 
 // Clone, persist and release all walk 100,000 levels without recursion; the
@@ -151,32 +155,21 @@ TEST_F(PersistenceTest, ACycleIsCopiedOnceAndComesBackAsNothing) {
 
 TEST_F(PersistenceTest, BadEntriesAreSkipped) {
   PropertyBag bag;
-  bag.writeProperty("Count", Variant(std::int32_t{6}));
-  auto named = [](const char* name, std::int32_t value) {
-    auto p = KZProperty::create();
-    p->Name(name);
-    p->Value(Variant(value));
-    return p;
-  };
-  bag.writeProperty("Properties(1)", Variant(named("One", 1)));
+  bag.writeProperty("Count", Variant(6));
+  bag.writeProperty("Properties(1)", named("One", 1));
   bag.writeProperty("Properties(2)", Variant(KZProperties::create()));  // wrong class
   bag.writeProperty("Properties(3)", Variant("not an object"));
-  bag.writeProperty("Properties(4)", Variant(named("ONE", 4)));  // duplicate name
+  bag.writeProperty("Properties(4)", named("ONE", 4));  // duplicate name
   // Properties(5) is missing.
-  bag.writeProperty("Properties(6)", Variant(named("Six", 6)));
+  bag.writeProperty("Properties(6)", named("Six", 6));
   auto c = KZProperties::create();
   c->readProperties(bag);
   EXPECT_EQ(c->Count(), 2);
-  EXPECT_EQ(c->Find("one")->Value(), Variant(std::int32_t{1}));
-  EXPECT_EQ(c->Find("Six")->Value(), Variant(std::int32_t{6}));
+  EXPECT_EQ(c->Find("one")->Value(), Variant(1));
+  EXPECT_EQ(c->Find("Six")->Value(), Variant(6));
 }
 
 TEST_F(PersistenceTest, EntriesAfterALongRunOfMissingOnesAreRead) {
-  auto named = [](const char* name) {
-    auto p = KZProperty::create();
-    p->Name(name);
-    return Variant(p);
-  };
   PropertyBag bag;
   bag.writeProperty("Count", Variant(std::int32_t{10'000}));
   bag.writeProperty("Properties(10000)", named("Last"));  // written out of order
@@ -186,22 +179,19 @@ TEST_F(PersistenceTest, EntriesAfterALongRunOfMissingOnesAreRead) {
   bag.writeProperty("Properties(10001)", named("BeyondCount"));
   auto c = KZProperties::create();
   c->readProperties(bag);
-  ASSERT_EQ(c->Count(), 3);
-  EXPECT_EQ(c->Properties(Variant(1))->Name(), "First");
-  EXPECT_EQ(c->Properties(Variant(2))->Name(), "Middle");
-  EXPECT_EQ(c->Properties(Variant(3))->Name(), "Last");
+  std::vector<std::string> names;
+  for (std::int32_t i = 1; i <= c->Count(); ++i) names.push_back(c->Properties(Variant(i))->Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"First", "Middle", "Last"}));
 }
 
 TEST_F(PersistenceTest, AbsurdCountsEndQuickly) {
   PropertyBag bag;
   bag.writeProperty("Count", Variant(std::int32_t{2'000'000'000}));
-  auto last = KZProperty::create();
-  last->Name("Last");
-  bag.writeProperty("Properties(2000000000)", Variant(last));
+  bag.writeProperty("Properties(2000000000)", named("Last"));
   auto c = KZProperties::create();
   c->readProperties(bag);
   EXPECT_EQ(c->Count(), 1);
-  for (const Variant& count : {Variant(std::int32_t{-5}), Variant("many")}) {
+  for (const Variant& count : {Variant(-5), Variant("many")}) {
     PropertyBag odd;
     odd.writeProperty("Count", count);
     c = KZProperties::create();
@@ -232,10 +222,9 @@ TEST_P(StoredBytesTest, EveryVersionLoads) {
   today.setContents(fixture(name + "-v2.bin"));
   EXPECT_EQ(today.contents(), fixture(name + "-v2.bin"));
 
-  PropertyBag old;
+  PropertyBag old, again;
   old.setContents(fixture(name + "-v1.bin"));
   ASSERT_GT(old.size(), 0u);
-  PropertyBag again;
   again.setContents(old.contents());
   EXPECT_EQ(again.names(), old.names());
   EXPECT_EQ(again.contents(), old.contents());
@@ -252,9 +241,9 @@ TEST_F(StoredBytesTest, PersistedTreeOfEachVersionHoldsEveryValue) {
     const auto tree =
         std::dynamic_pointer_cast<KZProperties>(bag.readProperty("Properties").object());
     ASSERT_TRUE(tree);
-    EXPECT_EQ(tree->FindEx("Grid\\Columns\\Price")->Value(), Variant(std::int32_t{1200}));
+    EXPECT_EQ(tree->FindEx("Grid\\Columns\\Price")->Value(), Variant(1200));
     EXPECT_TRUE(tree->FindEx("Grid\\Columns\\Qty")->ReadOnly());
-    EXPECT_EQ(tree->FindEx("Grid\\Columns\\3")->Value(), Variant(std::int32_t{2400}));
+    EXPECT_EQ(tree->FindEx("Grid\\Columns\\3")->Value(), Variant(2400));
     EXPECT_EQ(tree->FindEx("Grid\\SortColumn")->Value(), Variant("Price"));
     EXPECT_EQ(tree->FindEx("Grid\\Descending")->Value(), Variant(true));
     EXPECT_EQ(tree->FindEx("User")->Value(), Variant("trader"));

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/registry_store.h"
 #include "registry/edit_regestry.h"
@@ -25,6 +26,15 @@ inline std::string namesOf(const Variant& listing) {
     names += toText(table.get({0, i})) + "=" + toText(table.get({1, i})) + ";";
   }
   return names;
+}
+
+// What a read of `name` in `key` gives, and the code it sets.
+using Reading = std::pair<Variant, std::int32_t>;
+inline Reading readOf(const std::string& key, const std::string& name,
+                      const Variant& fallback = Variant::missing()) {
+  std::int32_t code = -1;
+  Variant value = ReadRegistryValue(key, name, code, fallback);
+  return {value, code};
 }
 
 class RegistryTest : public ::testing::Test {

@@ -18,25 +18,18 @@ constexpr const char* kKey = "Software\\Velmora, Ltd.\\Test";
 using RegistryValueTest = RegistryTest;
 
 TEST_F(RegistryValueTest, MissingValuesDefaultsAndEmptyText) {
-  std::int32_t code = -1;
-  EXPECT_EQ(ReadRegistryValue(kKey, "Left", code, Variant::missing()), Variant(""));
-  EXPECT_EQ(code, regcode::kSuccess);  // the missing key was made, empty
+  // The missing key is made, empty; a default given is stored.
+  EXPECT_EQ(readOf(kKey, "Left"), (Reading{Variant(""), regcode::kSuccess}));
   EXPECT_TRUE(ReadAllValue(kKey).isEmpty());
-
-  EXPECT_EQ(ReadRegistryValue(kKey, "Count", code, Variant(std::int32_t{25})),
-            Variant(std::int32_t{25}));
-  EXPECT_EQ(code, regcode::kSuccess);
+  EXPECT_EQ(readOf(kKey, "Count", Variant(25)), (Reading{Variant(25), regcode::kSuccess}));
   EXPECT_EQ(storedData(kKey, "Count"), "&h19");
-  EXPECT_EQ(ReadRegistryValue(kKey, "COUNT", code, Variant::missing()), Variant(25.0));
-
+  EXPECT_EQ(readOf(kKey, "COUNT").first, Variant(25.0));
   // In an existing key, a missing value without default is "not found".
-  EXPECT_EQ(ReadRegistryValue(kKey, "Other", code, Variant::missing()), Variant(""));
-  EXPECT_EQ(code, regcode::kNotFound);
+  EXPECT_EQ(readOf(kKey, "Other"), (Reading{Variant(""), regcode::kNotFound}));
   EXPECT_EQ(storedData(kKey, "Other"), "<absent>");
-
   // An empty text is a value: the default does not replace it.
   EXPECT_EQ(SetRegistryValue(kKey, "B", Variant("")), regcode::kSuccess);
-  EXPECT_EQ(ReadRegistryValue(kKey, "B", code, Variant("default")), Variant(""));
+  EXPECT_EQ(readOf(kKey, "B", Variant("default")).first, Variant(""));
 }
 
 // Which error each value raises is in the stored-form tests below.
@@ -45,25 +38,18 @@ TEST_F(RegistryValueTest, UnstorableOrBrokenNumbersRaise) {
   EXPECT_EQ(DeleteRegistryKey(kKey), regcode::kNotFound);  // not even the key
 
   ASSERT_EQ(SetRegistryValue(kKey, "Broken", Variant("&hZZ")), regcode::kSuccess);
-  std::int32_t code = -1;
-  EXPECT_EQ(
-      test_support::errorOf([&] { ReadRegistryValue(kKey, "Broken", code, Variant::missing()); }),
-      err::kTypeMismatch);
+  EXPECT_EQ(test_support::errorOf([&] { readOf(kKey, "Broken"); }), err::kTypeMismatch);
 }
 
 TEST_F(RegistryValueTest, BufferLimitOf1024Bytes) {
   for (const std::size_t size : {1023u, 1024u}) {
     const std::string text(size, 'x');
     ASSERT_EQ(SetRegistryValue(kKey, "V", Variant(text)), regcode::kSuccess);
-    std::int32_t code = -1;
-    EXPECT_EQ(ReadRegistryValue(kKey, "V", code, Variant("d")), Variant(text));
-    EXPECT_EQ(code, regcode::kSuccess);
+    EXPECT_EQ(readOf(kKey, "V", Variant("d")), (Reading{Variant(text), regcode::kSuccess}));
   }
   const std::string tooLong(1025, 'y');
   ASSERT_EQ(SetRegistryValue(kKey, "V", Variant(tooLong)), regcode::kSuccess);
-  std::int32_t code = -1;
-  EXPECT_EQ(ReadRegistryValue(kKey, "V", code, Variant("d")), Variant("d"));
-  EXPECT_EQ(code, regcode::kMoreData);
+  EXPECT_EQ(readOf(kKey, "V", Variant("d")), (Reading{Variant("d"), regcode::kMoreData}));
   EXPECT_EQ(storedData(kKey, "V"), tooLong);  // the default did not replace it
 
   // A listing stops at the first value or name too long.
@@ -102,12 +88,11 @@ TEST_F(RegistryValueTest, DeleteValueAndKey) {
 TEST_F(RegistryValueTest, NamesAndDataKeepEveryByte) {
   const std::string binary("a\0b\xff\xfe\n", 6);
   ASSERT_EQ(SetRegistryValue(kKey, "bin", Variant(binary)), regcode::kSuccess);
-  std::int32_t code = -1;
-  EXPECT_EQ(ReadRegistryValue(kKey, "bin", code, Variant::missing()), Variant(binary));
+  EXPECT_EQ(readOf(kKey, "bin").first, Variant(binary));
   // Data ending in a zero byte loses it on reading, as every reader of
   // string values drops the terminator.
   ASSERT_EQ(SetRegistryValue(kKey, "z", Variant(std::string("ab\0", 3))), regcode::kSuccess);
-  EXPECT_EQ(ReadRegistryValue(kKey, "z", code, Variant::missing()), Variant("ab"));
+  EXPECT_EQ(readOf(kKey, "z").first, Variant("ab"));
 
   const std::string invalidUtf8Name = "n\xc3\x28\x80";
   ASSERT_EQ(SetRegistryValue(kKey, invalidUtf8Name, Variant("v")), regcode::kSuccess);
@@ -231,31 +216,30 @@ TEST_F(RegistryValueTest, BadTablesEndTheWalkWithoutError) {
 // The text each kind of value is stored as, and what a stored text reads as.
 using velmora::test_support::errorOf;
 
+// -3.9 goes toward zero, not rounded; the currency is -1.9999.
 TEST(StoredFormTest, TextsAndNumbers) {
-  EXPECT_EQ(storedForm(Variant("")), std::string(1, '\0'));
-  EXPECT_EQ(storedForm(Variant(3.9)), "&h3");
-  EXPECT_EQ(storedForm(Variant(-3.9)), "&hFFFFFFFD");  // toward zero, not rounded
-  EXPECT_EQ(storedForm(Variant(std::int32_t{-1})), "&hFFFFFFFF");
-  EXPECT_EQ(storedForm(Variant(std::int16_t{-1})), "&hFFFF");
-  EXPECT_EQ(storedForm(Variant(true)), "&hFFFF");
-  EXPECT_EQ(storedForm(Variant(false)), "&h0");
-  EXPECT_EQ(storedForm(Variant(std::uint8_t{255})), "&hFF");
-  EXPECT_EQ(storedForm(Variant(Currency{-19999})), "&hFFFFFFFF");  // -1.9999
-  EXPECT_EQ(storedForm(Variant(Date{46000.75})), "&hB3B0");
-  EXPECT_EQ(storedForm(Variant()), "&h0");
-  EXPECT_EQ(storedForm(Variant::null()), "&h");
-  EXPECT_EQ(storedForm(Variant(-2147483648.9)), "&h80000000");
+  // clang-format off
+  const std::vector<Variant> values = {Variant(""), Variant(3.9), Variant(-3.9), Variant(-1),
+      Variant(std::int16_t{-1}), Variant(true), Variant(false), Variant(std::uint8_t{255}),
+      Variant(Currency{-19999}), Variant(Date{46000.75}), Variant(), Variant::null(),
+      Variant(-2147483648.9)};
+  // clang-format on
+  std::vector<std::string> forms;
+  for (const Variant& v : values) forms.push_back(storedForm(v));
+  EXPECT_EQ(forms, (std::vector<std::string>{std::string(1, '\0'), "&h3", "&hFFFFFFFD",
+                                             "&hFFFFFFFF", "&hFFFF", "&hFFFF", "&h0", "&hFF",
+                                             "&hFFFFFFFF", "&hB3B0", "&h0", "&h", "&h80000000"}));
 }
 
 TEST(StoredFormTest, ValuesWithoutStoredFormRaise) {
-  EXPECT_EQ(errorOf([] { storedForm(Variant(2147483648.0)); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { storedForm(Variant(Currency{std::int64_t{1} << 62})); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { storedForm(Variant(std::numeric_limits<double>::quiet_NaN())); }),
-            err::kOverflow);
-  EXPECT_EQ(errorOf([] { storedForm(Variant(SafeArray::ofVariants({Variant(1)}))); }),
-            err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { storedForm(Variant::nothing()); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { storedForm(Variant::missing()); }), err::kTypeMismatch);
+  const std::vector<std::pair<Variant, int>> cases = {
+      {Variant(2147483648.0), err::kOverflow},
+      {Variant(Currency{std::int64_t{1} << 62}), err::kOverflow},
+      {Variant(std::numeric_limits<double>::quiet_NaN()), err::kOverflow},
+      {Variant(SafeArray::ofVariants({Variant(1)})), err::kTypeMismatch},
+      {Variant::nothing(), err::kTypeMismatch},
+      {Variant::missing(), err::kTypeMismatch}};
+  for (const auto& c : cases) EXPECT_EQ(errorOf([&] { storedForm(c.first); }), c.second);
 }
 
 TEST(StoredFormTest, ReadForm) {

@@ -41,16 +41,10 @@ void inOtherProcess(Body body) {
   EXPECT_TRUE(exitedCleanly(forkRunning(body)));
 }
 
-// The value `name` of `key` reads as, without a default.
-Variant valueOf(const std::string& key, const std::string& name) {
-  std::int32_t code = -1;
-  return ReadRegistryValue(key, name, code, Variant::missing());
-}
-
 // The code of a read of `name` in `key` that must fail, giving its default.
 std::int32_t failedReadCode(const std::string& key, const std::string& name) {
-  std::int32_t code = -1;
-  EXPECT_EQ(ReadRegistryValue(key, name, code, Variant("d")), Variant("d"));
+  const auto [value, code] = readOf(key, name, Variant("d"));
+  EXPECT_EQ(value, Variant("d"));
   return code;
 }
 
@@ -62,11 +56,11 @@ void expectSeen(const std::string& key, const std::string& listing,
   for (std::size_t start = 0, end; (end = listing.find(';', start)) != std::string::npos;
        start = end + 1) {
     const std::size_t eq = listing.find('=', start);
-    EXPECT_EQ(valueOf(key, listing.substr(start, eq - start)),
+    EXPECT_EQ(readOf(key, listing.substr(start, eq - start)).first,
               Variant(listing.substr(eq + 1, end - eq - 1)))
         << listing.substr(start, end - start);
   }
-  for (const char* name : absent) EXPECT_EQ(valueOf(key, name), Variant("")) << name;
+  for (const char* name : absent) EXPECT_EQ(readOf(key, name).first, Variant("")) << name;
 }
 
 TEST_F(StoreFaultsTest, NewStoreIsPrivateAndReadOnlyStoreDeniesAccess) {
@@ -126,9 +120,8 @@ TEST_F(StoreFaultsTest, WaitsForAnotherProcessThenReportsBusy) {
   ASSERT_EQ(byte, 'y');
   onNewThread([] {
     EXPECT_EQ(SetRegistryValue("K", "new", Variant("2")), regcode::kBusy);
-    std::int32_t code = -1;  // readers do not wait for the writer
-    EXPECT_EQ(ReadRegistryValue("K", "old", code, Variant::missing()), Variant("1"));
-    EXPECT_EQ(code, regcode::kSuccess);
+    // Readers do not wait for the writer.
+    EXPECT_EQ(readOf("K", "old"), (Reading{Variant("1"), regcode::kSuccess}));
   });
   ASSERT_EQ(::write(release[1], &byte, 1), 1);
   EXPECT_TRUE(exitedCleanly(child));
