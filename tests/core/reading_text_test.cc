@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/regional_fixture.h"
@@ -34,43 +35,34 @@ bool localeInstalled(const char* name) {
   return true;
 }
 
+// Letters of the format are literal, so they are quoted ("%Hh%M").
 TEST(StrftimePatternTest, CommonLocaleFormats) {
-  EXPECT_EQ(runtimePatternFromStrftime("%d.%m.%Y"), "dd.MM.yyyy");
-  EXPECT_EQ(runtimePatternFromStrftime("%Y-%m-%d"), "yyyy-MM-dd");
-  EXPECT_EQ(runtimePatternFromStrftime("%D"), "MM/dd/yy");
-  EXPECT_EQ(runtimePatternFromStrftime("%-d.%-m.%Y"), "d.M.yyyy");
-  EXPECT_EQ(runtimePatternFromStrftime("%e.%m.%Ey"), "d.MM.yy");
-  EXPECT_EQ(runtimePatternFromStrftime("%T"), "HH:mm:ss");
-  EXPECT_EQ(runtimePatternFromStrftime("%r"), "hh:mm:ss tt");
-  EXPECT_EQ(runtimePatternFromStrftime("%k.%M"), "H.mm");
-  // Letters of the format are literal, so they are quoted.
-  EXPECT_EQ(runtimePatternFromStrftime("%Hh%M"), "HH'h'mm");
-  EXPECT_EQ(runtimePatternFromStrftime("%%"), "%");
+  std::vector<std::string> patterns;
+  for (const char* format : {"%d.%m.%Y", "%Y-%m-%d", "%D", "%-d.%-m.%Y", "%e.%m.%Ey", "%T", "%r",
+                             "%k.%M", "%Hh%M", "%%"})
+    patterns.push_back(runtimePatternFromStrftime(format).value_or("<none>"));
+  EXPECT_EQ(patterns,
+            (std::vector<std::string>{"dd.MM.yyyy", "yyyy-MM-dd", "MM/dd/yy", "d.M.yyyy", "d.MM.yy",
+                                      "HH:mm:ss", "hh:mm:ss tt", "H.mm", "HH'h'mm", "%"}));
 }
 
 TEST(UserRegionalSettingsTest, CLocaleAndAMissingOneGiveTheUsDefaults) {
   for (const char* name : {"C", "POSIX", "C.UTF-8", "xx_NOWHERE.UTF-8"}) {
     ScopedLcAll lc(name);
     const RegionalSettings rs = readUserRegionalSettings();
-    EXPECT_EQ(rs.decimalSeparator, ".") << name;
-    EXPECT_EQ(rs.shortDate, "M/d/yyyy") << name;
-    EXPECT_EQ(rs.longTime, "h:mm:ss tt") << name;
-    EXPECT_EQ(rs.am, "AM") << name;
-    EXPECT_EQ(rs.pm, "PM") << name;
+    EXPECT_EQ(std::tie(rs.decimalSeparator, rs.shortDate, rs.longTime, rs.am, rs.pm),
+              std::tuple(".", "M/d/yyyy", "h:mm:ss tt", "AM", "PM"))
+        << name;
   }
 }
 
 TEST(UserRegionalSettingsTest, GermanLocale) {
-  if (!localeInstalled("de_DE.UTF-8")) {
-    GTEST_SKIP() << "locale de_DE.UTF-8 is not installed on this machine";
-  }
+  if (!localeInstalled("de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
   ScopedLcAll lc("de_DE.UTF-8");
   const RegionalSettings rs = readUserRegionalSettings();
-  EXPECT_EQ(rs.decimalSeparator, ",");
-  EXPECT_EQ(rs.shortDate, "dd.MM.yyyy");
-  EXPECT_EQ(rs.longTime, "HH:mm:ss");
-  EXPECT_EQ(rs.thousandsSeparator, ".");
-  EXPECT_EQ(rs.currencySymbol, "\u20AC");
+  EXPECT_EQ(std::tie(rs.decimalSeparator, rs.shortDate, rs.longTime, rs.thousandsSeparator,
+                     rs.currencySymbol),
+            std::tuple(",", "dd.MM.yyyy", "HH:mm:ss", ".", "\u20AC"));
   EXPECT_EQ(rs.monthNames[2], (std::vector<std::string>{"M\u00E4rz", "M\u00E4r"}));
 }
 

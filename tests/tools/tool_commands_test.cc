@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "support/tool_process.h"
 
@@ -16,15 +17,19 @@ using test_support::ScopedEnv;
 using test_support::ToolProcess;
 using test_support::ToolRun;
 
-// velmora call: typed arguments, by-reference results, objects across lines,
-// exit statuses and per-line flushing.
-
 // velmora call with `args` as they are, no shell between.
 ToolRun call(std::vector<std::string> args) {
   args.insert(args.begin(), "call");
   ToolRun run;
   run.status = ToolProcess(std::move(args)).finish(&run.out);
   return run;
+}
+
+// The answer of a velmora call that must succeed.
+json answer(std::vector<std::string> args) {
+  const ToolRun r = call(std::move(args));
+  EXPECT_EQ(r.status, 0) << r.out;
+  return r.status == 0 ? json::parse(r.out) : json();
 }
 
 using CallCommandTest = test_support::ToolTest;
@@ -38,16 +43,13 @@ TEST_F(CallCommandTest, TypedArgumentsComeBackInTheSameFormsAndBadFormsAreRefuse
     {"$array":[[1,2],[3,4]],"lbound":1}, {"$array":[[1],[2]],"lbound":[0,3]},
     {"$array":null}, {"$bytes":"","lbound":1}, {"$empty":true}, {"$missing":true},
     {"$nothing":true}, null, true, 2.5, {"$double":"inf"}, "tëxt", 7, [1, [2]]])");
-  ToolRun r = call({"CheckArray", list.dump()});
-  ASSERT_EQ(r.status, 0);
-  EXPECT_EQ(json::parse(r.out)["args"][0], list);
+  EXPECT_EQ(answer({"CheckArray", list.dump()})["args"][0], list);
   // Text forms are read exactly; numbers become integers or doubles as a
   // script literal does.
-  r = call({"CheckArray", R"([
+  EXPECT_EQ(answer({"CheckArray", R"([
     {"$bytes":"AQ=="}, {"$bytes":"AQI="}, {"$currency":"-0.0001"}, {"$currency":"12"},
-    {"$currency":7}, {"$date":"2024-03-07"}, {"$int16":-32768}])"});
-  ASSERT_EQ(r.status, 0);
-  EXPECT_EQ(json::parse(r.out)["args"][0], json::parse(R"([
+    {"$currency":7}, {"$date":"2024-03-07"}, {"$int16":-32768}])"})["args"][0],
+            json::parse(R"([
     {"$bytes":"AQ=="}, {"$bytes":"AQI="}, {"$currency":"-0.0001"}, {"$currency":"12"},
     {"$currency":"7"}, {"$date":"2024-03-07T00:00:00"}, {"$int16":-32768}])"));
   for (const char* bad :
@@ -56,16 +58,14 @@ TEST_F(CallCommandTest, TypedArgumentsComeBackInTheSameFormsAndBadFormsAreRefuse
         R"({"$byte":256})"}) {
     EXPECT_EQ(call({"CheckArray", std::string("[") + bad + "]"}).status, 2) << bad;
   }
-  r = call({"CheckArray", "[5, 3000000000, 2.0, 1e2, -2147483648]"});
-  ASSERT_EQ(r.status, 0);
+  const ToolRun r = call({"CheckArray", "[5, 3000000000, 2.0, 1e2, -2147483648]"});
   EXPECT_NE(r.out.find("[5,3000000000.0,2.0,100.0,-2147483648]"), std::string::npos) << r.out;
 }
 
 TEST_F(CallCommandTest, ByReferenceArgumentsShowWhatTheMemberWrote) {
-  const ToolRun r = call({"ReadRegistryValue", R"("Software\\Velmora, Ltd.\\Tool Test")",
-                          R"("Size")", "-1", R"({"$int16":25})"});
-  ASSERT_EQ(r.status, 0);
-  EXPECT_EQ(json::parse(r.out), json::parse(R"({"result":{"$int16":25},"args":[
+  EXPECT_EQ(answer({"ReadRegistryValue", R"("Software\\Velmora, Ltd.\\Tool Test")", R"("Size")",
+                    "-1", R"({"$int16":25})"}),
+            json::parse(R"({"result":{"$int16":25},"args":[
     "Software\\Velmora, Ltd.\\Tool Test","Size",0,{"$int16":25}]})"));
 }
 
@@ -73,15 +73,14 @@ TEST_F(CallCommandTest, LateBoundCallsReachGridsFromFilesAndNewObjects) {
   const std::filesystem::path file = scratch_ / "orders.grid";
   std::ofstream(file) << "column Price\ncolumn Qty\nrow 1.5 10\n";
   const std::string grid = json{{"$grid", file.string()}}.dump();
-  ToolRun r = call({"ExecMetodLet", grid, R"("GetClipString")", R"({"$empty":true})", "[true]"});
-  ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_EQ(json::parse(r.out), json::parse(R"({"result":true,"args":[
+  EXPECT_EQ(answer({"ExecMetodLet", grid, R"("GetClipString")", R"({"$empty":true})", "[true]"}),
+            json::parse(R"({"result":true,"args":[
       {"$ref":1,"type":"ReferenceGrid"},"GetClipString","Price\tQty\r\n1.5\t10\r\n",[true]]})"));
-  r = call({"ReturnProperty", R"({"$new":"CommonVelmora.KZProperties"})", R"("Count")",
-            R"({"$empty":true})", R"({"$array":null})"});
-  EXPECT_EQ(json::parse(r.out)["args"][2], json(0));
+  EXPECT_EQ(answer({"ReturnProperty", R"({"$new":"CommonVelmora.KZProperties"})", R"("Count")",
+                    R"({"$empty":true})", R"({"$array":null})"})["args"][2],
+            json(0));
   // A file that cannot be read is the runtime's error, as for a picture.
-  r = call({"ExecMetod", R"({"$grid":"/no/such.grid"})", R"("Refresh")", "[]"});
+  const ToolRun r = call({"ExecMetod", R"({"$grid":"/no/such.grid"})", R"("Refresh")", "[]"});
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(json::parse(r.out)["error"]["number"], json(53));
 }
@@ -115,9 +114,8 @@ TEST_F(CallCommandTest, AMalformedLineIsReportedAndTheRunGoesOn) {
   std::string out;
   EXPECT_EQ(tool.finish(&out), 2);
   std::vector<json> lines;
-  for (std::size_t start = 0, end; (end = out.find('\n', start)) != std::string::npos;
-       start = end + 1)
-    lines.push_back(json::parse(out.substr(start, end - start)));
+  std::istringstream stream(out);
+  for (std::string line; std::getline(stream, line);) lines.push_back(json::parse(line));
   ASSERT_EQ(lines.size(), 6u) << out;
   for (int i : {0, 1, 2})
     EXPECT_TRUE(lines[static_cast<std::size_t>(i)]["error"].contains("usage"));
@@ -151,8 +149,6 @@ TEST_F(CallCommandTest, ExitStatusTellsErrorsFromBadUsage) {
   onlyErrors.writeLine(R"(["NoSuchMember"])");
   EXPECT_EQ(onlyErrors.finish(), 3);
 }
-
-// velmora grid against a store in the scratch folder.
 
 class GridCommandTest : public test_support::ToolTest {
  protected:
