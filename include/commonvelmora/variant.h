@@ -27,6 +27,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -83,7 +84,7 @@ class VELMORA_EXPORT Variant {
     friend bool operator==(NullTag, NullTag) = default;
   };
 
-  Variant() = default;  // empty
+  Variant() : data_() {}  // empty
   Variant(std::int16_t v) : data_(v) {}
   Variant(std::int32_t v) : data_(v) {}
   Variant(std::uint8_t v) : data_(v) {}
@@ -109,7 +110,12 @@ class VELMORA_EXPORT Variant {
   Variant(Variant&& other) noexcept;
   Variant& operator=(const Variant& other);
   Variant& operator=(Variant&& other) noexcept;
-  ~Variant();
+  // Only text, object references and arrays own anything; the other kinds
+  // are left as they are, without a call, since most values in flight are
+  // scalars (a call's result, an argument read and dropped).
+  ~Variant() {
+    if ((kOwning >> (data_.index() & 31u)) & 1u) releaseSlow();  // valueless: bit 31, none
+  }
 
   static Variant null() { return Variant(NullTag{}); }
   static Variant missing() { return Variant(ErrorCode{kParamNotFound}); }
@@ -174,12 +180,25 @@ class VELMORA_EXPORT Variant {
     static bool equal(const ArrayBox& a, const ArrayBox& b);
     friend bool operator==(const ArrayBox& a, const ArrayBox& b) { return equal(a, b); }
   };
+  using Data =
+      std::variant<std::monostate, NullTag, std::int16_t, std::int32_t, float, double, Currency,
+                   Date, std::string, ObjectRef, ErrorCode, bool, std::uint8_t, ArrayBox>;
+  static_assert(std::variant_size_v<Data> < 32);
+  // One bit per kind whose destructor has work to do.
+  static constexpr std::uint32_t kOwning = []<std::size_t... I>(std::index_sequence<I...>) {
+    return ((std::is_trivially_destructible_v<std::variant_alternative_t<I, Data>> ? 0u : 1u << I) |
+            ...);
+  }
+  (std::make_index_sequence<std::variant_size_v<Data>>());
+
   explicit Variant(NullTag) : data_(NullTag{}) {}
   [[noreturn]] static void throwTypeMismatch();
+  void releaseSlow() noexcept;
 
-  std::variant<std::monostate, NullTag, std::int16_t, std::int32_t, float, double, Currency, Date,
-               std::string, ObjectRef, ErrorCode, bool, std::uint8_t, ArrayBox>
-      data_;
+  // In a union so that the destructor decides whether the variant's own runs.
+  union {
+    Data data_;
+  };
 };
 
 // A multi-dimensional array with a lower bound per dimension, as the

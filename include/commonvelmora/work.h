@@ -109,16 +109,18 @@ class VELMORA_EXPORT Work : public Object {
   ObjectRef GetPictureByArray(SafeArray& DatRec);
 
   // --- Late-bound calls (failures logged and returned as false) ---
-  bool ExecProperty(ObjectRef& vObject, std::string PropName, Variant PropValue,
+  // The member's name is only looked at, never kept: a view, so that a call
+  // with a literal builds no string.
+  bool ExecProperty(ObjectRef& vObject, std::string_view PropName, Variant PropValue,
                     SafeArray& ParList);
-  bool ReturnProperty(ObjectRef& vObject, std::string PropName, Variant& PropValue,
+  bool ReturnProperty(ObjectRef& vObject, std::string_view PropName, Variant& PropValue,
                       SafeArray& ParList);
-  bool ReturnPropertyObj(ObjectRef& vObject, std::string PropName, ObjectRef& PropValue,
+  bool ReturnPropertyObj(ObjectRef& vObject, std::string_view PropName, ObjectRef& PropValue,
                          SafeArray& ParList);
-  bool ExecMetod(ObjectRef& vObject, std::string MetodName, SafeArray& ParList);
-  bool ExecMetodLet(ObjectRef& vObject, std::string MetodName, Variant& RetValue,
+  bool ExecMetod(ObjectRef& vObject, std::string_view MetodName, SafeArray& ParList);
+  bool ExecMetodLet(ObjectRef& vObject, std::string_view MetodName, Variant& RetValue,
                     SafeArray& ParList);
-  bool ExecMetodSet(ObjectRef& vObject, std::string MetodName, ObjectRef& RetValue,
+  bool ExecMetodSet(ObjectRef& vObject, std::string_view MetodName, ObjectRef& RetValue,
                     SafeArray& ParList);
 
   // --- File and array utilities (never fail) ---

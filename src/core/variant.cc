@@ -22,13 +22,16 @@ bool Variant::ArrayBox::equal(const ArrayBox& a, const ArrayBox& b) {
 
 Variant::Variant(ObjectRef v) : data_(std::move(v)) {}
 Variant::Variant(SafeArray array) : data_(ArrayBox(std::move(array))) {}
-Variant::Variant(const Variant& other) = default;
+Variant::Variant(const Variant& other) : data_(other.data_) {}
 // The source of a move is left empty rather than holding an alternative whose
 // contents were taken (an array box without its array).
 Variant::Variant(Variant&& other) noexcept : data_(std::move(other.data_)) {
   other.data_.emplace<std::monostate>();
 }
-Variant& Variant::operator=(const Variant& other) = default;
+Variant& Variant::operator=(const Variant& other) {
+  data_ = other.data_;
+  return *this;
+}
 Variant& Variant::operator=(Variant&& other) noexcept {
   if (this != &other) {
     data_ = std::move(other.data_);
@@ -36,7 +39,7 @@ Variant& Variant::operator=(Variant&& other) noexcept {
   }
   return *this;
 }
-Variant::~Variant() = default;
+void Variant::releaseSlow() noexcept { data_.~Data(); }
 
 void Variant::throwTypeMismatch() { throw AutomationError(err::kTypeMismatch); }
 

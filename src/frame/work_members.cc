@@ -213,35 +213,34 @@ const MemberTable<Work>& members() {
           .method("ExecProperty", 4, 4,
                   [](Work& w, Args a) -> Variant {
                     auto call = lateBoundCall(a, 3);
-                    return w.ExecProperty(*call.object, std::move(call.name), a[2], call.list);
+                    return w.ExecProperty(*call.object, call.name, a[2], call.list);
                   })
           .method("ReturnProperty", 4, 4,
                   [](Work& w, Args a) -> Variant {
                     auto call = lateBoundCall(a, 3);
-                    return w.ReturnProperty(*call.object, std::move(call.name), a[2], call.list);
+                    return w.ReturnProperty(*call.object, call.name, a[2], call.list);
                   })
           .method("ReturnPropertyObj", 4, 4,
                   [](Work& w, Args a) -> Variant {
                     auto call = lateBoundCall(a, 3);
                     auto value = objectByRef(a, 2);
-                    return w.ReturnPropertyObj(*call.object, std::move(call.name), *value,
-                                               call.list);
+                    return w.ReturnPropertyObj(*call.object, call.name, *value, call.list);
                   })
           .method("ExecMetod", 3, 3,
                   [](Work& w, Args a) -> Variant {
                     auto call = lateBoundCall(a, 2);
-                    return w.ExecMetod(*call.object, std::move(call.name), call.list);
+                    return w.ExecMetod(*call.object, call.name, call.list);
                   })
           .method("ExecMetodLet", 4, 4,
                   [](Work& w, Args a) -> Variant {
                     auto call = lateBoundCall(a, 3);
-                    return w.ExecMetodLet(*call.object, std::move(call.name), a[2], call.list);
+                    return w.ExecMetodLet(*call.object, call.name, a[2], call.list);
                   })
           .method("ExecMetodSet", 4, 4,
                   [](Work& w, Args a) -> Variant {
                     auto call = lateBoundCall(a, 3);
                     auto value = objectByRef(a, 2);
-                    return w.ExecMetodSet(*call.object, std::move(call.name), *value, call.list);
+                    return w.ExecMetodSet(*call.object, call.name, *value, call.list);
                   })
           // File and array utilities.
           .method("CheckArray", 1, 1,

@@ -97,7 +97,7 @@ struct Routine {
 
 ObjectRef objectIn(const Variant& v) { return v.isObject() ? v.object() : ObjectRef(); }
 
-template <class T, bool (Work::*Call)(ObjectRef&, std::string, T&, SafeArray&)>
+template <class T, bool (Work::*Call)(ObjectRef&, std::string_view, T&, SafeArray&)>
 bool withOutput(Work& w, ObjectRef& o, std::string n, SafeArray& l, Variant& out) {
   T value{};
   if constexpr (std::is_same_v<T, ObjectRef>) {
