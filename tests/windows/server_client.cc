@@ -389,6 +389,23 @@ void earlyBound(IDispatch* dispatch) {
   BSTR key = SysAllocString(kKey);
   BSTR name = SysAllocString(L"Caption");
   WCHECK(work->DeleteRegistryValue(key, name, &result) == S_OK && result == 0);
+  // A failing slot leaves the runtime's error in the thread's error object.
+  ISupportErrorInfo* support = nullptr;
+  work->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&support));
+  WCHECK(support != nullptr && support->InterfaceSupportsErrorInfo(IID__Work) == S_OK);
+  if (support != nullptr) support->Release();
+  VARIANT big;
+  V_VT(&big) = VT_R8;
+  V_R8(&big) = 1e12;
+  WCHECK(work->SetRegistryValue(key, name, big, &result) == static_cast<HRESULT>(0x800A0006));
+  IErrorInfo* error = nullptr;
+  BSTR description = nullptr;
+  if (GetErrorInfo(0, &error) == S_OK) {
+    error->GetDescription(&description);
+    error->Release();
+  }
+  WCHECK_EQ(narrow(description), "Overflow");
+  SysFreeString(description);
   SysFreeString(key);
   SysFreeString(name);
   work->Release();

@@ -91,6 +91,11 @@ class WorkServer final : public _Work {
       AddRef();
       return S_OK;
     }
+    if (iid == IID_ISupportErrorInfo) {
+      *out = &errorInfo_;
+      AddRef();
+      return S_OK;
+    }
     *out = nullptr;
     return E_NOINTERFACE;
   }
@@ -448,7 +453,26 @@ class WorkServer final : public _Work {
         });
   }
 
+  // Tells a client calling through the function table that a failed slot
+  // leaves its error in the thread's error object.
+  class ErrorInfoSupport final : public ISupportErrorInfo {
+   public:
+    explicit ErrorInfoSupport(WorkServer& owner) : owner_(owner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+      return owner_.QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
+      return iid == IID__Work ? S_OK : S_FALSE;
+    }
+
+   private:
+    WorkServer& owner_;
+  };
+
   std::atomic<ULONG> refs_{1};
+  ErrorInfoSupport errorInfo_{*this};
   std::shared_ptr<Work> work_ = std::make_shared<Work>();
 };
 
