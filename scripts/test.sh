@@ -4,14 +4,14 @@
 # of every fuzz target over its corpus, the docs, and the Windows DLL under
 # Wine; the window tests of the default preset run again under Xvfb. Exits
 # non-zero on any failure.
-#   scripts/test.sh            everything but the Windows step (run it on its own)
+#   scripts/test.sh            every step
 #   scripts/test.sh default    one step only (default, asan, fuzz, docs or windows:
-#                              the MinGW-w64 DLL tested under Wine)
+#                              the MinGW-w64 DLL registered and called under Wine)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=("$@")
-[ "${#presets[@]}" -gt 0 ] || presets=(default asan fuzz docs)
+[ "${#presets[@]}" -gt 0 ] || presets=(default asan fuzz docs windows)
 
 run_preset() {
   local preset=$1
