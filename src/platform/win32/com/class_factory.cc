@@ -3,9 +3,9 @@
 #include <commonvelmora/error.h>
 #include <objbase.h>
 
-#include <atomic>
 #include <string>
 
+#include "platform/win32/com/com_object.h"
 #include "platform/win32/com/server_classes.h"
 #include "platform/win32/com/server_module.h"
 #include "platform/win32/text/wide_text.h"
@@ -17,28 +17,12 @@ namespace {
 // interface pointer, whose destructor is not virtual by design.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
  public:
-  explicit ClassFactory(const ServerClass& cls) : class_(cls) { lockModule(); }
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
-  ~ClassFactory() { unlockModule(); }
+  explicit ClassFactory(const ServerClass& cls) : class_(cls) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
+  void* interfaceFor(REFIID iid) {
+    return iid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
   }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
@@ -69,7 +53,6 @@ class ClassFactory final : public IClassFactory {
 
  private:
   const ServerClass& class_;
-  std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace

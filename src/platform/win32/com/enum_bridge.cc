@@ -4,9 +4,9 @@
 // After windows.h, which it needs.
 #include <oleauto.h>
 
-#include <atomic>
 #include <utility>
 
+#include "platform/win32/com/com_object.h"
 #include "platform/win32/com/server_module.h"
 #include "platform/win32/com/variant_bridge.h"
 
@@ -15,30 +15,12 @@ namespace {
 
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-class EnumVariant final : public IEnumVARIANT {
+class EnumVariant final : public ComObject<EnumVariant, IEnumVARIANT> {
  public:
-  explicit EnumVariant(std::unique_ptr<Enumerator> items) : items_(std::move(items)) {
-    lockModule();
-  }
-  EnumVariant(const EnumVariant&) = delete;
-  EnumVariant& operator=(const EnumVariant&) = delete;
-  ~EnumVariant() { unlockModule(); }
+  explicit EnumVariant(std::unique_ptr<Enumerator> items) : items_(std::move(items)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
-      *out = static_cast<IEnumVARIANT*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
+  void* interfaceFor(REFIID iid) {
+    return iid == IID_IEnumVARIANT ? static_cast<IEnumVARIANT*>(this) : nullptr;
   }
 
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
@@ -74,7 +56,6 @@ class EnumVariant final : public IEnumVARIANT {
 
  private:
   std::unique_ptr<Enumerator> items_;
-  std::atomic<ULONG> refs_{1};
 };
 
 class ClientEnumerator final : public Enumerator {

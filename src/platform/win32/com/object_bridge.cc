@@ -10,10 +10,10 @@
 #include <oleauto.h>
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
+#include "platform/win32/com/com_object.h"
 #include "platform/win32/com/enum_bridge.h"
 #include "platform/win32/com/server_module.h"
 #include "platform/win32/com/variant_bridge.h"
@@ -83,30 +83,15 @@ void writeBack(VARIANT& arg, const Variant& value) {
   VariantClear(&fresh);
 }
 
-class ObjectDispatch final : public IDispatch {
+class ObjectDispatch final : public ComObject<ObjectDispatch, IDispatch> {
  public:
-  explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) { lockModule(); }
-  ObjectDispatch(const ObjectDispatch&) = delete;
-  ObjectDispatch& operator=(const ObjectDispatch&) = delete;
-  ~ObjectDispatch() { unlockModule(); }
+  explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) {}
 
   const ObjectRef& object() const { return object_; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kObjectDispatchId) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
+  void* interfaceFor(REFIID iid) {
+    return iid == IID_IDispatch || iid == kObjectDispatchId ? static_cast<IDispatch*>(this)
+                                                            : nullptr;
   }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -191,7 +176,6 @@ class ObjectDispatch final : public IDispatch {
 
   ObjectRef object_;
   std::vector<std::string> names_;
-  std::atomic<ULONG> refs_{1};
 };
 
 // The runtime's error for a failed call into a client's object.

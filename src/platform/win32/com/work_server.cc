@@ -9,12 +9,12 @@
 #include <commonvelmora/work.h>
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "platform/win32/com/byref_arguments.h"
+#include "platform/win32/com/com_object.h"
 #include "platform/win32/com/interfaces.h"
 #include "platform/win32/com/object_bridge.h"
 #include "platform/win32/com/server_module.h"
@@ -76,34 +76,14 @@ auto noResult() {
   return [](Args, const Variant&) {};
 }
 
-class WorkServer final : public _Work {
+class WorkServer final : public ComObject<WorkServer, _Work> {
  public:
-  WorkServer() { lockModule(); }
-  WorkServer(const WorkServer&) = delete;
-  WorkServer& operator=(const WorkServer&) = delete;
-  ~WorkServer() { unlockModule(); }
+  WorkServer() = default;
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__Work) {
-      *out = static_cast<_Work*>(this);
-      AddRef();
-      return S_OK;
-    }
-    if (iid == IID_ISupportErrorInfo) {
-      *out = &errorInfo_;
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
+  void* interfaceFor(REFIID iid) {
+    if (iid == IID_IDispatch || iid == IID__Work) return static_cast<_Work*>(this);
+    if (iid == IID_ISupportErrorInfo) return &errorInfo_;
+    return nullptr;
   }
 
   // IDispatch, through the type library.
@@ -471,7 +451,6 @@ class WorkServer final : public _Work {
     WorkServer& owner_;
   };
 
-  std::atomic<ULONG> refs_{1};
   ErrorInfoSupport errorInfo_{*this};
   std::shared_ptr<Work> work_ = std::make_shared<Work>();
 };

@@ -1,0 +1,62 @@
+// What every COM object of the server shares: a reference count that deletes
+// the object when the last reference goes, a module lock for as long as the
+// object lives (so DllCanUnloadNow answers no while clients hold one), and
+// QueryInterface for IUnknown plus whatever the object itself offers.
+//
+//   class EnumVariant final : public ComObject<EnumVariant, IEnumVARIANT> {
+//     ...
+//     void* interfaceFor(REFIID iid) {  // besides IUnknown; null if none
+//       return iid == IID_IEnumVARIANT ? static_cast<IEnumVARIANT*>(this) : nullptr;
+//     }
+//   };
+//
+// The derived class is named as the first argument (rather than reached
+// through a virtual destructor) so that nothing is added to the interface's
+// function table: clients see exactly the interface.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "platform/win32/com/server_module.h"
+
+namespace velmora::com {
+
+// A COM object deletes itself in Release; no one deletes it through an
+// interface pointer, whose destructor is not virtual by design.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+template <class Derived, class Interface>
+class ComObject : public Interface {
+ public:
+  ComObject(const ComObject&) = delete;
+  ComObject& operator=(const ComObject&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = iid == IID_IUnknown ? static_cast<Interface*>(this)
+                               : static_cast<Derived*>(this)->interfaceFor(iid);
+    if (*out == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete static_cast<Derived*>(this);
+    return left;
+  }
+
+ protected:
+  ComObject() { lockModule(); }
+  ~ComObject() { unlockModule(); }
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};
+
+#pragma GCC diagnostic pop
+
+}  // namespace velmora::com
