@@ -56,16 +56,6 @@ TEST(UserRegionalSettingsTest, CLocaleAndAMissingOneGiveTheUsDefaults) {
   }
 }
 
-TEST(UserRegionalSettingsTest, GermanLocale) {
-  if (!localeInstalled("de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
-  ScopedLcAll lc("de_DE.UTF-8");
-  const RegionalSettings rs = readUserRegionalSettings();
-  EXPECT_EQ(std::tie(rs.decimalSeparator, rs.shortDate, rs.longTime, rs.thousandsSeparator,
-                     rs.currencySymbol),
-            std::tuple(",", "dd.MM.yyyy", "HH:mm:ss", ".", "\u20AC"));
-  EXPECT_EQ(rs.monthNames[2], (std::vector<std::string>{"M\u00E4rz", "M\u00E4r"}));
-}
-
 struct NumberCase {
   const char* text;
   std::optional<double> value;  // none: no number
@@ -117,88 +107,66 @@ TEST_F(ReadingTextTest, CLocale) {
       {"(-5)", kNone},      {"-5-", kNone},   {"--5", kNone},   {"$$5", kNone},
       {"$5$", kNone},       {"1.5,0", kNone}, {"5 %", kNone},   {"-&h1", kNone},
   });
-  testing::expectCases(toDate,
-                       {
-                           {"3/7/2024", at(2024, 3, 7)},
-                           {" 3/7/2024 2:05:09 PM ", at(2024, 3, 7, 14, 5, 9)},
-                           {"3-7-24 14:05", at(2024, 3, 7, 14, 5)},
-                           {"2024-03-07T14:05:09", at(2024, 3, 7, 14, 5, 9)},
-                           {"12:00 AM", Date{0}},
-                           {"3 PM", Date{0.625}},
-                           {"1/1/1899 6:00", Date{-363.25}},
-                           {"3/7", at(kThisYear, 3, 7)},
-                           {"13/7/2024", at(2024, 7, 13)},  // no 13th month: day and month swap
-                           {"3/2024", at(2024, 3, 1)},
-                           {"March 7, 2024", at(2024, 3, 7)},
-                           {"7 Mar 2024", at(2024, 3, 7)},
-                           {"Mar 7", at(kThisYear, 3, 7)},
-                           {"Thursday, March 7, 2024 9:30 AM", at(2024, 3, 7, 9, 30)},
-                           {"1/1/29", at(2029, 1, 1)},
-                           {"1/1/30", at(1930, 1, 1)},
-                           {"", kNoDate},
-                           {"2/30/2024", kNoDate},
-                           {"13/13/2024", kNoDate},
-                           {"45000", kNoDate},
-                           {"25:00", kNoDate},
-                           {"3/7/2024 10:61", kNoDate},
-                           {"3/7/2024 soon", kNoDate},
-                           {"3 7 2024", kNoDate},
-                           {"March", kNoDate},
-                           {"1/1/0099", kNoDate},
-                       });
+  // No 13th month: day and month swap.
+  // clang-format off
+  expectCases(toDate,
+      {{"3/7/2024", at(2024, 3, 7)}, {" 3/7/2024 2:05:09 PM ", at(2024, 3, 7, 14, 5, 9)},
+       {"3-7-24 14:05", at(2024, 3, 7, 14, 5)}, {"2024-03-07T14:05:09", at(2024, 3, 7, 14, 5, 9)},
+       {"12:00 AM", Date{0}}, {"3 PM", Date{0.625}}, {"1/1/1899 6:00", Date{-363.25}},
+       {"3/7", at(kThisYear, 3, 7)}, {"13/7/2024", at(2024, 7, 13)}, {"3/2024", at(2024, 3, 1)},
+       {"March 7, 2024", at(2024, 3, 7)}, {"7 Mar 2024", at(2024, 3, 7)},
+       {"Mar 7", at(kThisYear, 3, 7)},
+       {"Thursday, March 7, 2024 9:30 AM", at(2024, 3, 7, 9, 30)}, {"1/1/29", at(2029, 1, 1)},
+       {"1/1/30", at(1930, 1, 1)}, {"", kNoDate}, {"2/30/2024", kNoDate},
+       {"13/13/2024", kNoDate}, {"45000", kNoDate}, {"25:00", kNoDate},
+       {"3/7/2024 10:61", kNoDate}, {"3/7/2024 soon", kNoDate}, {"3 7 2024", kNoDate},
+       {"March", kNoDate}, {"1/1/0099", kNoDate}});
+  // clang-format on
 }
 
 TEST_F(ReadingTextTest, EnglishLocale) {
   if (!useLocale("en_US.UTF-8")) GTEST_SKIP() << "en_US.UTF-8 is not installed";
-  expectNumbers({{"1,234.5", 1234.5},
-                 {"$1,234.50", 1234.5},
-                 {"(5)", -5},
-                 {"1.5", 1.5},
-                 {"1,5", 15},
-                 {"5 \u20AC", kNone},
-                 {"1.000,5", kNone}});
+  // clang-format off
+  expectNumbers({{"1,234.5", 1234.5}, {"$1,234.50", 1234.5}, {"(5)", -5}, {"1.5", 1.5},
+                 {"1,5", 15}, {"5 \u20AC", kNone}, {"1.000,5", kNone}});
   expectCases(toDate, {{"03/07/2024", at(2024, 3, 7)},
                        {"03/07/2024 11:59:00 PM", at(2024, 3, 7, 23, 59)},
-                       {"7 March 2024", at(2024, 3, 7)},
-                       {"7 M\u00E4rz 2024", kNoDate}});
+                       {"7 March 2024", at(2024, 3, 7)}, {"7 M\u00E4rz 2024", kNoDate}});
+  // clang-format on
 }
 
 TEST_F(ReadingTextTest, GermanLocale) {
   if (!useLocale("de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
-  expectNumbers({{"1.000,5", 1000.5},
-                 {"1,5", 1.5},
-                 {"1.5", 15},  // the point groups thousands here
-                 {"5 \u20AC", 5},
-                 {"-1.234,5 \u20AC", -1234.5},
-                 {"(5)", -5},
-                 {"1,5E3", 1500},
-                 {"1,5,5", kNone},
+  const RegionalSettings& rs = regionalSettings();
+  EXPECT_EQ(std::tie(rs.decimalSeparator, rs.shortDate, rs.longTime, rs.thousandsSeparator,
+                     rs.currencySymbol),
+            std::tuple(",", "dd.MM.yyyy", "HH:mm:ss", ".", "\u20AC"));
+  EXPECT_EQ(rs.monthNames[2], (std::vector<std::string>{"M\u00E4rz", "M\u00E4r"}));
+  // The point groups thousands here.
+  // clang-format off
+  expectNumbers({{"1.000,5", 1000.5}, {"1,5", 1.5}, {"1.5", 15}, {"5 \u20AC", 5},
+                 {"-1.234,5 \u20AC", -1234.5}, {"(5)", -5}, {"1,5E3", 1500}, {"1,5,5", kNone},
                  {"$5", kNone}});
-  expectCases(toDate, {{"07.03.2024 14:05:09", at(2024, 3, 7, 14, 5, 9)},
-                       {"7.3.2024", at(2024, 3, 7)},
-                       {"2024-03-07", at(2024, 3, 7)},
-                       {"7. M\u00E4rz 2024", at(2024, 3, 7)},
-                       {"7 Mar 2024", at(2024, 3, 7)},
-                       {"Donnerstag, 7. M\u00E4rz 2024", at(2024, 3, 7)},
-                       {"7.13.2024", at(2024, 7, 13)},
-                       {"7.3.2024 3 PM", at(2024, 3, 7, 15)},
-                       {"7 Mai", at(kThisYear, 5, 7)}});
+  expectCases(toDate,
+      {{"07.03.2024 14:05:09", at(2024, 3, 7, 14, 5, 9)}, {"7.3.2024", at(2024, 3, 7)},
+       {"2024-03-07", at(2024, 3, 7)}, {"7. M\u00E4rz 2024", at(2024, 3, 7)},
+       {"7 Mar 2024", at(2024, 3, 7)}, {"Donnerstag, 7. M\u00E4rz 2024", at(2024, 3, 7)},
+       {"7.13.2024", at(2024, 7, 13)}, {"7.3.2024 3 PM", at(2024, 3, 7, 15)},
+       {"7 Mai", at(kThisYear, 5, 7)}});
+  // clang-format on
 }
 
 TEST_F(ReadingTextTest, RussianLocale) {
   if (!useLocale("ru_RU.UTF-8")) GTEST_SKIP() << "ru_RU.UTF-8 is not installed";
-  expectNumbers({{"1 000,5", 1000.5},
-                 {"1\u00A0000,5", 1000.5},
-                 {"1 000 ", 1000},
-                 {"1000 \u20BD", 1000},
-                 {"1,5", 1.5},
-                 {"1.5", kNone},
-                 {"1 ,5", kNone}});
-  expectCases(toDate, {{"07.03.2024", at(2024, 3, 7)},
-                       {"7 \u043C\u0430\u0440\u0442\u0430 2024", at(2024, 3, 7)},  // марта
-                       {"7 \u041C\u0410\u0420\u0422\u0410 2024", at(2024, 3, 7)},  // МАРТА
-                       {"\u041C\u0430\u0440\u0442 2024", at(2024, 3, 1)},          // Март
-                       {"7 March 2024", at(2024, 3, 7)}});
+  // марта, МАРТА, Март
+  // clang-format off
+  expectNumbers({{"1 000,5", 1000.5}, {"1\u00A0000,5", 1000.5}, {"1 000 ", 1000},
+                 {"1000 \u20BD", 1000}, {"1,5", 1.5}, {"1.5", kNone}, {"1 ,5", kNone}});
+  expectCases(toDate,
+      {{"07.03.2024", at(2024, 3, 7)}, {"7 \u043C\u0430\u0440\u0442\u0430 2024", at(2024, 3, 7)},
+       {"7 \u041C\u0410\u0420\u0422\u0410 2024", at(2024, 3, 7)},
+       {"\u041C\u0430\u0440\u0442 2024", at(2024, 3, 1)}, {"7 March 2024", at(2024, 3, 7)}});
+  // clang-format on
 }
 
 // Settings are kept for the life of the process (readers hold references to
