@@ -38,18 +38,16 @@ class TestDelegate : public Object {
 
  private:
   static const MemberTable<TestDelegate>& table() {
+    const auto stored = [](TestDelegate&, Args) { return script.storeAnswer; };
+    const auto fileName = [](TestDelegate&, Args) { return script.logFileName; };
     static const auto t =
         MemberTable<TestDelegate>()
-            .method("StoreMessageToLog", 1, 1,
-                    [](TestDelegate&, Args) -> Variant { return script.storeAnswer; })
-            .method("StoreErrorToLog", 2, 2,
-                    [](TestDelegate&, Args) -> Variant { return script.storeAnswer; })
-            .get("LogFileName", 0, 0,
-                 [](TestDelegate&, Args) -> Variant { return script.logFileName; })
-            .let("LogFileName", 1, 1, [](TestDelegate&, Args) -> Variant { return {}; })
-            .method("GetLogFileName", 1, 1,
-                    [](TestDelegate&, Args) -> Variant { return script.logFileName; })
-            .method("MsgActivate", 8, 8, [](TestDelegate&, Args a) -> Variant {
+            .method("StoreMessageToLog", 1, 1, stored)
+            .method("StoreErrorToLog", 2, 2, stored)
+            .get("LogFileName", 0, 0, fileName)
+            .let("LogFileName", 1, 1, [](TestDelegate&, Args) { return Variant(); })
+            .method("GetLogFileName", 1, 1, fileName)
+            .method("MsgActivate", 8, 8, [](TestDelegate&, Args a) {
               a[5] = Variant("help.chm");  // by reference: reaches the caller
               a[7] = Variant(std::int32_t{4242});
               return script.msgAnswer;
@@ -94,14 +92,13 @@ TEST_F(DelegateTest, TheLibraryWritesOnlyTheEntriesTheComponentDeclines) {
   for (const Variant& declined :
        {Variant(false), Variant(), Variant("True"), Variant(std::int32_t{1})}) {
     script.storeAnswer = declined;
-    EXPECT_TRUE(work.StoreMessageToLog("declined " + typeName(declined)));
+    const std::string text = "declined " + typeName(declined);
+    EXPECT_TRUE(work.StoreMessageToLog(text));
+    EXPECT_NE(loggedText().find(" " + text + "\r\n"), std::string::npos) << text;
   }
   script.raise = true;
   EXPECT_TRUE(work.StoreErrorToLog(-5, "Timeout"));
-  const std::string logged = loggedText();
-  for (const char* line : {" declined Boolean\r\n", " declined Empty\r\n", " declined String\r\n",
-                           " declined Long\r\n", " Error: -5 Timeout\r\n"})
-    EXPECT_NE(logged.find(line), std::string::npos) << line;
+  EXPECT_NE(loggedText().find(" Error: -5 Timeout\r\n"), std::string::npos);
 }
 
 TEST_F(DelegateTest, WithoutAComponentTheLibraryDoesEveryJob) {
@@ -123,15 +120,13 @@ TEST_F(DelegateTest, LogFileNamesComeFromTheComponentWhenItNamesOne) {
 
   script.logFileName = Variant("");
   EXPECT_NE(work.LogFileName().find("/Quorent"), std::string::npos);
-  const std::string byDate = work.GetLogFileNameByDate(date);
-  EXPECT_EQ(byDate.substr(byDate.size() - 22), "/Quorent2024_03_07.log");
+  EXPECT_EQ(work.GetLogFileNameByDate(date), (logFolder() / "Quorent2024_03_07.log").string());
 
   // The setter keeps the prefix and tells the component.
   work.LogFileName("Trade");
   EXPECT_EQ(script.lastMember, "LogFileName");
   EXPECT_EQ(script.lastArgs.at(0), Variant("Trade"));
-  const std::string traded = work.GetLogFileNameByDate(date);
-  EXPECT_EQ(traded.substr(traded.size() - 20), "/Trade2024_03_07.log");
+  EXPECT_EQ(work.GetLogFileNameByDate(date), (logFolder() / "Trade2024_03_07.log").string());
 }
 
 TEST_F(DelegateTest, MsgActivateTakesTheComponentsButtonAndItsByReferenceWrites) {
