@@ -2,6 +2,10 @@
 // the object when the last reference goes, a module lock for as long as the
 // object lives (so DllCanUnloadNow answers no while clients hold one), and
 // QueryInterface for IUnknown plus whatever the object itself offers.
+// An object that offers more than one interface names the others after
+// the first, which also answers for IUnknown:
+//
+//   class Server final : public ComObject<Server, IDispatch, IPersistStreamInit> ...
 //
 //   class EnumVariant final : public ComObject<EnumVariant, IEnumVARIANT> {
 //     ...
@@ -28,11 +32,13 @@ namespace velmora::com {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-template <class Derived, class Interface>
-class ComObject : public Interface {
+template <class Derived, class Interface, class... More>
+class ComObject : public Interface, public More... {
  public:
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;
+
+  // Defined once, these override the IUnknown members of every base.
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;

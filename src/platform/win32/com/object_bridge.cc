@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/com/com_object.h"
 #include "platform/win32/com/enum_bridge.h"
+#include "platform/win32/com/object_server.h"
+#include "platform/win32/com/property_server.h"
 #include "platform/win32/com/server_module.h"
 #include "platform/win32/com/variant_bridge.h"
 #include "platform/win32/text/wide_text.h"
@@ -23,10 +24,6 @@ namespace velmora::com {
 namespace {
 
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-
-// Answered only by ObjectDispatch, with itself: how a wrapper is recognised.
-const IID kObjectDispatchId = {
-    0x5d0c7a31, 0x2b8e, 0x4f6a, {0x9c, 0x41, 0x7e, 0x13, 0xd2, 0x58, 0xa9, 0x06}};
 
 // Writes `value` back into a by-reference argument in the argument's type.
 void writeBack(VARIANT& arg, const Variant& value) {
@@ -83,99 +80,12 @@ void writeBack(VARIANT& arg, const Variant& value) {
   VariantClear(&fresh);
 }
 
-class ObjectDispatch final : public ComObject<ObjectDispatch, IDispatch> {
+// Our objects reach clients as this unless a class offers more (the
+// property classes' dual interfaces and persistence, see property_server.h).
+class ObjectDispatch final : public ObjectServer<ObjectDispatch, IDispatch> {
  public:
-  explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) {}
-
-  const ObjectRef& object() const { return object_; }
-
-  void* interfaceFor(REFIID iid) {
-    return iid == IID_IDispatch || iid == kObjectDispatchId ? static_cast<IDispatch*>(this)
-                                                            : nullptr;
-  }
-
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-    if (out != nullptr) *out = nullptr;
-    return DISP_E_BADINDEX;
-  }
-  // Ids are handed out per object as names are asked for: the object
-  // answers any name it has at call time, so no table is fixed in advance.
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                          DISPID* ids) override {
-    if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
-    try {
-      const std::string name = win32::utf8FromWide(names[0]);
-      ids[0] = detail::equalsIgnoringAsciiCase(name, "_NewEnum") ? DISPID_NEWENUM : idOf(name);
-      for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-      return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* exception, UINT*) override {
-    const bool known = id == DISPID_VALUE || id == DISPID_NEWENUM ||
-                       (id >= 1 && static_cast<std::size_t>(id) <= names_.size());
-    if (!known) return DISP_E_MEMBERNOTFOUND;
-    if (params == nullptr) return E_INVALIDARG;
-    try {
-      if (id == DISPID_NEWENUM) {
-        IEnumVARIANT* items = enumVariantFrom(object_->newEnum());
-        if (result == nullptr) {
-          items->Release();
-        } else {
-          VariantInit(result);
-          V_VT(result) = VT_UNKNOWN;
-          V_UNKNOWN(result) = items;
-        }
-        return S_OK;
-      }
-      // The system passes arguments last first.
-      std::vector<Variant> args;
-      args.reserve(params->cArgs);
-      for (UINT i = params->cArgs; i-- > 0;) args.push_back(fromVariant(params->rgvarg[i]));
-      const auto kind = static_cast<CallKind>(flags & 0xF);
-      // The empty name is the object's default member.
-      const std::string_view name =
-          id == DISPID_VALUE ? std::string_view() : names_[static_cast<std::size_t>(id) - 1];
-      const Variant r = object_->invoke(name, kind, args);
-      for (UINT i = 0; i < params->cArgs; ++i) {
-        writeBack(params->rgvarg[params->cArgs - 1 - i], args[i]);
-      }
-      if (result != nullptr) toVariant(r, result);
-      return S_OK;
-    } catch (const AutomationError& e) {
-      const HRESULT hr = raiseToClient(e);
-      if (exception != nullptr) {
-        *exception = EXCEPINFO{};
-        exception->scode = hr;
-        exception->bstrSource = SysAllocString(L"CommonVelmora");
-        exception->bstrDescription = SysAllocString(win32::wideFromUtf8(e.description()).c_str());
-      }
-      return DISP_E_EXCEPTION;
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    } catch (...) {
-      return E_FAIL;
-    }
-  }
-
- private:
-  DISPID idOf(const std::string& name) {
-    for (std::size_t i = 0; i < names_.size(); ++i) {
-      if (detail::equalsIgnoringAsciiCase(names_[i], name)) return static_cast<DISPID>(i + 1);
-    }
-    names_.push_back(name);
-    return static_cast<DISPID>(names_.size());
-  }
-
-  ObjectRef object_;
-  std::vector<std::string> names_;
+  explicit ObjectDispatch(ObjectRef object) : ObjectServer(std::move(object)) {}
+  void* interfaceFor(REFIID iid) { return lateBoundInterface(iid); }
 };
 
 // The runtime's error for a failed call into a client's object.
@@ -317,11 +227,82 @@ class DispatchObject final : public Object {
 
 }  // namespace
 
+const IID kWrappedObjectId = {
+    0x5d0c7a31, 0x2b8e, 0x4f6a, {0x9c, 0x41, 0x7e, 0x13, 0xd2, 0x58, 0xa9, 0x06}};
+
+HRESULT LateBinding::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
+  if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
+  try {
+    const std::string name = win32::utf8FromWide(names[0]);
+    ids[0] = detail::equalsIgnoringAsciiCase(name, "_NewEnum") ? DISPID_NEWENUM : idOf(name);
+    for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT LateBinding::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+                            EXCEPINFO* exception) {
+  const bool known = id == DISPID_VALUE || id == DISPID_NEWENUM ||
+                     (id >= 1 && static_cast<std::size_t>(id) <= names_.size());
+  if (!known) return DISP_E_MEMBERNOTFOUND;
+  if (params == nullptr) return E_INVALIDARG;
+  try {
+    if (id == DISPID_NEWENUM) {
+      IEnumVARIANT* items = enumVariantFrom(object_->newEnum());
+      if (result == nullptr) {
+        items->Release();
+      } else {
+        VariantInit(result);
+        V_VT(result) = VT_UNKNOWN;
+        V_UNKNOWN(result) = items;
+      }
+      return S_OK;
+    }
+    // The system passes arguments last first.
+    std::vector<Variant> args;
+    args.reserve(params->cArgs);
+    for (UINT i = params->cArgs; i-- > 0;) args.push_back(fromVariant(params->rgvarg[i]));
+    const auto kind = static_cast<CallKind>(flags & 0xF);
+    // The empty name is the object's default member.
+    const std::string_view name =
+        id == DISPID_VALUE ? std::string_view() : names_[static_cast<std::size_t>(id) - 1];
+    const Variant r = object_->invoke(name, kind, args);
+    for (UINT i = 0; i < params->cArgs; ++i) {
+      writeBack(params->rgvarg[params->cArgs - 1 - i], args[i]);
+    }
+    if (result != nullptr) toVariant(r, result);
+    return S_OK;
+  } catch (const AutomationError& e) {
+    const HRESULT hr = raiseToClient(e);
+    if (exception != nullptr) {
+      *exception = EXCEPINFO{};
+      exception->scode = hr;
+      exception->bstrSource = SysAllocString(L"CommonVelmora");
+      exception->bstrDescription = SysAllocString(win32::wideFromUtf8(e.description()).c_str());
+    }
+    return DISP_E_EXCEPTION;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+DISPID LateBinding::idOf(const std::string& name) {
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (detail::equalsIgnoringAsciiCase(names_[i], name)) return static_cast<DISPID>(i + 1);
+  }
+  names_.push_back(name);
+  return static_cast<DISPID>(names_.size());
+}
+
 ObjectRef objectFromDispatch(IDispatch* dispatch) {
   if (dispatch == nullptr) return nullptr;
-  ObjectDispatch* ours = nullptr;
-  if (SUCCEEDED(dispatch->QueryInterface(kObjectDispatchId, reinterpret_cast<void**>(&ours)))) {
-    ObjectRef object = ours->object();
+  WrappedObject* ours = nullptr;
+  if (SUCCEEDED(dispatch->QueryInterface(kWrappedObjectId, reinterpret_cast<void**>(&ours)))) {
+    ObjectRef object = ours->wrapped();
     ours->Release();
     return object;
   }
@@ -334,6 +315,7 @@ IDispatch* dispatchFromObject(const ObjectRef& object) {
     theirs->dispatch()->AddRef();
     return theirs->dispatch();
   }
+  if (IDispatch* server = propertyServerFor(object)) return server;
   return new ObjectDispatch(object);
 }
 

@@ -18,6 +18,7 @@
 #include "platform/win32/com/interfaces.h"
 #include "platform/win32/com/object_bridge.h"
 #include "platform/win32/com/server_module.h"
+#include "platform/win32/com/slot_values.h"
 #include "platform/win32/com/variant_bridge.h"
 
 namespace velmora::com {
@@ -27,31 +28,6 @@ namespace {
 // interface pointer, whose destructor is not virtual by design.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-Variant text(BSTR v) { return Variant(fromBstr(v)); }
-Variant i32(LONG v) { return Variant(static_cast<std::int32_t>(v)); }
-Variant i16(short v) { return Variant(std::int16_t{v}); }
-Variant boolean(VARIANT_BOOL v) { return Variant(v != VARIANT_FALSE); }
-Variant object(IDispatch* v) { return Variant(objectFromDispatch(v)); }
-Variant array(SAFEARRAY* const* v) { return v == nullptr ? Variant() : fromSafeArray(*v); }
-
-void put(BSTR* out, const Variant& v) {
-  BSTR fresh = toBstr(toText(v));
-  SysFreeString(*out);
-  *out = fresh;
-}
-void put(LONG* out, const Variant& v) { *out = toInt32(v); }
-void put(VARIANT_BOOL* out, const Variant& v) { *out = toBool(v) ? VARIANT_TRUE : VARIANT_FALSE; }
-void put(VARIANT* out, const Variant& v) { toVariant(v, out); }
-void put(IDispatch** out, const Variant& v) {
-  IDispatch* fresh = dispatchFromObject(toObject(v));
-  if (*out != nullptr) (*out)->Release();
-  *out = fresh;
-}
-void put(SAFEARRAY** out, const Variant& v) {
-  SAFEARRAY* fresh = toSafeArray(v.array());
-  if (*out != nullptr) SafeArrayDestroy(*out);
-  *out = fresh;
-}
 // An optional by-reference argument, which the type library declares as a
 // variant: a by-reference default reaches the server as a pointer made of
 // the default's value, and without a default an omitted object or text

@@ -1,0 +1,239 @@
+// A compiled client of the server, as a form is: it builds a property tree
+// through the _KZProperties and _KZProperty function tables, saves it into a
+// stream and into a property bag of its own, and loads each into a fresh
+// object.
+#include <objbase.h>
+#include <ocidl.h>
+#include <oleauto.h>
+#include <windows.h>
+// The interface identifiers are defined here, as in any client of the header.
+#include <initguid.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "platform/win32/com/interfaces.h"
+
+namespace {
+
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// The container's side of IPersistPropertyBag: named values kept in memory.
+class Bag final : public IPropertyBag {
+ public:
+  ~Bag() {
+    for (auto& entry : entries_) VariantClear(&entry.second);
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = iid == IID_IUnknown || iid == IID_IPropertyBag ? this : nullptr;
+    return *out != nullptr ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the stack
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    const auto found = entries_.find(name);
+    return found == entries_.end() ? E_INVALIDARG : VariantCopy(value, &found->second);
+  }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
+    VARIANT& slot = entries_[name];
+    VariantClear(&slot);
+    return VariantCopy(&slot, value);
+  }
+
+ private:
+  std::map<std::wstring, VARIANT> entries_;
+};
+
+template <class Interface>
+Interface* create(const wchar_t* progId, REFIID iid) {
+  CLSID clsid{};
+  Interface* object = nullptr;
+  CLSIDFromProgID(progId, &clsid);
+  CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, reinterpret_cast<void**>(&object));
+  return object;
+}
+_KZProperties* newTree() {
+  return create<_KZProperties>(L"CommonVelmora.KZProperties", IID__KZProperties);
+}
+
+template <class Interface>
+Interface* as(IUnknown* object, REFIID iid) {
+  Interface* out = nullptr;
+  if (object != nullptr) object->QueryInterface(iid, reinterpret_cast<void**>(&out));
+  return out;
+}
+
+VARIANT number(LONG n) {
+  VARIANT v;
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = n;
+  return v;
+}
+VARIANT text(const wchar_t* s) {
+  VARIANT v;
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocString(s);
+  return v;
+}
+
+void add(_KZProperties* tree, const wchar_t* name, VARIANT value, bool readOnly = false) {
+  BSTR key = SysAllocString(name);
+  _KZProperty* item = nullptr;
+  WCHECK(tree->Add(key, value, readOnly ? VARIANT_TRUE : VARIANT_FALSE, &item) == S_OK);
+  if (item != nullptr) item->Release();
+  SysFreeString(key);
+  VariantClear(&value);
+}
+
+// What a stream holds after `object` saved itself into it.
+std::vector<char> saved(IUnknown* object) {
+  std::vector<char> bytes;
+  IStream* stream = nullptr;
+  auto* persist = as<IPersistStreamInit>(object, IID_IPersistStreamInit);
+  if (persist == nullptr || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return bytes;
+  ULARGE_INTEGER size{};
+  WCHECK(persist->Save(stream, TRUE) == S_OK && persist->GetSizeMax(&size) == S_OK);
+  bytes.resize(size.QuadPart);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  ULONG got = 0;
+  stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got);
+  WCHECK(got == bytes.size() && persist->IsDirty() == S_FALSE);
+  stream->Release();
+  persist->Release();
+  return bytes;
+}
+
+void load(IUnknown* object, const std::vector<char>& bytes) {
+  IStream* stream = nullptr;
+  auto* persist = as<IPersistStreamInit>(object, IID_IPersistStreamInit);
+  if (persist == nullptr || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return;
+  stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  WCHECK(persist->Load(stream) == S_OK && persist->IsDirty() == S_FALSE);
+  stream->Release();
+  persist->Release();
+}
+
+std::string valueAt(_KZProperties* tree, const wchar_t* path) {
+  BSTR where = SysAllocString(path);
+  BSTR delimiter = SysAllocString(L"\\");
+  _KZProperty* found = nullptr;
+  VARIANT value;
+  VariantInit(&value);
+  std::string out = "(none)";
+  if (tree->Find(where, delimiter, &found) == S_OK && found != nullptr &&
+      found->get_Value(&value) == S_OK && VariantChangeType(&value, &value, 0, VT_BSTR) == S_OK) {
+    out.clear();
+    for (UINT i = 0; i < SysStringLen(V_BSTR(&value)); ++i)
+      out += static_cast<char>(V_BSTR(&value)[i]);
+  }
+  VariantClear(&value);
+  if (found != nullptr) found->Release();
+  SysFreeString(where);
+  SysFreeString(delimiter);
+  return out;
+}
+
+// A tree of two levels through the function tables, and what they read.
+_KZProperties* sampleTree() {
+  _KZProperties* tree = newTree();
+  _KZProperties* grid = newTree();
+  if (tree == nullptr || grid == nullptr) return tree;
+  add(grid, L"Sort", text(L"Price"));
+  add(tree, L"Width", number(120));
+  add(tree, L"Caption", text(L"Prices"), true);
+  VARIANT inner;
+  V_VT(&inner) = VT_DISPATCH;
+  V_DISPATCH(&inner) = grid;  // handed over: add() clears it
+  add(tree, L"Grid", inner);
+
+  LONG count = 0;
+  _KZProperty* caption = nullptr;
+  VARIANT_BOOL readOnly = VARIANT_FALSE, isParent = VARIANT_TRUE;
+  short type = -1;
+  VARIANT key = text(L"Caption");
+  WCHECK(tree->get_Count(&count) == S_OK && count == 3);
+  WCHECK(tree->get_Properties(key, &caption) == S_OK && caption != nullptr);
+  if (caption != nullptr) {
+    WCHECK(caption->get_ReadOnly(&readOnly) == S_OK && readOnly == VARIANT_TRUE);
+    WCHECK(caption->get_IsParent(&isParent) == S_OK && isParent == VARIANT_FALSE);
+    WCHECK(caption->get_ValueType(&type) == S_OK && type == 3);
+    caption->Release();
+  }
+  VariantClear(&key);
+  WCHECK_EQ(valueAt(tree, L"Grid\\Sort"), "Price");
+  return tree;
+}
+
+void throughStreams(_KZProperties* tree) {
+  const std::vector<char> bytes = saved(tree);
+  WCHECK(bytes.size() > 4);
+  _KZProperties* copy = newTree();
+  if (copy == nullptr) return;
+  load(copy, bytes);
+  WCHECK_EQ(valueAt(copy, L"Grid\\Sort"), "Price");
+  WCHECK(saved(copy) == bytes);
+  auto* persist = as<IPersistStreamInit>(copy, IID_IPersistStreamInit);
+  CLSID id{}, expected{};
+  CLSIDFromProgID(L"CommonVelmora.KZProperties", &expected);
+  WCHECK(persist != nullptr && persist->GetClassID(&id) == S_OK && id == expected);
+  add(copy, L"Height", number(7));
+  WCHECK(persist != nullptr && persist->IsDirty() == S_OK);
+  if (persist != nullptr) persist->Release();
+  copy->Release();
+
+  // A stream that ends before the length it gives loads nothing.
+  std::vector<char> cut(bytes.begin(), bytes.end() - 1);
+  IStream* stream = nullptr;
+  _KZProperties* broken = newTree();
+  auto* loader = as<IPersistStreamInit>(broken, IID_IPersistStreamInit);
+  if (loader != nullptr && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) {
+    stream->Write(cut.data(), static_cast<ULONG>(cut.size()), nullptr);
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    WCHECK(FAILED(loader->Load(stream)));
+    stream->Release();
+  }
+  if (loader != nullptr) loader->Release();
+  if (broken != nullptr) broken->Release();
+}
+
+void throughPropertyBag(_KZProperties* tree) {
+  Bag bag;
+  auto* saver = as<IPersistPropertyBag>(tree, IID_IPersistPropertyBag);
+  WCHECK(saver != nullptr && saver->Save(&bag, TRUE, TRUE) == S_OK);
+  _KZProperties* copy = newTree();
+  auto* loader = as<IPersistPropertyBag>(copy, IID_IPersistPropertyBag);
+  WCHECK(loader != nullptr && loader->Load(&bag, nullptr) == S_OK);
+  if (copy != nullptr) WCHECK(saved(copy) == saved(tree));
+
+  // A single property persists as well.
+  _KZProperty* width = nullptr;
+  _KZProperty* fresh = create<_KZProperty>(L"CommonVelmora.KZProperty", IID__KZProperty);
+  WCHECK(tree->get_Properties(number(1), &width) == S_OK && width != nullptr && fresh != nullptr);
+  if (width != nullptr && fresh != nullptr) {
+    load(fresh, saved(width));
+    BSTR name = nullptr;
+    WCHECK(fresh->get_Name(&name) == S_OK && name != nullptr && wcscmp(name, L"Width") == 0);
+    SysFreeString(name);
+  }
+  for (IUnknown* o : std::vector<IUnknown*>{saver, loader, copy, width, fresh}) {
+    if (o != nullptr) o->Release();
+  }
+}
+
+}  // namespace
+
+int main() {
+  CoInitialize(nullptr);
+  _KZProperties* tree = sampleTree();
+  WCHECK(tree != nullptr);
+  if (tree != nullptr) {
+    throughStreams(tree);
+    throughPropertyBag(tree);
+    tree->Release();
+  }
+  CoUninitialize();
+  return velmora::wintest::summary();
+}
