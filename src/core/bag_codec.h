@@ -200,6 +200,13 @@ struct PropertyBag::Impl {
 
   // ---- loading -----------------------------------------------------------
 
+  // Validates `bytes` and gives them to `bag`, copied or, when `lend`, only
+  // viewed (see LentContents).
+  static void load(PropertyBag& bag, std::span<const std::uint8_t> bytes, bool lend);
+  // The end of a loan: the bag lets go, and a document still kept elsewhere
+  // takes a copy of the bytes.
+  static void endLoan(PropertyBag& bag);
+
   // Parses and validates a body; returns its number + 1. `checks` is null
   // for bytes this library wrote itself into the stream.
   static std::uint32_t parseBody(Document& doc, bytes::Reader& r, bool inStream, int depth,

@@ -20,4 +20,12 @@ Document::~Document() {
   }
 }
 
+void Document::ownLoaded() {
+  if (!borrowed) return;
+  blob.assign(loaded.begin(), loaded.end());
+  names.rebase(loaded, blob.data());
+  loaded = blob;
+  borrowed = false;
+}
+
 }  // namespace velmora::bag

@@ -10,7 +10,7 @@
 // Everything a bag and the bags nested in it hold lives in one Document: the
 // bytes it was loaded from, a stream that every value written since is
 // appended to, and the table of names both refer to. An entry is a name
-// number and the place of its value in the blob or the stream, so nothing is
+// number and the place of its value in the loaded bytes or the stream, so nothing is
 // copied from one level to the next:
 // - While an object is written, the bag it is given appends its entries to
 //   the stream right after the object's header, so a tree is encoded in one
@@ -49,7 +49,7 @@ struct Entry {
   std::uint32_t object = 0;  // for a loaded object: its parsed body + 1
   std::size_t at = 0;        // value bytes (tag and payload)
   std::size_t size = 0;
-  bool inStream = false;  // in the stream, else in the loaded blob
+  bool inStream = false;  // in the stream, else in the loaded bytes
 };
 
 // A parsed body: a run of Document::parsed, and where its bytes end.
@@ -67,12 +67,19 @@ struct Document {
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 
-  std::vector<std::uint8_t> blob;  // the loaded bytes
-  bytes::Writer stream;            // every value written since
+  // The loaded bytes: `blob`, or the bytes of a caller that lends them for
+  // as long as it reads (see LentContents in bag_contents.h).
+  std::span<const std::uint8_t> loaded;
+  std::vector<std::uint8_t> blob;  // the loaded bytes, once the document owns them
+  bool borrowed = false;           // `loaded` is a caller's
+  // Copies borrowed bytes into `blob`, for a document that outlives the loan;
+  // the names that viewed them view the copy.
+  void ownLoaded();
+  bytes::Writer stream;  // every value written since
   BagNames names;
   std::vector<Entry> parsed;  // the entries of every parsed body, a run each
   std::vector<Body> bodies;
-  std::size_t loadedRoot = 0;  // the top level of the blob + 1
+  std::size_t loadedRoot = 0;  // the top level of the loaded bytes + 1
   // Bodies of objects that are no entry of their own (array elements, values
   // written and read back), parsed when first read: by place (stream << 1).
   std::unordered_map<std::uint64_t, std::uint32_t> bodyAt;
@@ -137,7 +144,7 @@ struct Document {
   std::vector<std::unique_ptr<LentSlot>> lent;  // slots stay put as levels are added
 
   std::span<const std::uint8_t> source(bool inStream) const {
-    return inStream ? stream.bytes() : std::span<const std::uint8_t>(blob);
+    return inStream ? stream.bytes() : loaded;
   }
   std::span<const std::uint8_t> bytesOf(const Entry& e) const {
     return source(e.inStream).subspan(e.at, e.size);

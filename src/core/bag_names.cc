@@ -47,6 +47,14 @@ bool BagNames::addView(std::string_view text) {
   return true;
 }
 
+void BagNames::rebase(std::span<const std::uint8_t> from, const std::uint8_t* to) {
+  const auto begin = reinterpret_cast<std::uintptr_t>(from.data());
+  for (Name& name : names_) {
+    const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(name.text.data()) - begin;
+    if (at < from.size()) name.text = {reinterpret_cast<const char*>(to) + at, name.text.size()};
+  }
+}
+
 const std::uint32_t* BagNames::findExact(std::string_view text, std::size_t exactHash) const {
   return byText_.find(
       exactHash, [&](std::uint32_t ref) { return BagNames::sameText(names_[ref - 1].text, text); });

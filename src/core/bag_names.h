@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,9 @@ class BagNames {
   // Adds a name whose bytes outlive the table (loaded bytes); false when the
   // same text is there already.
   bool addView(std::string_view text);
+  // The names viewing `from` view the same place in `to` instead: the bytes
+  // they were added from were copied there.
+  void rebase(std::span<const std::uint8_t> from, const std::uint8_t* to);
 
   // The table as stored: a count and each text, length first.
   void writeTo(bytes::Writer& w) const;

@@ -113,9 +113,9 @@ std::vector<std::uint8_t> PropertyBag::Impl::contents(const PropertyBag& bag,
   // Loaded and untouched: the bytes it was loaded from.
   if (node.viewOf != 0 && node.viewOf == doc.loadedRoot) {
     std::vector<std::uint8_t> out;
-    out.reserve(prefix.size() + doc.blob.size());
+    out.reserve(prefix.size() + doc.loaded.size());
     out.insert(out.end(), prefix.begin(), prefix.end());
-    out.insert(out.end(), doc.blob.begin(), doc.blob.end());
+    out.insert(out.end(), doc.loaded.begin(), doc.loaded.end());
     return out;
   }
   // Written entry after entry from the start of the stream: the stream is
@@ -134,23 +134,31 @@ std::vector<std::uint8_t> PropertyBag::Impl::contents(const PropertyBag& bag,
 }
 
 void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
+  Impl::load(*this, bytes, false);
+}
+
+void PropertyBag::Impl::load(PropertyBag& bag, std::span<const std::uint8_t> bytes, bool lend) {
   bytes::Reader r(bytes);
   auto magic = r.take(sizeof kMagic, "header");
   if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0) r.fail("not a property bag");
   const std::uint8_t version = r.u8();
+  if (version != 1 && version != kVersion) r.fail("unsupported version " + std::to_string(version));
+  // Names and entries view the loaded bytes: a copy taken up front, or the
+  // caller's own while it lends them.
+  DocRef doc = bag::newDocument();
   if (version == 1) {
     // Bytes kept from before version 2 load as the version 2 bytes of the
     // same tree, which contents() then gives back.
-    const std::vector<std::uint8_t> rewritten = rewriteBagVersion1(bytes);
-    setContents(rewritten);
-    return;
+    doc->blob = rewriteBagVersion1(bytes);
+  } else if (lend) {
+    doc->loaded = bytes;
+    doc->borrowed = true;
+  } else {
+    doc->blob.assign(bytes.begin(), bytes.end());
   }
-  if (version != kVersion) r.fail("unsupported version " + std::to_string(version));
-  // Names and entries view one copy of the input, taken up front.
-  DocRef doc = bag::newDocument();
-  doc->blob.assign(bytes.begin(), bytes.end());
-  bytes::Reader in(doc->blob);
-  in.take(r.offset(), "header");
+  if (!doc->borrowed) doc->loaded = doc->blob;
+  bytes::Reader in(doc->loaded);
+  in.take(r.offset(), "header");  // the same five bytes in a rewritten version 1
   const std::uint32_t count = in.varint("name count");
   if (count > in.remaining()) in.fail("name count larger than its data");
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -159,13 +167,29 @@ void PropertyBag::setContents(std::span<const std::uint8_t> bytes) {
   }
   LoadChecks checks;
   std::vector<Entry> pending;  // entries of the bodies being read
-  doc->loadedRoot = Impl::parseBody(*doc, in, false, 0, &checks, pending);
+  doc->loadedRoot = parseBody(*doc, in, false, 0, &checks, pending);
   if (checks.nextNew != count) in.fail("a name that is never used");
   if (!in.atEnd()) in.fail("bytes left over after the last entry");
-  if (!impl_) impl_ = std::make_unique<Impl>();
-  impl_->node.reset();
-  impl_->node.doc = std::move(doc);
-  impl_->node.viewOf = impl_->node.doc->loadedRoot;
+  if (!bag.impl_) bag.impl_ = std::make_unique<Impl>();
+  Node& node = bag.impl_->node;
+  node.reset();
+  node.doc = std::move(doc);
+  node.viewOf = node.doc->loadedRoot;
+}
+
+bag::LentContents::LentContents(std::span<const std::uint8_t> bytes) {
+  PropertyBag::Impl::load(bag_, bytes, true);
+}
+
+bag::LentContents::~LentContents() { PropertyBag::Impl::endLoan(bag_); }
+
+void PropertyBag::Impl::endLoan(PropertyBag& bag) {
+  DocRef doc = std::move(bag.impl_->node.doc);
+  bag.impl_.reset();
+  // Kept by an object read meanwhile (a bag it took away): the bytes go
+  // with it. Running out of memory here ends the program rather than leave
+  // that bag viewing bytes about to go.
+  if (doc.use_count() > 1) doc->ownLoaded();
 }
 
 }  // namespace velmora

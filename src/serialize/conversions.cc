@@ -9,6 +9,7 @@
 #include <commonvelmora/picture.h>
 #include <commonvelmora/property_bag.h>
 
+#include "core/bag_contents.h"
 #include "core/ignore_errors.h"
 #include "serialize/stored_bytes.h"
 
@@ -23,9 +24,9 @@ constexpr std::string_view kImageEntry = "Image";
 ObjectRef objectFromBag(std::span<const std::uint8_t> contents, std::string_view entry) {
   ObjectRef result;
   ignoreErrors([&] {
-    PropertyBag bag;
-    bag.setContents(contents);
-    Variant value = bag.readProperty(entry, Variant::nothing());
+    // Read where they are: the caller's bytes outlive the call.
+    const bag::LentContents loaded(contents);
+    Variant value = loaded.bag().readProperty(entry, Variant::nothing());
     if (value.isObject()) result = value.object();
   });
   return result;

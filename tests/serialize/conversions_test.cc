@@ -1,18 +1,22 @@
+#include <commonvelmora/class_registry.h>
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 #include <commonvelmora/kz_properties.h>
 #include <commonvelmora/kz_property.h>
 #include <commonvelmora/picture.h>
+#include <commonvelmora/property_bag.h>
 #include <commonvelmora/work.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "support/plain_object.h"
 #include "support/tool_process.h"
 
 namespace velmora {
@@ -114,6 +118,41 @@ TEST_F(ConversionsTest, FailureResults) {
   SafeArray emptyBag = bytesOf(work.GetArrayByPicture(nothing));
   EXPECT_EQ(bytesOf(work.GetArrayByPicture(unpersistable)), emptyBag);
   EXPECT_EQ(work.GetPictureByArray(emptyBag), nullptr);
+}
+
+// An object may keep the bag it is read from; that bag then outlives the
+// caller's bytes it was read out of.
+class Keeper : public test_support::PlainObject {
+ public:
+  static constexpr const char* kProgId = "Test.Keeper";
+  std::unique_ptr<PropertyBag> kept;
+  std::string_view progId() const override { return kProgId; }
+  void writeProperties(PropertyBag& bag) override {
+    bag.writeProperty("Name", std::string("kept"));
+    bag.writeProperty("Data", SafeArray::ofBytes({1, 2, 3}));
+  }
+  void readProperties(PropertyBag& bag) override {
+    kept = std::make_unique<PropertyBag>(std::move(bag));
+  }
+};
+
+TEST_F(ConversionsTest, AKeptBagOutlivesTheBytesItWasReadFrom) {
+  ClassRegistry::instance().add(Keeper::kProgId, [] { return std::make_shared<Keeper>(); });
+  ObjectRef original = std::make_shared<Keeper>();
+  for (const bool objectPair : {true, false}) {
+    SCOPED_TRACE(objectPair ? "object pair" : "bag pair");
+    auto bytes = std::make_unique<SafeArray>(
+        bytesOf(objectPair ? work.GetObjectData(original) : work.GetArrayByPicture(original)));
+    auto back = std::dynamic_pointer_cast<Keeper>(objectPair ? work.GetDataObject(*bytes)
+                                                             : work.GetPictureByArray(*bytes));
+    ASSERT_TRUE(back != nullptr && back->kept != nullptr);
+    std::fill(bytes->bytes().begin(), bytes->bytes().end(), std::uint8_t{0xee});
+    bytes.reset();
+    EXPECT_EQ(back->kept->names(), (std::vector<std::string>{"Name", "Data"}));
+    EXPECT_EQ(back->kept->readProperty("Name"), Variant("kept"));
+    EXPECT_EQ(back->kept->readProperty("Data"), Variant(SafeArray::ofBytes({1, 2, 3})));
+  }
+  ClassRegistry::instance().remove(Keeper::kProgId);
 }
 
 // Bytes written by the first build of these layouts; every later build must
