@@ -22,23 +22,19 @@ namespace {
 using test_support::imagePath;
 using test_support::whenShown;
 
-class FormWindowTest : public GridTest {
+class FormWindowView : public GridTest {
  protected:
   void SetUp() override {
     GridTest::SetUp();
     test_support::prepareTestGui();
     const gui::ScreenMetrics m = gui::defaultScreen().metrics();
-    screen =
-        ScreenTwips{static_cast<float>(m.width), static_cast<float>(m.height),
-                    static_cast<float>(m.twipsPerPixelX), static_cast<float>(m.twipsPerPixelY)};
+    screen = {static_cast<float>(m.width), static_cast<float>(m.height),
+              static_cast<float>(m.twipsPerPixelX), static_cast<float>(m.twipsPerPixelY)};
   }
   ScreenTwips screen;
 };
 
-class ColumnsWindowView : public FormWindowTest {};
-class CaptionWindowView : public FormWindowTest {};
-
-TEST_F(ColumnsWindowView, ATickShowsTheColumnAtOnceAndTheClosingKeepsWhereTheWindowWas) {
+TEST_F(FormWindowView, AColumnTickShowsTheColumnAtOnceAndTheClosingKeepsWhereTheWindowWas) {
   auto grid = loadGridDescription(
       "column Price\n"
       "column ServiceId\n"
@@ -93,7 +89,7 @@ TEST_F(ColumnsWindowView, ATickShowsTheColumnAtOnceAndTheClosingKeepsWhereTheWin
   EXPECT_EQ(form.table(), nullptr);
 }
 
-TEST_F(CaptionWindowView, OkWaitsForANewCaptionAndEnterConfirmsIt) {
+TEST_F(FormWindowView, CaptionOkWaitsForANewCaptionAndEnterConfirmsIt) {
   frmCaption form;
   form.open("Price");
   whenShown([](QWidget& w) {
@@ -101,8 +97,7 @@ TEST_F(CaptionWindowView, OkWaitsForANewCaptionAndEnterConfirmsIt) {
     EXPECT_EQ(w.size(), QSize(194, 73));
     auto* text = w.findChild<QLineEdit*>("txtCaption");
     auto* ok = w.findChild<QPushButton*>("btnOk");
-    ASSERT_NE(text, nullptr);
-    ASSERT_NE(ok, nullptr);
+    ASSERT_TRUE(text != nullptr && ok != nullptr);
     EXPECT_EQ(ok->text(), QString("Ok"));
     EXPECT_EQ(w.findChild<QPushButton*>("btnCancel")->text(), QString("Cancel"));
     EXPECT_EQ(text->text(), QString("Price"));

@@ -2,6 +2,7 @@
 // sorting by a column through its sort key or its group.
 #include <commonvelmora/work.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 
@@ -15,7 +16,6 @@
 namespace velmora::grid::testing {
 namespace {
 
-// Copying a grid to the real (offscreen) clipboard, and the clipboard layer.
 using test_support::errorOf;
 
 class GridClip : public GridTest {};
@@ -78,29 +78,28 @@ TEST(GuiHostDeathTest, WithoutADisplayNothingIsTriedAndTheClipboardSaysWhy) {
 ObjectRef columnRef(ReferenceGrid& grid, const char* key) {
   return grid.findColumn(key)->shared_from_this();
 }
-
-TEST(ChangeSorting, AddsChangesInPlaceAndRemovesTheColumnsSortKey) {
-  auto grid = sampleGrid();
-  grid->sortKeys().add(1, 1);
-  ChangeSorting(2, grid, columnRef(*grid, "Qty"));
-  ASSERT_EQ(grid->sortKeys().count(), 2);
-  EXPECT_EQ(grid->sortKeys().item(2).colIndex, 2);
-  ChangeSorting(-1, grid, columnRef(*grid, "Qty"));
-  EXPECT_EQ(grid->sortKeys().count(), 2);
-  EXPECT_EQ(grid->sortKeys().item(2).sortOrder, -1);
-  ChangeSorting(0, grid, columnRef(*grid, "Qty"));
-  EXPECT_EQ(grid->sortKeys().count(), 1);
-  ChangeSorting(0, grid, columnRef(*grid, "Qty"));
-  EXPECT_EQ(grid->sortKeys().count(), 1);
+// The group and sort key lines of the grid's description.
+std::string sorting(ReferenceGrid& grid) {
+  const std::string all = describeGrid(grid);
+  const std::size_t at = std::min(all.find("\ngroup "), all.find("\nsortkey "));
+  return at == std::string::npos ? "" : all.substr(at + 1);
 }
 
-TEST(ChangeSorting, OnlyTheFirstOfTwoKeysOnOneColumnChanges) {
+TEST(ChangeSorting, AddsChangesInPlaceAndRemovesTheColumnsFirstSortKey) {
   auto grid = sampleGrid();
+  const ObjectRef qty = columnRef(*grid, "Qty");
+  grid->sortKeys().add(1, 1);
+  ChangeSorting(2, grid, qty);
+  EXPECT_EQ(sorting(*grid), "sortkey Price order=1\nsortkey Qty order=2\n");
+  ChangeSorting(-1, grid, qty);
+  EXPECT_EQ(sorting(*grid), "sortkey Price order=1\nsortkey Qty order=-1\n");
+  ChangeSorting(0, grid, qty);
+  ChangeSorting(0, grid, qty);
+  EXPECT_EQ(sorting(*grid), "sortkey Price order=1\n");
   grid->sortKeys().add(3, 1);
   grid->sortKeys().add(3, 1);
   ChangeSorting(0, grid, columnRef(*grid, "Name"));
-  ASSERT_EQ(grid->sortKeys().count(), 1);
-  EXPECT_EQ(grid->sortKeys().item(1).colIndex, 3);
+  EXPECT_EQ(sorting(*grid), "sortkey Price order=1\nsortkey Name order=1\n");
 }
 
 TEST(ChangeSorting, AGroupedColumnChangesOnlyItsGroup) {
@@ -110,8 +109,7 @@ TEST(ChangeSorting, AGroupedColumnChangesOnlyItsGroup) {
   ObjectRef table = grid;
   ObjectRef column = columnRef(*grid, "Price");
   Work().ChangeSorting(0, table, column);
-  EXPECT_EQ(grid->groups().item(1).sortOrder, 0);
-  EXPECT_EQ(grid->sortKeys().item(1).sortOrder, 1);
+  EXPECT_EQ(sorting(*grid), "group Price order=0\nsortkey Price order=1\n");
 }
 
 TEST(ChangeSorting, FailuresAndUnusableObjectsChangeNothingAndNeverRaise) {
@@ -119,13 +117,10 @@ TEST(ChangeSorting, FailuresAndUnusableObjectsChangeNothingAndNeverRaise) {
   grid->sortKeys().add(2, 1);
   ChangeSorting(1, nullptr, columnRef(*grid, "Qty"));
   ChangeSorting(1, grid, nullptr);
-  // A column object that is no column: no IsGrouped, no Index.
-  ChangeSorting(1, grid, grid);
+  ChangeSorting(1, grid, grid);  // a column that is no column: no IsGrouped, no Index
   // The walk over the sort keys fails: nothing is added behind its back.
-  auto failing = std::make_shared<FailingGrid>(grid, "SortKeys");
-  ChangeSorting(3, failing, columnRef(*grid, "Name"));
-  EXPECT_EQ(grid->sortKeys().count(), 1);
-  EXPECT_EQ(grid->sortKeys().item(1).sortOrder, 1);
+  ChangeSorting(3, std::make_shared<FailingGrid>(grid, "SortKeys"), columnRef(*grid, "Name"));
+  EXPECT_EQ(sorting(*grid), "sortkey Qty order=1\n");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST_F(GridForms, ListsEveryColumnButTheServiceOnesWithoutTouchingTheGrid) {
       "column MySERVICE caption=Mine visible=false\n"
       "column Qty caption=\"Quantity\"\n");
   // The wrapper counts every assignment of Visible the filling would make.
-  auto counting = std::make_shared<FaultyColumnGrid>(grid, "", "");
+  auto counting = std::make_shared<FailingGrid>(grid, "");
   frmColumns form;
   form.prepare(counting, "", kScreen);
   EXPECT_EQ(form.caption(), "Скрыть/Показать колонку");
@@ -58,17 +58,17 @@ TEST_F(GridForms, ListsEveryColumnButTheServiceOnesWithoutTouchingTheGrid) {
 TEST_F(GridForms, AColumnThatFailsCostsOnlyWhatItCannotAnswer) {
   const auto sample = [] { return loadGridDescription("column Price\ncolumn Qty\n"); };
   const struct {
-    const char* failing;
+    const char *failing;
     std::vector<Item> items;
   } cases[] = {
       {"Caption", {{"Price", 1, true}, {"Qty", 2, true}}},  // its key stands in
       {"Key", {{"Price", 1, true}, {"Qty", 2, true}}},      // listed all the same
       {"Visible", {{"Price", 1, true}, {"Qty", 2, false}}},
   };
-  for (const auto& c : cases) {
+  for (const auto &c : cases) {
     SCOPED_TRACE(c.failing);
     frmColumns form;
-    form.prepare(std::make_shared<FaultyColumnGrid>(sample(), "Qty", c.failing), "", kScreen);
+    form.prepare(std::make_shared<FailingGrid>(sample(), c.failing, "Qty"), "", kScreen);
     EXPECT_EQ(form.items(), c.items);
     EXPECT_FALSE(form.filling());
   }
@@ -80,7 +80,7 @@ TEST_F(GridForms, AColumnThatFailsCostsOnlyWhatItCannotAnswer) {
   // A grid that refuses the assignment keeps the column; the box stays ticked
   // as the user left it.
   auto grid = loadGridDescription("column Price visible=false\n");
-  form.prepare(std::make_shared<FaultyColumnGrid>(grid, "Price", "Visible"), "", kScreen);
+  form.prepare(std::make_shared<FailingGrid>(grid, "Visible", "Price"), "", kScreen);
   form.lstColumn_ItemCheck(0, true);
   EXPECT_TRUE(form.items()[0].selected);
   EXPECT_FALSE(grid->findColumn("Price")->visible);
@@ -89,8 +89,8 @@ TEST_F(GridForms, AColumnThatFailsCostsOnlyWhatItCannotAnswer) {
 TEST_F(GridForms, StoredGeometryIsCheckedAgainstTheScreenMeasureByMeasure) {
   const std::string key = "Software\\App\\Columns Window";
   const struct {
-    const char* name;
-    std::vector<std::pair<const char*, const char*>> stored;
+    const char *name;
+    std::vector<std::pair<const char *, const char *>> stored;
     gui::TwipsRect expected;
   } cases[] = {
       {"nothing stored", {}, kCentred},
@@ -107,10 +107,10 @@ TEST_F(GridForms, StoredGeometryIsCheckedAgainstTheScreenMeasureByMeasure) {
        {{"Top", "1500"}, {"Left", "-15"}, {"Height", "tall"}, {"Width", "&h1770"}},
        {kCentred.left, 1500, 6000, kCentred.height}},
   };
-  for (const auto& c : cases) {
+  for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     (void)registry::DeleteRegistryKey(key);
-    for (const auto& [name, data] : c.stored) store(key, name, data);
+    for (const auto &[name, data] : c.stored) store(key, name, data);
     frmColumns form;
     form.prepare(nullptr, "Software\\App", kScreen);
     EXPECT_EQ(form.windowRect(), c.expected);
@@ -149,11 +149,11 @@ TEST_F(GridForms, OkIsEnabledOnlyForANewNonEmptyCaption) {
   EXPECT_EQ(form.text(), "Price");
   EXPECT_TRUE(form.shown());
   const struct {
-    const char* typed;
+    const char *typed;
     bool enabled;
   } steps[] = {{"Price", false}, {"price", true},  {"", false},     {" Price", true},
                {"Cost", true},   {"Price", false}, {"Price ", true}};
-  for (const auto& s : steps) {
+  for (const auto &s : steps) {
     form.txtCaption_Change(s.typed);
     EXPECT_EQ(form.okEnabled(), s.enabled) << '"' << s.typed << '"';
   }
