@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/regional_fixture.h"
 #include "logging/log_options.h"
 #include "logging/log_state.h"
 #include "support/scratch.h"
@@ -29,14 +30,7 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-inline RegionalSettings germanSettings() {
-  return {.decimalSeparator = ",",
-          .shortDate = "dd.MM.yyyy",
-          .longTime = "HH:mm:ss",
-          .am = "",
-          .pm = "",
-          .thousandsSeparator = "."};
-}
+using velmora::testing::german;
 
 class LogTest : public ::testing::Test {
  protected:

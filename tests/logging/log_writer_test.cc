@@ -34,7 +34,7 @@ TEST_F(LogWriterTest, EntriesAreTimeStampBlankAndTextInTheUsersOwnFile) {
   const auto perms = fs::status(todaysFile()).permissions();
   EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
 
-  setRegionalSettings(germanSettings());
+  setRegionalSettings(german());
   ASSERT_TRUE(StoreMessageToLog("Hallo"));
   const std::string line = splitLines(readFile(todaysFile())).back();
   EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)? Hallo)")))

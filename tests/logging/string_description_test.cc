@@ -46,7 +46,7 @@ TEST_F(StringDescriptionTest, FillsEachPlaceholderOnceInOrderWithTheRuntimesText
   const Variant values =
       list({true, 2.5, Variant(dateFromParts(2024, 3, 7, 14, 5, 9)), Variant(std::int16_t{-3})});
   EXPECT_EQ(GetStringDescription("%0|%1|%2|%3", values), "True|2.5|3/7/2024 2:05:09 PM|-3");
-  setRegionalSettings(germanSettings());
+  setRegionalSettings(german());
   EXPECT_EQ(GetStringDescription("%0|%1", values), "True|2,5");
   // A byte array's elements are numbers.
   EXPECT_EQ(GetStringDescription("%0%1", Variant(SafeArray::ofBytes({65, 66}))), "6566");
