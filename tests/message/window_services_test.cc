@@ -10,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "platform/help_viewer.h"
@@ -18,6 +17,7 @@
 #include "platform/qt/qt_window.h"
 #include "platform/window.h"
 #include "support/gui.h"
+#include "support/scratch.h"
 
 namespace velmora::gui {
 namespace {
@@ -63,33 +63,34 @@ bool running(pid_t pid) {
   return state != "Z";
 }
 
+// Polls `done` every 10 ms for up to two seconds.
+template <class Done>
+bool waitFor(Done done) {
+  for (int i = 0; i < 200 && !done(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return done();
+}
+
 // The opener records what it was given and stays, as a viewer would.
 TEST_F(WindowServicesTest, HelpOpensTheTopicWithTheHandlerAndClosingEndsIt) {
   const fs::path dir = fs::path(VELMORA_TEST_HOME) / "help viewer";
   fs::create_directories(dir);
-  const fs::path opener = dir / "opener.sh";
-  const fs::path record = dir / "args.txt";
-  const fs::path pidFile = dir / "viewer.pid";
+  const fs::path opener = dir / "opener.sh", record = dir / "args.txt",
+                 pidFile = dir / "viewer.pid";
   fs::remove(record);
-  {
-    std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > '" << record.string()
-                          << "'\nsleep 30 &\necho $! > '" << pidFile.string() << "'\nwait\n";
-  }
+  std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > '" << record.string()
+                        << "'\nsleep 30 &\necho $! > '" << pidFile.string() << "'\nwait\n";
   fs::permissions(opener, fs::perms::owner_all);
   const fs::path help = dir / "Trader Help.html";
   std::ofstream(help) << "<html></html>";
-  ::setenv("VELMORA_HELP_OPENER", opener.c_str(), 1);
+  test_support::ScopedEnv handler("VELMORA_HELP_OPENER", opener.string());
 
   HelpViewer& viewer = defaultHelpViewer();
   EXPECT_FALSE(viewer.showTopic((dir / "missing.hlp").string(), 7));
   ASSERT_TRUE(viewer.showTopic(help.string(), 42));
-  for (int i = 0; i < 200 && !fs::exists(pidFile); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::stringstream args;
-  args << std::ifstream(record).rdbuf();
-  const std::string arg = args.str();
+  ASSERT_TRUE(waitFor([&] { return fs::exists(pidFile); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the pid written whole
+  const std::string arg = test_support::readFile(record);
   EXPECT_EQ(arg.substr(0, 8), "file:///");
   EXPECT_EQ(arg.substr(arg.rfind("/help%20viewer/")), "/help%20viewer/Trader%20Help.html#42\n");
   pid_t viewerPid = 0;
@@ -97,13 +98,8 @@ TEST_F(WindowServicesTest, HelpOpensTheTopicWithTheHandlerAndClosingEndsIt) {
   ASSERT_GT(viewerPid, 0);
 
   viewer.close(help.string());
-  bool gone = false;
-  for (int i = 0; i < 100 && !gone; ++i) {
-    gone = !running(viewerPid);
-    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_TRUE(gone) << "the viewer the opener started is still running";
-  ::unsetenv("VELMORA_HELP_OPENER");
+  EXPECT_TRUE(waitFor([&] { return !running(viewerPid); }))
+      << "the viewer the opener started is still running";
 }
 
 }  // namespace
