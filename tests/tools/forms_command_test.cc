@@ -1,6 +1,7 @@
-// velmora columns and velmora caption: the windows opened offscreen and
-// saved as images, the grid printed after them, and no window at all where
-// there is no display.
+// velmora columns, caption and msg: the windows opened offscreen and saved
+// as images, what each prints or returns after them, and no window at all
+// where there is no display.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,6 +53,26 @@ TEST_F(FormsCommandTest, TheWindowsOpenOnTheGridAndTheGridIsPrintedAfterThem) {
   EXPECT_EQ(unknown.status, 3);
   EXPECT_EQ(unknown.out, "velmora caption: error 9: Subscript out of range\n");
   EXPECT_EQ(runVelmora("columns").status, 2);
+}
+
+// velmora msg: the button code as exit status, a screenshot of the window as
+// shown, and the display failure in the log.
+TEST_F(FormsCommandTest, MsgExitsWithTheButtonCodeOrTheDisplayFailure) {
+  const std::string asked = "msg 'Delete?' --icon query --buttons okcancel --default cancel";
+  {
+    ScopedEnv offscreen("QT_QPA_PLATFORM", "offscreen");
+    // Closed by the capture, as by its frame.
+    EXPECT_EQ(runVelmora(asked + " --screenshot '" + png("asked.png") + "'").status, 0);
+  }
+  EXPECT_GT(std::filesystem::file_size(png("asked.png")), 0u);
+
+  ScopedEnv none("QT_QPA_PLATFORM", nullptr);
+  EXPECT_EQ(runVelmora("msg 'Saved.' --icon info").status, 2);
+  const auto logFile = std::filesystem::directory_iterator(scratch_ / "LogFiles")->path();
+  EXPECT_THAT(test_support::readFile(logFile),
+              ::testing::HasSubstr(" Error: 401 Error display Message Window.\r\n"));
+  EXPECT_EQ(runVelmora("msg --buttons yes 'x'").status, 64);
+  EXPECT_EQ(runVelmora("msg").status, 64);
 }
 
 }  // namespace

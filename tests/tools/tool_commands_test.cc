@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "support/tool_process.h"
 
@@ -104,24 +103,21 @@ TEST_F(CallCommandTest, AStreamRunsOnOneThreadAndAnswersEachLineAtOnce) {
 
 TEST_F(CallCommandTest, AMalformedLineIsReportedAndTheRunGoesOn) {
   ToolProcess tool({"call", "-"});
-  tool.writeLine("not json");
-  tool.writeLine(R"({"member":"RegestryString","colour":"red"})");
-  tool.writeLine(R"(["CheckArray", {"$ref":7}])");
-  tool.writeLine("");
+  for (const char* bad : {"not json", R"({"member":"RegestryString","colour":"red"})",
+                          R"(["CheckArray", {"$ref":7}])"}) {
+    tool.writeLine(bad);
+    EXPECT_TRUE(json::parse(tool.readLine())["error"].contains("usage")) << bad;
+  }
+  tool.writeLine("");  // no answer
   tool.writeLine(R"(["NoSuchMember"])");
+  EXPECT_EQ(json::parse(tool.readLine())["error"]["number"], json(438));
   tool.writeLine(R"({"on":{"$nothing":true},"member":"Anything"})");
+  EXPECT_EQ(json::parse(tool.readLine())["error"]["number"], json(91));
   tool.writeLine(R"(["AppDescription", 1000])");
-  std::string out;
-  EXPECT_EQ(tool.finish(&out), 2);
-  std::vector<json> lines;
-  std::istringstream stream(out);
-  for (std::string line; std::getline(stream, line);) lines.push_back(json::parse(line));
-  ASSERT_EQ(lines.size(), 6u) << out;
-  for (int i : {0, 1, 2})
-    EXPECT_TRUE(lines[static_cast<std::size_t>(i)]["error"].contains("usage"));
-  EXPECT_EQ(lines[3]["error"]["number"], json(438));
-  EXPECT_EQ(lines[4]["error"]["number"], json(91));
-  EXPECT_FALSE(lines[5]["result"].get<std::string>().empty());
+  EXPECT_FALSE(json::parse(tool.readLine())["result"].get<std::string>().empty());
+  std::string rest;
+  EXPECT_EQ(tool.finish(&rest), 2);
+  EXPECT_EQ(rest, "");
 }
 
 TEST_F(CallCommandTest, ExitStatusTellsErrorsFromBadUsage) {
@@ -159,7 +155,7 @@ class GridCommandTest : public test_support::ToolTest {
   }
 };
 
-TEST_F(GridCommandTest, RestorePrintsTheGridWithTheSavedLayout) {
+TEST_F(GridCommandTest, RestorePrintsTheGridWithTheSavedLayoutAndBadInputGivesItsStatus) {
   const std::string saved = file("saved.txt",
                                  "column Price caption=Cost position=2 width=700\n"
                                  "column Qty\n"
@@ -173,46 +169,12 @@ TEST_F(GridCommandTest, RestorePrintsTheGridWithTheSavedLayout) {
             "column Price caption=Cost width=700 position=2 visible=True\n"
             "column Qty caption=Qty width=1000 position=1 visible=True\n"
             "sortkey Qty order=-1\n");
-}
 
-TEST_F(GridCommandTest, BadInputGivesItsExitStatus) {
   EXPECT_EQ(runVelmora("grid save App").status, 2);
   EXPECT_EQ(runVelmora("grid save App /no/such/file").status, 1);
-  const auto run = runVelmora("grid save App " + file("bad.txt", "column A\ngroup B\n"), true);
-  EXPECT_EQ(run.status, 3);
-  EXPECT_EQ(run.out, "velmora grid: error 321: line 2: no column 'B'\n");
-}
-
-// velmora msg: the button code as exit status, a screenshot of the window as
-// shown, and the display failure in the log.
-
-class MsgCommandTest : public test_support::ToolTest {
- protected:
-  ScopedEnv display_{"DISPLAY", nullptr};
-  ScopedEnv wayland_{"WAYLAND_DISPLAY", nullptr};
-};
-
-TEST_F(MsgCommandTest, ExitsWithTheButtonCodeOrTheDisplayFailure) {
-  const std::filesystem::path png = scratch_ / "asked.png";
-  {
-    ScopedEnv offscreen("QT_QPA_PLATFORM", "offscreen");
-    EXPECT_EQ(runVelmora("msg 'Delete the order?' --icon query --buttons okcancel "
-                         "--default cancel --screenshot '" +
-                         png.string() + "'")
-                  .status,
-              0);  // closed by the capture, as by its frame
-  }
-  EXPECT_GT(std::filesystem::file_size(png), 0u);
-
-  ScopedEnv none("QT_QPA_PLATFORM", nullptr);
-  EXPECT_EQ(runVelmora("msg 'Saved.' --icon info").status, 2);
-  std::string logged;
-  for (const auto& entry : std::filesystem::directory_iterator(scratch_ / "LogFiles"))
-    logged += test_support::readFile(entry.path());
-  EXPECT_NE(logged.find(" Error: 401 Error display Message Window.\r\n"), std::string::npos);
-
-  EXPECT_EQ(runVelmora("msg --buttons yes 'x'").status, 64);
-  EXPECT_EQ(runVelmora("msg").status, 64);
+  const auto bad = runVelmora("grid save App " + file("bad.txt", "column A\ngroup B\n"), true);
+  EXPECT_EQ(bad.status, 3);
+  EXPECT_EQ(bad.out, "velmora grid: error 321: line 2: no column 'B'\n");
 }
 
 }  // namespace
