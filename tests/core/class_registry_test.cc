@@ -6,9 +6,7 @@
 #include <commonvelmora/property_bag.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <string>
 #include <vector>
 
 #include "core/regional_fixture.h"

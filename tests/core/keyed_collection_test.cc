@@ -4,7 +4,6 @@
 #include <commonvelmora/keyed_collection.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 

@@ -6,9 +6,9 @@
 #include <commonvelmora/property_bag.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -330,69 +330,60 @@ class PropertyBagLayoutTest : public ::testing::Test {
     ClassRegistry::instance().remove(Scribbler::kProgId);
     gScript = Script{};
   }
-
-  // Writes a parent holding a child under "Tree" into `bag` (or, when given,
-  // into an object nested in `bag`), then reads it back from the bytes, which
-  // must reproduce themselves. Returns the child read back.
-  static std::shared_ptr<Scribbler> roundTrip(Twist twist, PropertyBag& bag) {
-    auto parent = std::make_shared<Scribbler>();
-    parent->child = std::make_shared<Scribbler>();
-    gScript.twist = twist;
-    bag.writeProperty("Before", 1);
-    bag.writeProperty("Tree", parent);
-    bag.writeProperty("After", 2);
-    gScript.twist = Twist::kNone;
-
-    PropertyBag loaded = reload(bag);
-    EXPECT_EQ(loaded.readProperty("Before"), Variant(1));
-    EXPECT_EQ(loaded.readProperty("After"), Variant(2));
-    auto tree = scribbler(loaded.readProperty("Tree"));
-    EXPECT_EQ(tree->a, Variant("first"));
-    EXPECT_EQ(tree->c, Variant(3.5));
-    return scribbler(tree->child);
-  }
   static std::shared_ptr<Scribbler> scribbler(const Variant& v) {
     return std::static_pointer_cast<Scribbler>(v.object());
   }
 };
 
+// Each twist writes a parent holding a twisting child under "Tree" between
+// two plain entries; the bytes read back as the entries finally written.
 TEST_F(PropertyBagLayoutTest, EntriesChangedWhileNestedComeOutAsFinallyWritten) {
-  PropertyBag overwritten;
-  auto child = roundTrip(Twist::kOverwrite, overwritten);
-  EXPECT_EQ(child->a, Variant("second"));
-  EXPECT_EQ(child->b, Variant(2));
-
-  PropertyBag removed;
-  child = roundTrip(Twist::kRemove, removed);
-  EXPECT_TRUE(child->b.isEmpty());
-  EXPECT_EQ(child->c, Variant(3.5));
-
-  PropertyBag bag;  // an outer bag written meanwhile
-  gScript.outer = &bag;
-  child = roundTrip(Twist::kWriteOuter, bag);
-  EXPECT_EQ(child->c, Variant(3.5));
-  EXPECT_EQ(reload(bag).readProperty("Outer"), Variant("from inside"));
-
-  PropertyBag taken;
-  child = roundTrip(Twist::kTakeBag, taken);
-  EXPECT_TRUE(child->a.isEmpty());  // the object took its bag: nothing was stored
+  struct Case {
+    Twist twist;
+    Variant a, b, c;  // of the child read back
+  };
+  // kTakeBag: the object took its bag, so nothing of it was stored.
+  const Case cases[] = {{Twist::kOverwrite, "second", 2, 3.5},
+                        {Twist::kRemove, "first", Variant(), 3.5},
+                        {Twist::kWriteOuter, "first", 2, 3.5},
+                        {Twist::kTakeBag, Variant(), Variant(), Variant()}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.twist));
+    PropertyBag bag;
+    gScript.outer = &bag;
+    auto parent = std::make_shared<Scribbler>();
+    parent->child = std::make_shared<Scribbler>();
+    gScript.twist = c.twist;
+    bag.writeProperty("Before", 1);
+    bag.writeProperty("Tree", parent);
+    bag.writeProperty("After", 2);
+    gScript.twist = Twist::kNone;
+    PropertyBag loaded = reload(bag);
+    EXPECT_EQ(loaded.readProperty("Before"), Variant(1));
+    EXPECT_EQ(loaded.readProperty("After"), Variant(2));
+    auto tree = scribbler(loaded.readProperty("Tree"));
+    EXPECT_EQ(std::tuple(tree->a, tree->c), std::tuple(Variant("first"), Variant(3.5)));
+    auto child = scribbler(tree->child);
+    EXPECT_EQ(std::tuple(child->a, child->b, child->c), std::tuple(c.a, c.b, c.c));
+    if (c.twist == Twist::kWriteOuter) {
+      EXPECT_EQ(loaded.readProperty("Outer"), Variant("from inside"));
+    }
+  }
   ASSERT_TRUE(gScript.taken);
   EXPECT_EQ(gScript.taken->readProperty("Late"), Variant(1));
   EXPECT_EQ(reload(*gScript.taken).readProperty("B"), Variant(2));
-}
 
-TEST_F(PropertyBagLayoutTest, AnArrayHoldingAnObjectThatBreaksTheLayoutStaysWhole) {
-  auto odd = std::make_shared<Scribbler>();
+  // An array holding such an object stays whole.
   gScript.twist = Twist::kOverwrite;
   PropertyBag bag;
-  bag.writeProperty("List", SafeArray::ofVariants({Variant(1), Variant(odd), Variant("last")}));
+  bag.writeProperty(
+      "List",
+      SafeArray::ofVariants({Variant(1), Variant(std::make_shared<Scribbler>()), Variant("last")}));
   gScript.twist = Twist::kNone;
-  const Variant list = reload(bag).readProperty("List");
-  EXPECT_EQ(list.array().get({0}), Variant(1));
-  EXPECT_EQ(list.array().get({2}), Variant("last"));
-  auto back = scribbler(list.array().get({1}));
-  EXPECT_EQ(back->a, Variant("second"));
-  EXPECT_EQ(back->c, Variant(3.5));
+  const SafeArray list = reload(bag).readProperty("List").array();
+  EXPECT_EQ(std::tuple(list.get({0}), list.get({2})), std::tuple(Variant(1), Variant("last")));
+  auto back = scribbler(list.get({1}));
+  EXPECT_EQ(std::tuple(back->a, back->c), std::tuple(Variant("second"), Variant(3.5)));
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 
 #include "support/error_of.h"
 
-#include <functional>
-#include <string>
 #include <vector>
 
 namespace velmora::testing {

@@ -4,7 +4,6 @@
 
 #include "support/error_of.h"
 
-#include <functional>
 #include <tuple>
 #include <type_traits>
 #include <utility>

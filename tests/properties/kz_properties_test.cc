@@ -49,24 +49,23 @@ TEST(KZPropertyTest, NameIsGivenOnceAndTheFlagLatches) {
 TEST(KZPropertyTest, ValueTypeFollowsTheCurrentValue) {
   KZProperty p;
   EXPECT_EQ(p.ValueType(), 0);
+  // clang-format off
   const std::vector<std::pair<Variant, std::int16_t>> cases = {
-      {Variant(std::int16_t{3}), 2},
-      {Variant("42"), 2},
-      {Variant("forty-two"), 3},
-      {Variant(Date{45000.5}), 3},
-      {Variant::null(), 3},
-      {Variant(SafeArray::ofVariants({1, 2})), 3},
-      {Variant(std::make_shared<Plain>()), 1},
-      {Variant(), 0},
-  };
+      {Variant(std::int16_t{3}), 2}, {Variant("42"), 2}, {Variant("forty-two"), 3},
+      {Variant(Date{45000.5}), 3}, {Variant::null(), 3}, {Variant(SafeArray::ofVariants({1, 2})), 3},
+      {Variant(std::make_shared<Plain>()), 1}, {Variant(), 0}};
+  // clang-format on
   for (const auto& [value, code] : cases) {
     p.Value(value);
     EXPECT_EQ(p.ValueType(), code) << typeName(value);
   }
 }
 
-TEST(KZPropertyTest, IsParentGoesByTypeName) {
+TEST(KZPropertyTest, ValueIsTheDefaultMemberAndIsParentGoesByTypeName) {
   auto p = KZProperty::create();
+  p->let("", Variant(7));
+  EXPECT_EQ(p->get("VALUE"), Variant(7));
+  EXPECT_EQ(errorOf([&] { p->call("Explode"); }), err::kNoSuchMember);
   p->Value(Variant(std::make_shared<Plain>()));
   EXPECT_FALSE(p->IsParent());
   p->Value(Variant(std::make_shared<LookAlike>()));
@@ -83,13 +82,6 @@ TEST(KZPropertyTest, IsParentGoesByTypeName) {
   EXPECT_EQ(p->Value().object(), inner);
   p.reset();
   EXPECT_EQ(inner->Parent(), nullptr);
-}
-
-TEST(KZPropertyTest, ValueIsTheDefaultMember) {
-  auto p = KZProperty::create();
-  p->let("", Variant(7));
-  EXPECT_EQ(p->get("VALUE"), Variant(7));
-  EXPECT_EQ(errorOf([&] { p->call("Explode"); }), err::kNoSuchMember);
 }
 
 class KZPropertyBagTest : public ::testing::Test {
@@ -123,16 +115,14 @@ TEST_F(KZPropertyBagTest, RestoreBypassesTheSettersAndDefaultsAreNotStored) {
   back->readProperties(bag);
   EXPECT_EQ(std::tuple(back->Name(), back->ValueType(), back->ReadOnly()),
             std::tuple("", std::int16_t{2}, false));
-}
 
-TEST_F(KZPropertyBagTest, UnpersistableObjectsReadBackAsNothing) {
-  KZProperty p;
+  // An object that cannot be persisted is not stored and reads back as Nothing.
   p.Value(Variant(std::make_shared<Plain>()));
-  PropertyBag bag;
-  p.writeProperties(bag);
-  EXPECT_FALSE(bag.contains("Value"));
-  auto back = KZProperty::create();
-  back->readProperties(bag);
+  PropertyBag plain;
+  p.writeProperties(plain);
+  EXPECT_FALSE(plain.contains("Value"));
+  back = KZProperty::create();
+  back->readProperties(plain);
   EXPECT_TRUE(back->Value().isNothing());
   EXPECT_EQ(back->ValueType(), 1);
 }
@@ -189,6 +179,10 @@ TEST(KZPropertiesTest, AddKeepsOneItemPerNameInAnyCase) {
   auto fixed = c.Add("Fixed", Variant("initial"), true);
   EXPECT_EQ(c.Add("FIXED", Variant("other")), fixed);
   EXPECT_EQ(fixed->Value(), Variant("initial"));
+  // By name, an omitted optional argument stays omitted.
+  Variant added = c.call("Add", {Variant("A"), Variant::missing(), Variant(true)});
+  EXPECT_EQ(added.object()->get("ReadOnly"), Variant(true));
+  EXPECT_EQ(added.object()->get("ValueType"), Variant(std::int16_t{0}));
 }
 
 TEST(KZPropertiesTest, RemoveAndClearRememberTheName) {
@@ -287,14 +281,6 @@ TEST(KZPropertiesTest, CloneIsDeepExceptForForeignObjects) {
   EXPECT_EQ(root->Find("Columns\\Price")->Value(), Variant(80));
 }
 
-// By name, an omitted optional argument stays omitted.
-TEST(KZPropertiesTest, AddByNameWithTheValueOmitted) {
-  auto c = KZProperties::create();
-  Variant added = c->call("Add", {Variant("A"), Variant::missing(), Variant(true)});
-  EXPECT_EQ(added.object()->get("ReadOnly"), Variant(true));
-  EXPECT_EQ(added.object()->get("ValueType"), Variant(std::int16_t{0}));
-}
-
 // Clone copies each plain property together with its collection key; the
 // copy must look its items up exactly as the source does.
 TEST(CloneKeysTest, CopiedKeysFoldLikeTheSource) {
@@ -316,15 +302,14 @@ TEST(CloneKeysTest, CopiedKeysFoldLikeTheSource) {
   EXPECT_EQ(copy->Count(), 3);
   EXPECT_EQ(copy->Find("Привет")->Value(), Variant("changed"));
   EXPECT_EQ(root->Find("Привет")->Value(), Variant("text"));
-}
 
-TEST(CloneKeysTest, AnItemKeyedUnlikeItsNameIsCopiedUnderItsName) {
-  auto root = KZProperties::create();
+  // An item keyed unlike its name is copied under its name.
+  root = KZProperties::create();
   auto property = KZProperty::create();
   property->Name("Real");
   property->Value(Variant(5));
   root->PropCollection()->add(Variant(property), std::string_view("Other"));
-  auto copy = root->Clone();
+  copy = root->Clone();
   EXPECT_EQ(copy->Find("Real")->Value(), Variant(5));
   EXPECT_EQ(copy->Find("Other"), nullptr);
 }

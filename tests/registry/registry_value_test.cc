@@ -17,7 +17,7 @@ constexpr const char* kKey = "Software\\Velmora, Ltd.\\Test";
 
 using RegistryValueTest = RegistryTest;
 
-TEST_F(RegistryValueTest, MissingValuesDefaultsAndEmptyText) {
+TEST_F(RegistryValueTest, MissingValuesDefaultsEmptyTextAndUnstorableNumbers) {
   // The missing key is made, empty; a default given is stored.
   EXPECT_EQ(readOf(kKey, "Left"), (Reading{Variant(""), regcode::kSuccess}));
   EXPECT_TRUE(ReadAllValue(kKey).isEmpty());
@@ -30,13 +30,10 @@ TEST_F(RegistryValueTest, MissingValuesDefaultsAndEmptyText) {
   // An empty text is a value: the default does not replace it.
   EXPECT_EQ(SetRegistryValue(kKey, "B", Variant("")), regcode::kSuccess);
   EXPECT_EQ(readOf(kKey, "B", Variant("default")).first, Variant(""));
-}
 
-// Which error each value raises is in the stored-form tests below.
-TEST_F(RegistryValueTest, UnstorableOrBrokenNumbersRaise) {
-  EXPECT_THROW(SetRegistryValue(kKey, "A", Variant(5e9)), AutomationError);
-  EXPECT_EQ(DeleteRegistryKey(kKey), regcode::kNotFound);  // not even the key
-
+  // Which error each value raises is in the stored-form tests below.
+  EXPECT_THROW(SetRegistryValue("Other", "A", Variant(5e9)), AutomationError);
+  EXPECT_EQ(DeleteRegistryKey("Other"), regcode::kNotFound);  // not even the key
   ASSERT_EQ(SetRegistryValue(kKey, "Broken", Variant("&hZZ")), regcode::kSuccess);
   EXPECT_EQ(test_support::errorOf([&] { readOf(kKey, "Broken"); }), err::kTypeMismatch);
 }
@@ -109,19 +106,15 @@ TEST_F(RegistryValueTest, KeyPathRules) {
     std::int32_t code;
     bool created;
   };
-  for (const PathCase& c :
-       std::vector<PathCase>{{"", regcode::kSuccess, false},  // the root itself
-                             {"A\\B\\", regcode::kSuccess, true},
-                             {"a\\b", regcode::kSuccess, false},
-                             {"A", regcode::kSuccess, false},  // made on the way to A\B
-                             {"\\A", regcode::kInvalidParameter, false},
-                             {"A\\\\B", regcode::kInvalidParameter, false},
-                             {"A\\\\", regcode::kInvalidParameter, false},
-                             {std::string("A\0B", 3), regcode::kInvalidParameter, false},
-                             {std::string(255, 'k'), regcode::kSuccess, true},
-                             {std::string(256, 'k'), regcode::kInvalidParameter, false},
-                             {deep, regcode::kSuccess, true},
-                             {deep + "\\d", regcode::kInvalidParameter, false}}) {
+  // "" is the root itself; "A" was made on the way to A\B.
+  constexpr std::int32_t kOk = regcode::kSuccess, kBad = regcode::kInvalidParameter;
+  // clang-format off
+  for (const PathCase& c : std::vector<PathCase>{
+           {"", kOk, false}, {"A\\B\\", kOk, true}, {"a\\b", kOk, false}, {"A", kOk, false},
+           {"\\A", kBad, false}, {"A\\\\B", kBad, false}, {"A\\\\", kBad, false},
+           {std::string("A\0B", 3), kBad, false}, {std::string(255, 'k'), kOk, true},
+           {std::string(256, 'k'), kBad, false}, {deep, kOk, true}, {deep + "\\d", kBad, false}}) {
+    // clang-format on
     std::unique_ptr<RegistryKey> key;
     bool created = false;
     EXPECT_EQ(userRegistryStore().createKey(c.path, key, created), c.code) << c.path.size();
@@ -176,7 +169,7 @@ SafeArray table(std::int32_t firstEntry, const std::vector<std::pair<Variant, Va
   return t;
 }
 
-TEST_F(RegistryValueTest, SetAllValueWritesEveryEntry) {
+TEST_F(RegistryValueTest, SetAllValueWritesEveryEntryAndStopsAtBadOnes) {
   Variant rows(table(0, {{Variant("a"), Variant("1")},
                          {Variant("b"), Variant(2.7)},
                          {Variant(std::int32_t{7}), Variant(true)}}));
@@ -194,30 +187,28 @@ TEST_F(RegistryValueTest, SetAllValueWritesEveryEntry) {
   EXPECT_EQ(storedData("Copy", "b"), "&h2");
   EXPECT_EQ(storedData("Copy", "7"), "&hFFFFFFFF");
   EXPECT_EQ(ReadAllValue("Copy").array().get({1, 2}), Variant(-1.0));
-}
 
-TEST_F(RegistryValueTest, BadTablesEndTheWalkWithoutError) {
+  // Bad tables end the walk without error.
   Variant fromOne(table(1, {{Variant("a"), Variant("1")}, {Variant("b"), Variant("2")}}));
-  EXPECT_EQ(SetAllValue("K", fromOne), regcode::kSuccess);
-  EXPECT_TRUE(ReadAllValue("K").isEmpty());
+  EXPECT_EQ(SetAllValue("Bad", fromOne), regcode::kSuccess);
+  EXPECT_TRUE(ReadAllValue("Bad").isEmpty());
 
   Variant stopsMidway(table(0, {{Variant("a"), Variant("1")},
                                 {Variant("b"), Variant(SafeArray::ofVariants({}))},
                                 {Variant("c"), Variant("3")}}));
-  EXPECT_EQ(SetAllValue("K", stopsMidway), regcode::kSuccess);
-  EXPECT_EQ(namesOf(ReadAllValue("K")), "a=1;");
+  EXPECT_EQ(SetAllValue("Bad", stopsMidway), regcode::kSuccess);
+  EXPECT_EQ(namesOf(ReadAllValue("Bad")), "a=1;");
 
-  Variant notATable("text");
-  EXPECT_EQ(SetAllValue("K", notATable), regcode::kSuccess);
-  Variant oneDim(SafeArray::ofVariants({Variant("x")}));
-  EXPECT_EQ(SetAllValue("K", oneDim), regcode::kSuccess);
+  Variant notATable("text"), oneDim(SafeArray::ofVariants({Variant("x")}));
+  EXPECT_EQ(SetAllValue("Bad", notATable), regcode::kSuccess);
+  EXPECT_EQ(SetAllValue("Bad", oneDim), regcode::kSuccess);
 }
 
-// The text each kind of value is stored as, and what a stored text reads as.
+// The text each kind of value is stored as, and what a stored text reads as:
+// -3.9 goes toward zero, not rounded; the currency is -1.9999.
 using velmora::test_support::errorOf;
 
-// -3.9 goes toward zero, not rounded; the currency is -1.9999.
-TEST(StoredFormTest, TextsAndNumbers) {
+TEST(StoredFormTest, TextsOfEachKindAndValuesWithoutOne) {
   // clang-format off
   const std::vector<Variant> values = {Variant(""), Variant(3.9), Variant(-3.9), Variant(-1),
       Variant(std::int16_t{-1}), Variant(true), Variant(false), Variant(std::uint8_t{255}),
@@ -229,29 +220,20 @@ TEST(StoredFormTest, TextsAndNumbers) {
   EXPECT_EQ(forms, (std::vector<std::string>{std::string(1, '\0'), "&h3", "&hFFFFFFFD",
                                              "&hFFFFFFFF", "&hFFFF", "&hFFFF", "&h0", "&hFF",
                                              "&hFFFFFFFF", "&hB3B0", "&h0", "&h", "&h80000000"}));
-}
-
-TEST(StoredFormTest, ValuesWithoutStoredFormRaise) {
-  const std::vector<std::pair<Variant, int>> cases = {
+  // clang-format off
+  const std::vector<std::pair<Variant, int>> refused = {
       {Variant(2147483648.0), err::kOverflow},
       {Variant(Currency{std::int64_t{1} << 62}), err::kOverflow},
       {Variant(std::numeric_limits<double>::quiet_NaN()), err::kOverflow},
       {Variant(SafeArray::ofVariants({Variant(1)})), err::kTypeMismatch},
-      {Variant::nothing(), err::kTypeMismatch},
-      {Variant::missing(), err::kTypeMismatch}};
-  for (const auto& c : cases) EXPECT_EQ(errorOf([&] { storedForm(c.first); }), c.second);
-}
-
-TEST(StoredFormTest, ReadForm) {
-  EXPECT_EQ(readForm("&H1F"), Variant("&H1F"));  // only the lower-case prefix is a number
-  EXPECT_EQ(readForm(" &h1F"), Variant(" &h1F"));
-  EXPECT_EQ(readForm("&hFFFFFFFF"), Variant(-1.0));
-  EXPECT_EQ(errorOf([] { readForm("&h"); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { readForm("&hxyz"); }), err::kTypeMismatch);
+      {Variant::nothing(), err::kTypeMismatch}, {Variant::missing(), err::kTypeMismatch}};
+  // clang-format on
+  for (const auto& c : refused) EXPECT_EQ(errorOf([&] { storedForm(c.first); }), c.second);
 }
 
 // Whatever callers write reads back as the same number, including the
-// four-digit forms that positive 32-bit values and booleans share.
+// four-digit forms that positive 32-bit values and booleans share; only the
+// lower-case prefix makes a number.
 TEST(StoredFormTest, NumbersReadBackAsWritten) {
   for (const double n : {0.0, 1.0, 25.0, 32767.0, 32768.0, 40000.0, 46000.0, 65534.0, 65536.0, -1.0,
                          -2.0, -1200.0, -32768.0, -40000.0, 2147483647.0, -2147483648.0}) {
@@ -264,6 +246,10 @@ TEST(StoredFormTest, NumbersReadBackAsWritten) {
   // The documented losses of the shared four-digit form.
   EXPECT_EQ(readForm(storedForm(Variant(std::int16_t{-2}))), Variant(65534.0));
   EXPECT_EQ(readForm(storedForm(Variant(65535.0))), Variant(-1.0));
+  EXPECT_EQ(readForm("&H1F"), Variant("&H1F"));
+  EXPECT_EQ(readForm(" &h1F"), Variant(" &h1F"));
+  EXPECT_EQ(errorOf([] { readForm("&h"); }), err::kTypeMismatch);
+  EXPECT_EQ(errorOf([] { readForm("&hxyz"); }), err::kTypeMismatch);
 }
 
 }  // namespace
