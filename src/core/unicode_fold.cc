@@ -20,30 +20,55 @@ std::string asciiFold(std::string_view text) {
   return out;
 }
 
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+// The eight bytes of `word` with A-Z lowered, without a branch per byte. Exact
+// only when no byte has its high bit set; the callers check that from the
+// same words and take the slow path otherwise.
+constexpr std::uint64_t lowerAsciiWord(std::uint64_t word) noexcept {
+  const std::uint64_t atLeastA = word + 0x3f3f3f3f3f3f3f3full;  // high bit: byte >= 'A'
+  const std::uint64_t aboveZ = word + 0x2525252525252525ull;    // high bit: byte > 'Z'
+  return word | (((atLeastA ^ aboveZ) & kHighBits) >> 2);
+}
+
+// The byte hash in three steps, so that a FoldedKey hashes the words it has
+// just lowered instead of reading them again.
+constexpr std::uint64_t hashStart(std::size_t size) noexcept {
+  return 0x9e3779b97f4a7c15ull ^ size;
+}
+constexpr std::uint64_t hashStep(std::uint64_t h, std::uint64_t word) noexcept {
+  h = (h ^ word) * 0xbf58476d1ce4e5b9ull;
+  return h ^ (h >> 31);
+}
+constexpr std::size_t hashEnd(std::uint64_t h) noexcept {
+  h *= 0x94d049bb133111ebull;
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+// The last, partial word of `text` from byte `at`, zero-filled.
+std::uint64_t tailWord(std::string_view text, std::size_t at) noexcept {
+  std::uint64_t word = 0;
+  std::memcpy(&word, text.data() + at, text.size() - at);
+  return word;
+}
+
+std::uint64_t wordAt(std::string_view text, std::size_t at) noexcept {
+  std::uint64_t word;
+  std::memcpy(&word, text.data() + at, 8);
+  return word;
+}
+
 }  // namespace
 
 // Eight bytes at a time (keys are short, so a byte-serial hash would dominate
 // a look-up), with a final mix so that the low bits a power-of-two table uses
 // depend on every byte.
 std::size_t hashBytes(std::string_view text) {
-  constexpr std::uint64_t kMul = 0xbf58476d1ce4e5b9ull;
-  std::uint64_t h = 0x9e3779b97f4a7c15ull ^ text.size();
+  std::uint64_t h = hashStart(text.size());
   std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    h = (h ^ word) * kMul;
-    h ^= h >> 31;
-  }
-  if (i < text.size()) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, text.data() + i, text.size() - i);
-    h = (h ^ word) * kMul;
-    h ^= h >> 31;
-  }
-  h *= 0x94d049bb133111ebull;
-  h ^= h >> 29;
-  return static_cast<std::size_t>(h);
+  for (; i + 8 <= text.size(); i += 8) h = hashStep(h, wordAt(text, i));
+  if (i < text.size()) h = hashStep(h, tailWord(text, i));
+  return hashEnd(h);
 }
 
 bool isAsciiText(std::string_view text) {
@@ -73,37 +98,54 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
 }
 
 FoldedKey::FoldedKey(std::string_view text) {
-  // One pass lowers the letters into the buffer and finds out whether the
-  // text is ASCII at all; the buffer is simply discarded when it is not.
-  bool ascii = true;
-  if (text.size() <= inline_.size()) {
-    unsigned char seen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const char c = text[i];
-      seen |= static_cast<unsigned char>(c);
-      inline_[i] = detail::asciiLower(c);
+  // One pass of whole words lowers the letters into the buffer, hashes them
+  // and finds out whether the text is ASCII at all; the buffer is simply
+  // discarded when it is not. The buffer is a whole number of words.
+  const std::size_t n = text.size();
+  if (n <= inline_.size()) {
+    std::uint64_t seen = 0;
+    std::uint64_t h = hashStart(n);
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+      const std::uint64_t word = wordAt(text, i);
+      seen |= word;
+      const std::uint64_t lower = lowerAsciiWord(word);
+      std::memcpy(inline_.data() + i, &lower, 8);
+      h = hashStep(h, lower);
     }
-    ascii = seen < 0x80;
-    if (ascii) view_ = std::string_view(inline_.data(), text.size());
-  } else {
-    ascii = false;
+    if (i < n) {
+      const std::uint64_t word = tailWord(text, i);
+      seen |= word;
+      const std::uint64_t lower = lowerAsciiWord(word);
+      std::memcpy(inline_.data() + i, &lower, n - i);
+      h = hashStep(h, lower);
+    }
+    if ((seen & kHighBits) == 0) {
+      view_ = std::string_view(inline_.data(), n);
+      hash_ = hashEnd(h);
+      return;
+    }
   }
-  if (!ascii) {
-    heap_ = foldCase(text);
-    view_ = heap_;
-  }
+  heap_ = foldCase(text);
+  view_ = heap_;
   hash_ = hashBytes(view_);
 }
 
+// Word by word: the folded key and an ASCII original agree exactly when
+// every lowered word of the original equals the key's word.
 bool FoldedKey::matchesAscii(std::string_view original) const {
-  if (original.size() != view_.size()) return false;
-  for (std::size_t i = 0; i < original.size(); ++i) {
-    if (detail::asciiLower(original[i]) != view_[i]) return false;
+  const std::size_t n = original.size();
+  if (n != view_.size()) return false;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    if (lowerAsciiWord(wordAt(original, i)) != wordAt(view_, i)) return false;
   }
-  return true;
+  return i == n || lowerAsciiWord(tailWord(original, i)) == tailWord(view_, i);
 }
 
 bool FoldedKey::matches(std::string_view original) const {
+  // ASCII folding keeps the length, so an ASCII original of another length
+  // never matches; other text may fold to any length.
   if (isAsciiText(original)) return matchesAscii(original);
   return foldCase(original) == view_;
 }

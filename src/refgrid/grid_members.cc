@@ -36,7 +36,12 @@ const MemberTable<GridColumn>& columnMembers() {
           .get("Caption", 0, 0, [](GridColumn& c, Args) -> Variant { return c.caption; })
           .let("Caption", 1, 1,
                [](GridColumn& c, Args a) -> Variant {
-                 c.caption = toText(a[0]);
+                 // Text is assigned in place, into the caption's own storage.
+                 if (const std::string* text = a[0].getIf<std::string>()) {
+                   c.caption.assign(*text);
+                 } else {
+                   c.caption = toText(a[0]);
+                 }
                  return none();
                })
           .get("Width", 0, 0, [](GridColumn& c, Args) -> Variant { return c.width; })
@@ -171,12 +176,18 @@ void GridColumn::moveTo(std::int32_t position) {
 
 ObjectRef GridColumns::find(const Variant& which) {
   if (grid == nullptr) throw AutomationError(err::kObjectNotSet);
-  if (which.isText()) {
-    GridColumn* column = grid->findColumn(which.text());
+  // The grid's own reference is copied: cheaper than locking the column's
+  // weak self-reference.
+  std::int32_t index = 0;
+  if (const std::string* key = which.getIf<std::string>()) {
+    const GridColumn* column = grid->findColumn(*key);
     if (column == nullptr) throw AutomationError(err::kSubscriptOutOfRange);
-    return column->shared_from_this();
+    index = column->index();
+  } else {
+    index = toInt32(which);
+    if (index < 1 || index > grid->columnCount()) throw AutomationError(err::kSubscriptOutOfRange);
   }
-  return grid->column(toInt32(which)).shared_from_this();
+  return grid->impl_->columns[static_cast<std::size_t>(index - 1)];
 }
 
 std::unique_ptr<Enumerator> GridColumns::newEnum() {

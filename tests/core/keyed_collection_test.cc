@@ -1,5 +1,6 @@
 // Keys folded across case and script: the flat index behind the keyed
 // collections, and the collections themselves.
+#include <commonvelmora/ascii_case.h>
 #include <commonvelmora/error.h>
 #include <commonvelmora/keyed_collection.h>
 #include <gtest/gtest.h>
@@ -56,6 +57,26 @@ TEST(FoldedKeyTest, MatchesAcrossCaseAndScript) {
   EXPECT_EQ(foldCase("AB\xff\xfe"), "ab\xff\xfe");
   EXPECT_FALSE(equalsNoCase("AB\xff\xfe", "ab\xff"));
   EXPECT_EQ(foldCase(std::string("A\0B", 3)), std::string("a\0b", 3));
+}
+
+TEST(FoldedKeyTest, EveryAsciiByteAtEveryPlaceOfAWordFoldsAsOnItsOwn) {
+  // Word-at-a-time folding must agree with the letter-by-letter rule for
+  // every byte (the edges of A-Z included), in whole words and in the tail.
+  for (std::size_t size : {1u, 7u, 8u, 13u, 64u}) {
+    for (int byte = 0; byte < 0x80; ++byte) {
+      std::string text(size, 'Q');
+      text[size / 2] = static_cast<char>(byte);
+      std::string lower = text;
+      for (char& c : lower) c = detail::asciiLower(c);
+      const FoldedKey key(text);
+      ASSERT_EQ(key.view(), lower) << size << " " << byte;
+      ASSERT_EQ(key.hash(), hashBytes(lower));
+      ASSERT_TRUE(key.matches(text) && key.matches(lower));
+      std::string other = lower;
+      other[size / 2] = byte == 'q' ? 'r' : 'q';
+      ASSERT_EQ(key.matches(other), lower == other);
+    }
+  }
 }
 
 std::string itemsOf(KeyedCollection& c) {

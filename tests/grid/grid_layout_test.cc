@@ -2,6 +2,7 @@
 #include <commonvelmora/error.h>
 #include <commonvelmora/work.h>
 
+#include "grid/grid_access.h"
 #include "grid/grid_test_support.h"
 #include "grid/grid_working.h"
 #include "support/error_of.h"
@@ -146,6 +147,30 @@ TEST_F(GridLayout, KeyStringsAreAppendedUnchanged) {
   auto restored = sampleGrid();
   RestoreGridSetting(restored, "Журнал \\ 2024");
   EXPECT_EQ(restored->findColumn("Qty")->caption, "Кол-во");
+}
+
+TEST(SplitRecord, BarsAtEveryPlaceOfTwoWordsAndTheTail) {
+  // Every record of 19 bytes with one or two bars, against a plain scan; the
+  // other bytes are "}", one bit off a bar.
+  std::vector<std::string_view> fields;
+  for (std::size_t a = 0; a < 19; ++a) {
+    for (std::size_t b = a; b < 19; ++b) {
+      std::string record(19, '}');
+      record[a] = record[b] = '|';
+      std::vector<std::string_view> expected;
+      std::size_t start = 0;
+      for (std::size_t i = 0; i < record.size(); ++i) {
+        if (record[i] != '|') continue;
+        expected.push_back(std::string_view(record).substr(start, i - start));
+        start = i + 1;
+      }
+      expected.push_back(std::string_view(record).substr(start));
+      splitRecord(record, fields);
+      ASSERT_EQ(fields, expected) << record;
+    }
+  }
+  splitRecord("", fields);
+  EXPECT_EQ(fields, std::vector<std::string_view>{""});
 }
 
 }  // namespace
