@@ -14,15 +14,15 @@ using test_support::errorOf;
 
 std::shared_ptr<ReferenceGrid> threeColumns() {
   return loadGridDescription(
-      "# sample\n"
-      "column Name caption=\"Full name\"\n"
-      "column Price width=900 format=0.00 sorttype=2\n"
-      "column Qty visible=false\n"
-      "row \"Ann Lee\" 1.5 3\n"
-      "row Bob 12 4\n");
+      "# sample\ncolumn Name caption=\"Full name\"\ncolumn Price width=900 format=0.00 sorttype=2\n"
+      "column Qty visible=false\nrow \"Ann Lee\" 1.5 3\nrow Bob 12 4\n");
 }
 
 ObjectRef columnOf(Object& grid, Variant which) { return toObject(grid.get("Columns", {which})); }
+// The error of adding column `colIndex` with `order` to `keys`, or 0.
+int errorOfAdding(Object& keys, std::int16_t colIndex, std::int16_t order) {
+  return errorOf([&] { keys.call("Add", {colIndex, order}); });
+}
 
 TEST(ReferenceGrid, ColumnsAreFoundByPositionIndexAndKeyInAnyCase) {
   auto grid = threeColumns();
@@ -51,24 +51,17 @@ TEST(ReferenceGrid, AddWithIndexRebuildsTheSavedOrderFromAnyAddingOrder) {
   sortKeys->call("Add", {std::int16_t{3}, std::int16_t{1}, std::int16_t{3}});
   sortKeys->call("Add", {std::int16_t{1}, std::int16_t{2}});  // no Index: after those with one
   sortKeys->call("Add", {std::int16_t{2}, std::int16_t{1}, std::int16_t{2}});
-  EXPECT_EQ(toInt16(toObject(grid->get("SortKeys", {1}))->get("ColIndex")), 2);
-  EXPECT_EQ(toInt16(toObject(grid->get("SortKeys", {2}))->get("ColIndex")), 3);
-  EXPECT_EQ(toInt16(toObject(grid->get("SortKeys", {3}))->get("ColIndex")), 1);
+  for (int i : {1, 2, 3})  // Price, Qty, Name
+    EXPECT_EQ(toInt16(toObject(grid->get("SortKeys", {i}))->get("ColIndex")), i % 3 + 1);
   sortKeys->call("Remove", {1});
   EXPECT_EQ(toInt32(toObject(grid->get("SortKeys", {1}))->get("Index")), 1);
-  EXPECT_EQ(errorOf([&] {
-              sortKeys->call("Add", {std::int16_t{9}, std::int16_t{1}});
-            }),
-            err::kSubscriptOutOfRange);
+  EXPECT_EQ(errorOfAdding(*sortKeys, 9, 1), err::kSubscriptOutOfRange);
 
   ObjectRef groups = toObject(grid->get("Groups"));
   groups->call("Add", {std::int16_t{2}, std::int16_t{1}, std::int16_t{1}});
   EXPECT_TRUE(toBool(columnOf(*grid, "Price")->get("IsGrouped")));
   EXPECT_FALSE(toBool(columnOf(*grid, "Name")->get("IsGrouped")));
-  EXPECT_EQ(errorOf([&] {
-              groups->call("Add", {std::int16_t{2}, std::int16_t{1}});
-            }),
-            err::kDuplicateKey);
+  EXPECT_EQ(errorOfAdding(*groups, 2, 1), err::kDuplicateKey);
   int seen = 0;
   auto e = groups->newEnum();
   Variant item;
@@ -108,7 +101,7 @@ TEST(ReferenceGrid, CreatedByProgIdAndDetachedColumnsRaise91) {
   EXPECT_EQ(errorOf([&] { column->get("IsGrouped"); }), err::kObjectNotSet);
 }
 
-TEST(GridDescription, DescribeReadsBackToTheSameLayout) {
+TEST(GridDescription, DescribeReadsBackToTheSameLayoutAndBadLinesNameTheirLine) {
   const std::string text =
       "grid groupbybox=True view=2\n"
       "column Name caption=\"Full \\\"name\\\"\" width=1000 position=2 visible=True\n"
@@ -116,17 +109,10 @@ TEST(GridDescription, DescribeReadsBackToTheSameLayout) {
       "group Price order=1\n"
       "sortkey Name order=-1\n";
   EXPECT_EQ(describeGrid(*loadGridDescription(text)), text);
-}
 
-TEST(GridDescription, BadLinesNameTheirLine) {
-  const auto failure = [](std::string_view text) {
-    try {
-      loadGridDescription(text);
-    } catch (const AutomationError& e) {
-      EXPECT_EQ(e.number(), err::kBadFileFormat);
-      return e.description();
-    }
-    return std::string("no error");
+  const auto failure = [](std::string_view bad) {
+    EXPECT_EQ(errorOf([&] { loadGridDescription(bad); }), err::kBadFileFormat) << bad;
+    return test_support::errorDescriptionOf([&] { loadGridDescription(bad); });
   };
   EXPECT_EQ(failure("column A\ngroup B\n"), "line 2: no column 'B'");
   EXPECT_EQ(failure("column A width=wide"), "line 1: width=wide: Type mismatch");
