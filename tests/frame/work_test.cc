@@ -20,17 +20,23 @@ namespace {
 // arguments, and the classes its factories create.
 class WorkByNameTest : public FrameTest {};
 
+// The error of calling `member` by name with `args`, or 0.
+int errorCalling(Object& o, std::string_view member, CallKind kind,
+                 std::vector<Variant> args = {}) {
+  return errorOf([&] { o.invoke(member, kind, args); });
+}
+
 TEST_F(WorkByNameTest, KindsAndNamesResolveAsForAScriptClient) {
   Work work;
   const CallKind either = CallKind::Method | CallKind::Get;
   EXPECT_EQ(work.invoke("regestrystring", either, {}), Variant("Software\\Velmora, Ltd.\\"));
   // A property that can only be assigned cannot be read, and the reverse.
-  EXPECT_EQ(errorOf([&] { work.invoke("MaxLogFile", either, {}); }), err::kNoSuchMember);
-  std::vector<Variant> value{Variant("x")};
-  EXPECT_EQ(errorOf([&] { work.invoke("RegestryString", CallKind::Let, value); }),
+  EXPECT_EQ(errorCalling(work, "MaxLogFile", either), err::kNoSuchMember);
+  EXPECT_EQ(errorCalling(work, "RegestryString", CallKind::Let, {Variant("x")}),
             err::kNoSuchMember);
-  EXPECT_EQ(errorOf([&] { work.invoke("NoSuchMember", either, {}); }), err::kNoSuchMember);
-  EXPECT_EQ(errorOf([&] { CommonInfo().invoke("AnyThing", either, {}); }), err::kNoSuchMember);
+  EXPECT_EQ(errorCalling(work, "NoSuchMember", either), err::kNoSuchMember);
+  CommonInfo info;
+  EXPECT_EQ(errorCalling(info, "AnyThing", either), err::kNoSuchMember);
   // Nothing registered under a factory's ProgID: nothing, never an error.
   ClassRegistry::instance().remove(ids::kKZPropertyProgId);
   EXPECT_TRUE(work.invoke("GetKZProperty", CallKind::Method, {}).isNothing());
@@ -43,17 +49,14 @@ TEST_F(WorkByNameTest, ArgumentsAreConvertedOrTakeTheirDefaults) {
   work.invoke("AppNumber", CallKind::Let, args);
   EXPECT_EQ(work.invoke("AppNumber", CallKind::Get, {}), Variant(std::int32_t{1005}));
 
-  std::vector<Variant> text{Variant("not a number")};
-  EXPECT_EQ(errorOf([&] { work.invoke("AppNumber", CallKind::Let, text); }), err::kTypeMismatch);
-  std::vector<Variant> null{Variant::null()};
-  EXPECT_EQ(errorOf([&] { work.invoke("StoreMessageToLog", CallKind::Method, null); }),
+  EXPECT_EQ(errorCalling(work, "AppNumber", CallKind::Let, {Variant("not a number")}),
+            err::kTypeMismatch);
+  EXPECT_EQ(errorCalling(work, "StoreMessageToLog", CallKind::Method, {Variant::null()}),
             err::kInvalidUseOfNull);
   // An array argument must be an array; a member that never fails still
   // cannot be handed something else.
-  for (const char* member : {"CheckArray", "GetImageData"}) {
-    std::vector<Variant> three{Variant(std::int32_t{3})};
-    EXPECT_EQ(errorOf([&] { work.invoke(member, CallKind::Method, three); }), err::kTypeMismatch);
-  }
+  for (const char* member : {"CheckArray", "GetImageData"})
+    EXPECT_EQ(errorCalling(work, member, CallKind::Method, {Variant(3)}), err::kTypeMismatch);
   // GetStringDescription forwards an omitted Arguments as missing: the
   // template comes back unchanged. The empty value is an argument and fills
   // %0 with "".
@@ -133,9 +136,9 @@ TEST_F(WorkRegistryTest, AnOmittedDefaultIsNoDefaultButTheEmptyValueIsOne) {
   EXPECT_EQ(errorCode, Variant(std::int32_t{0}));
   EXPECT_EQ(read({Variant(key_), Variant("Left")}, errorCode), Variant(0.0));
   // The store's errors reach the caller.
-  std::vector<Variant> args{Variant(key_), Variant("List"),
-                            Variant(SafeArray::ofVariants({Variant(1)}))};
-  EXPECT_EQ(errorOf([&] { work_.invoke("SetRegistryValue", CallKind::Method, args); }),
+  const Variant list(SafeArray::ofVariants({Variant(1)}));
+  EXPECT_EQ(errorCalling(work_, "SetRegistryValue", CallKind::Method,
+                         {Variant(key_), Variant("List"), list}),
             err::kTypeMismatch);
 }
 

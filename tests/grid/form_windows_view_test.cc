@@ -36,9 +36,7 @@ class FormWindowView : public GridTest {
 
 TEST_F(FormWindowView, AColumnTickShowsTheColumnAtOnceAndTheClosingKeepsWhereTheWindowWas) {
   auto grid = loadGridDescription(
-      "column Price\n"
-      "column ServiceId\n"
-      "column Qty visible=false\n"
+      "column Price\ncolumn ServiceId\ncolumn Qty visible=false\n"
       "column Name caption=\"Full name\"\n");
   frmColumns form;
   form.prepare(grid, "Software\\Desk", screen);

@@ -22,9 +22,7 @@ class GridClip : public GridTest {};
 
 TEST_F(GridClip, CopiesWithoutTheFormatsOfNumberColumnsAndPutsThemBack) {
   auto grid = loadGridDescription(
-      "column Price format=0.00 sorttype=5\n"
-      "column Qty format=0.0 sorttype=1\n"
-      "column Name\n"
+      "column Price format=0.00 sorttype=5\ncolumn Qty format=0.0 sorttype=1\ncolumn Name\n"
       "row 1.5 3 Ann\n");
   ObjectRef ref = grid;
   EXPECT_TRUE(Work().GridToClip(ref, true));
@@ -74,7 +72,6 @@ TEST(GuiHostDeathTest, WithoutADisplayNothingIsTriedAndTheClipboardSaysWhy) {
       ::testing::ExitedWithCode(0), "");
 }
 
-// Sorting by a column through its sort key or its group.
 ObjectRef columnRef(ReferenceGrid& grid, const char* key) {
   return grid.findColumn(key)->shared_from_this();
 }

@@ -45,10 +45,8 @@ class GridTest : public ::testing::Test {
 // Price, Qty, Name in that collection order, shown in that order.
 inline std::shared_ptr<ReferenceGrid> sampleGrid() {
   return loadGridDescription(
-      "column Price width=900 format=0.00 sorttype=2\n"
-      "column Qty width=600\n"
-      "column Name caption=\"Full name\" width=2000\n"
-      "row 1.5 3 Ann\n");
+      "column Price width=900 format=0.00 sorttype=2\ncolumn Qty width=600\n"
+      "column Name caption=\"Full name\" width=2000\nrow 1.5 3 Ann\n");
 }
 
 }  // namespace velmora::grid::testing
