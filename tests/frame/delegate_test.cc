@@ -1,5 +1,4 @@
-// The delegate component: offered the logging and message jobs first, by
-// name, and the library's own routines when it is absent or declines.
+// The delegate component: offered the logging and message jobs before the library does them.
 #include <commonvelmora/class_registry.h>
 #include <commonvelmora/identifiers.h>
 #include <commonvelmora/member_table.h>

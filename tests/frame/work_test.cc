@@ -1,5 +1,4 @@
-// Work as a client reaches it: by name, through the state its objects on a
-// thread share, and through its settings store members.
+// Work as a client reaches it: by name, through its per-thread state and its store members.
 #include <commonvelmora/class_registry.h>
 #include <commonvelmora/identifiers.h>
 #include <commonvelmora/work.h>
@@ -16,8 +15,6 @@
 namespace velmora::frame::testing {
 namespace {
 
-// Work reached by name: the kind of call, conversions of arguments, omitted
-// arguments, and the classes its factories create.
 class WorkByNameTest : public FrameTest {};
 
 // The error of calling `member` by name with `args`, or 0.
@@ -70,8 +67,6 @@ TEST_F(WorkByNameTest, ArgumentsAreConvertedOrTakeTheirDefaults) {
   EXPECT_EQ(work.GetStringDescription("A%0B"), "A%0B");
 }
 
-// The per-thread state shared by all Work objects of a thread, and the
-// members that answer by themselves.
 class WorkStateTest : public FrameTest {};
 
 TEST_F(WorkStateTest, WorkObjectsOfOneThreadShareTheStateAndOtherThreadsStartEmpty) {

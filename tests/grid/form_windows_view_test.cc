@@ -1,6 +1,4 @@
-// The column chooser and the caption dialog on real Qt widgets: shown
-// modally, driven with Qt Test while they are up, and saved as images for
-// review.
+// The column chooser and the caption dialog on real Qt widgets, driven with Qt Test.
 #include <QtGui/QImage>
 #include <QtTest/QTest>
 #include <QtWidgets/QLineEdit>

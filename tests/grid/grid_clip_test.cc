@@ -1,5 +1,4 @@
-// Copying a grid to the real (offscreen) clipboard, the clipboard layer, and
-// sorting by a column through its sort key or its group.
+// Copying a grid to the real (offscreen) clipboard, and sorting by a column.
 #include <commonvelmora/work.h>
 
 #include <algorithm>

@@ -1,6 +1,4 @@
-// The column chooser's and the caption dialog's logic, without a window:
-// the list filling rule, ticks reaching the grid, the stored geometry and
-// its screen checks, the caption enable rule.
+// The column chooser's and the caption dialog's logic, without a window.
 #include <commonvelmora/reference_grid.h>
 
 #include <string>

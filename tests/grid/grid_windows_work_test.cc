@@ -1,6 +1,4 @@
-// The Work members that open the grid windows: on the GUI thread they show
-// the thread's own chooser and dialog on a reference grid; elsewhere they
-// do nothing and return.
+// The Work members that open the grid windows: on the GUI thread, and only there.
 #include <QtTest/QTest>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>

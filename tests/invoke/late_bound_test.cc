@@ -1,6 +1,4 @@
-// The six late-bound calls through Work, on a small recording object: what
-// each passes and with which kind, what it does with the result, and the
-// one log entry each failure leaves.
+// The six late-bound calls through Work on a recording object: what each passes, keeps and logs.
 #include <commonvelmora/member_table.h>
 #include <commonvelmora/work.h>
 

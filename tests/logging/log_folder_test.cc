@@ -1,5 +1,4 @@
-// The log folder and file names: the suffix rule that places the folder, on
-// Windows-style and POSIX-style folders alike, then real folders.
+// The log folder rule on Windows- and POSIX-style names, then on real folders; file names.
 #include <cmath>
 #include <thread>
 #include <vector>

@@ -1,5 +1,4 @@
-// Placeholder filling in message templates, and the log and format
-// subcommands of the velmora tool, run as a user would.
+// Placeholder filling in message templates, and the tool's log and format subcommands.
 #include <commonvelmora/error.h>
 #include <commonvelmora/object.h>
 
@@ -11,7 +10,6 @@
 namespace velmora::logging::testing {
 namespace {
 
-// Placeholder filling in message templates.
 Variant list(std::vector<Variant> items, std::int32_t lbound = 0) {
   return Variant(SafeArray::ofVariants(std::move(items), lbound));
 }
@@ -70,7 +68,6 @@ TEST_F(StringDescriptionTest, UnusableArgumentsRaiseTheRuntimesErrors) {
   EXPECT_EQ(errorOf("%0", Variant(table)), err::kSubscriptOutOfRange);  // one index given
 }
 
-// The log and format subcommands of the velmora tool, run as a user would.
 using test_support::ToolRun;
 
 ToolRun velmora(const std::string& arguments) { return test_support::runVelmora(arguments); }

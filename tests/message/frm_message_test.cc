@@ -1,5 +1,4 @@
-// The message window's logic without a window: layout in twips, button
-// places, the help rule, placement on the screen, and the handlers.
+// The message window's logic without a window: layout, buttons, placement, handlers.
 #include <gtest/gtest.h>
 
 #include "message/frm_message.h"

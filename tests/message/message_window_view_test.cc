@@ -1,5 +1,4 @@
-// The message window on real Qt widgets: shown modally, driven with Qt Test
-// while it is up, and saved as images for review.
+// The message window on real Qt widgets, driven with Qt Test and saved as images.
 #include <QtCore/QTimer>
 #include <QtGui/QImage>
 #include <QtTest/QTest>

@@ -1,6 +1,4 @@
-// velmora columns, caption and msg: the windows opened offscreen and saved
-// as images, what each prints or returns after them, and no window at all
-// where there is no display.
+// velmora columns, caption and msg: offscreen windows saved as images; none without a display.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
