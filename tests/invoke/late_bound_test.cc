@@ -1,6 +1,7 @@
 // The six late-bound calls through Work on a recording object: what each passes, keeps and logs.
 #include <commonvelmora/member_table.h>
 #include <commonvelmora/work.h>
+#include <gmock/gmock.h>
 
 #include <new>
 #include <stdexcept>
@@ -218,10 +219,8 @@ TEST_F(LateBoundTest, EveryFailureIsFalseWithOneErrorEntry) {
       const std::string logged = loggedText();
       EXPECT_EQ(count(logged, " Error: "), 1u) << logged;
       const std::string& prefix = r.failurePrefix.empty() ? r.rangePrefix : r.failurePrefix;
-      EXPECT_NE(logged.find(" Error: " + std::to_string(f.number) + " " + prefix + name + "].\r\n" +
-                            f.description + "\r\n"),
-                std::string::npos)
-          << logged;
+      EXPECT_THAT(logged, ::testing::HasSubstr(" Error: " + std::to_string(f.number) + " " +
+                                               prefix + name + "].\r\n" + f.description + "\r\n"));
     }
   }
 }

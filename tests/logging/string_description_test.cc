@@ -74,7 +74,7 @@ ToolRun velmora(const std::string& arguments) { return test_support::runVelmora(
 
 using LogCommandTest = LogTest;
 
-TEST_F(LogCommandTest, WritesAndLocatesTheDaysFile) {
+TEST_F(LogCommandTest, LogWritesAndLocatesTheDaysFileAndFormatFillsPlaceholders) {
   EXPECT_EQ(velmora("log message 'two words'").status, 0);
   EXPECT_EQ(velmora("log error -5 Timeout").status, 0);
   const ToolRun path = velmora("log path");
@@ -85,9 +85,7 @@ TEST_F(LogCommandTest, WritesAndLocatesTheDaysFile) {
   EXPECT_TRUE(lines[1].ends_with(" Error: -5 Timeout"));
   EXPECT_EQ(velmora("log path --prefix Trade --date 2024-03-07").out,
             (logFolder() / "Trade2024_03_07.log").string() + "\n");
-}
 
-TEST_F(LogCommandTest, FormatFillsPlaceholdersAndBadInputGivesAClearStatus) {
   EXPECT_EQ(velmora("format 'Value %0 of %1' 5 7").out, "Value 5 of 7\n");
   EXPECT_EQ(velmora("format 'keep %0'").out, "keep %0\n");
   for (const char* bad : {"format", "log error five Timeout", "log message", "log rotate"})

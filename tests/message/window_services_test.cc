@@ -29,7 +29,7 @@ class WindowServicesTest : public ::testing::Test {
   void SetUp() override { test_support::prepareTestGui(); }
 };
 
-TEST_F(WindowServicesTest, ACaptureRequestSavesTheNextModalWindowAndClosesIt) {
+TEST_F(WindowServicesTest, ACaptureClosesTheNextModalWindowAndThePointerKeepsTheHostsOverride) {
   const std::string png = test_support::imagePath("capture_probe.png");
   fs::remove(png);
   QDialog dialog;
@@ -39,9 +39,8 @@ TEST_F(WindowServicesTest, ACaptureRequestSavesTheNextModalWindowAndClosesIt) {
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   const QImage image(QString::fromStdString(png));
   EXPECT_EQ(image.size(), QSize(200, 100));
-}
 
-TEST_F(WindowServicesTest, RestoringThePointerKeepsTheHostsOwnOverride) {
+  // Restoring the pointer keeps the host's own override.
   QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));  // the host's
   MousePointer& pointer = defaultMousePointer();
   pointer.override(PointerShape::Arrow);

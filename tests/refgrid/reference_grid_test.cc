@@ -24,7 +24,7 @@ int errorOfAdding(Object& keys, std::int16_t colIndex, std::int16_t order) {
   return errorOf([&] { keys.call("Add", {colIndex, order}); });
 }
 
-TEST(ReferenceGrid, ColumnsAreFoundByPositionIndexAndKeyInAnyCase) {
+TEST(ReferenceGrid, ColumnsAreFoundInAnyCaseAndMovedOnScreenByColPosition) {
   auto grid = threeColumns();
   EXPECT_EQ(toInt32(toObject(grid->get("Columns"))->get("Count")), 3);
   EXPECT_EQ(toText(columnOf(*grid, std::int16_t{2})->get("Key")), "Price");
@@ -32,10 +32,8 @@ TEST(ReferenceGrid, ColumnsAreFoundByPositionIndexAndKeyInAnyCase) {
   EXPECT_EQ(errorOf([&] { columnOf(*grid, "Nope"); }), err::kSubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { columnOf(*grid, 4); }), err::kSubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { grid->get("Colour"); }), err::kNoSuchMember);
-}
 
-TEST(ReferenceGrid, ColPositionMovesOneColumnAndShiftsTheOthers) {
-  auto grid = threeColumns();
+  // ColPosition moves one column and shifts the others.
   columnOf(*grid, "Qty")->let("ColPosition", std::int16_t{1});
   EXPECT_EQ(toInt32(columnOf(*grid, "Qty")->get("ColPosition")), 1);
   EXPECT_EQ(toInt32(columnOf(*grid, "Name")->get("ColPosition")), 2);
@@ -69,7 +67,7 @@ TEST(ReferenceGrid, AddWithIndexRebuildsTheSavedOrderFromAnyAddingOrder) {
   EXPECT_EQ(seen, 1);
 }
 
-TEST(ReferenceGrid, ClipStringHasVisibleColumnsInDisplayOrderWithFormats) {
+TEST(ReferenceGrid, ClipStringHasVisibleColumnsInDisplayOrderWithTheirCellFormats) {
   auto grid = threeColumns();
   Variant withHeadings = true;
   Variant args[] = {withHeadings};
@@ -79,9 +77,7 @@ TEST(ReferenceGrid, ClipStringHasVisibleColumnsInDisplayOrderWithFormats) {
   columnOf(*grid, "Price")->let("Format", "");
   columnOf(*grid, "Qty")->let("Visible", true);
   EXPECT_EQ(grid->GetClipString(false), "1.5\tAnn Lee\t3\r\n12\tBob\t4\r\n");
-}
 
-TEST(ReferenceGrid, CellFormats) {
   EXPECT_EQ(formatCell(Variant(1234.5), "#,##0.00"), "1,234.50");
   EXPECT_EQ(formatCell(Variant(0.256), "0.#%"), "25.6%");
   EXPECT_EQ(formatCell(Variant(-0.001), "0.00"), "0.00");
