@@ -45,6 +45,7 @@ using test_support::whenShown;
 
 TEST_F(MessageWindowView, EachIconIsShownAndOnlyAQuestionGoesUnlogged) {
   const char* names[] = {"info", "critical", "query", "warning"};
+  std::vector<std::string> logged;
   for (int icon = 0; icon < 4; ++icon) {
     const std::string png = test_support::imagePath(std::string("message_") + names[icon] + ".png");
     gui::captureNextWindow(png);
@@ -52,10 +53,9 @@ TEST_F(MessageWindowView, EachIconIsShownAndOnlyAQuestionGoesUnlogged) {
     EXPECT_EQ(show(text, icon, 3, 1, "trader.hlp", 12), 0);  // closed by its frame
     const QImage image(QString::fromStdString(png));
     EXPECT_EQ(image.size(), QSize(420, 109)) << names[icon];
+    if (icon != 2) logged.push_back(text);
   }
-  EXPECT_EQ(log.messages, (std::vector<std::string>{"The order book was refreshed (info).",
-                                                    "The order book was refreshed (critical).",
-                                                    "The order book was refreshed (warning)."}));
+  EXPECT_EQ(log.messages, logged);
   EXPECT_TRUE(log.errors.empty());
 }
 

@@ -41,16 +41,14 @@ TEST_F(CallCommandTest, TypedArgumentsComeBackInTheSameFormsAndBadFormsAreRefuse
     {"$date":"2024-03-07T23:59:00"}, {"$error":5}, {"$bytes":"AQID"},
     {"$array":[[1,2],[3,4]],"lbound":1}, {"$array":[[1],[2]],"lbound":[0,3]},
     {"$array":null}, {"$bytes":"","lbound":1}, {"$empty":true}, {"$missing":true},
-    {"$nothing":true}, null, true, 2.5, {"$double":"inf"}, "tëxt", 7, [1, [2]]])");
+    {"$nothing":true}, null, true, 2.5, {"$double":"inf"}, "tëxt", 7, [1, [2]],
+    {"$bytes":"AQ=="}, {"$bytes":"AQI="}, {"$currency":"-0.0001"}, {"$currency":"12"},
+    {"$int16":-32768}])");
   EXPECT_EQ(answer({"CheckArray", list.dump()})["args"][0], list);
   // Text forms are read exactly; numbers become integers or doubles as a
   // script literal does.
-  EXPECT_EQ(answer({"CheckArray", R"([
-    {"$bytes":"AQ=="}, {"$bytes":"AQI="}, {"$currency":"-0.0001"}, {"$currency":"12"},
-    {"$currency":7}, {"$date":"2024-03-07"}, {"$int16":-32768}])"})["args"][0],
-            json::parse(R"([
-    {"$bytes":"AQ=="}, {"$bytes":"AQI="}, {"$currency":"-0.0001"}, {"$currency":"12"},
-    {"$currency":"7"}, {"$date":"2024-03-07T00:00:00"}, {"$int16":-32768}])"));
+  EXPECT_EQ(answer({"CheckArray", R"([{"$currency":7}, {"$date":"2024-03-07"}])"})["args"][0],
+            json::parse(R"([{"$currency":"7"}, {"$date":"2024-03-07T00:00:00"}])"));
   for (const char* bad :
        {R"({"$bytes":"AQ="})", R"({"$bytes":"A=Q="})", R"({"$currency":"1.23456"})",
         R"({"$currency":"1,5"})", R"({"$date":"2024-13-01"})", R"({"$array":[[1,2],[3]]})",
