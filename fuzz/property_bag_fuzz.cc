@@ -8,6 +8,7 @@
 #include <commonvelmora/error.h>
 #include <commonvelmora/property_bag.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -46,19 +47,14 @@ class FuzzNode : public Object {
 }
 
 bool holdsObject(const Variant& v) {
-  if (v.isObject()) return true;
-  if (!v.isArray()) return false;
-  for (const Variant& e : v.array().variants()) {
-    if (holdsObject(e)) return true;
-  }
-  return false;
+  return v.isObject() || (v.isArray() && std::any_of(v.array().variants().begin(),
+                                                     v.array().variants().end(), holdsObject));
 }
 
 void expectStable(const PropertyBag& bag) {
-  const auto bytes = bag.contents();
   PropertyBag again;
-  again.setContents(bytes);
-  if (again.contents() != bytes) finding("contents do not reload to the same bytes");
+  again.setContents(bag.contents());
+  if (again.contents() != bag.contents()) finding("contents do not reload to the same bytes");
 }
 
 void run(std::span<const std::uint8_t> input) {
@@ -74,7 +70,7 @@ void run(std::span<const std::uint8_t> input) {
   // come back as today's bytes of the same tree, which expectStable checks.
   const auto loaded = bag.contents();
   const bool version1 = input.size() > 4 && input[4] == 1;
-  if (!version1 && loaded != std::vector<std::uint8_t>(input.begin(), input.end())) {
+  if (!version1 && !std::equal(loaded.begin(), loaded.end(), input.begin(), input.end())) {
     finding("a loaded bag does not reproduce its input");
   }
   expectStable(bag);
@@ -86,10 +82,7 @@ void run(std::span<const std::uint8_t> input) {
     try {
       v = bag.readProperty(name);
     } catch (const AutomationError& e) {
-      if (e.number() != err::kCantCreateObject) {
-        std::fprintf(stderr, "%d %s\n", e.number(), e.description().c_str());
-        finding("reading raised something other than 429");
-      }
+      if (e.number() != err::kCantCreateObject) finding("reading raised something other than 429");
       return;
     }
     objects = objects || holdsObject(v);
@@ -103,11 +96,11 @@ void run(std::span<const std::uint8_t> input) {
 }  // namespace velmora
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool registered = [] {
-    velmora::ClassRegistry::instance().add(velmora::FuzzNode::kProgId,
-                                           [] { return std::make_shared<velmora::FuzzNode>(); });
-    return true;
-  }();
+  using velmora::FuzzNode;
+  static const bool registered =
+      (velmora::ClassRegistry::instance().add(FuzzNode::kProgId,
+                                              [] { return std::make_shared<FuzzNode>(); }),
+       true);
   (void)registered;
   try {
     velmora::run(std::span<const std::uint8_t>(data, size));
