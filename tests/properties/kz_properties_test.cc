@@ -29,7 +29,7 @@ class LookAlike : public Plain {
   std::string typeName() const override { return "kzPROPERTIES"; }
 };
 
-TEST(KZPropertyTest, NameIsGivenOnceAndTheFlagLatches) {
+TEST(KZPropertyTest, NameIsGivenOnceTheFlagLatchesAndValueTypeFollowsTheValue) {
   KZProperty p;
   EXPECT_EQ(p.Name(), "");
   p.Name("Width");
@@ -44,11 +44,10 @@ TEST(KZPropertyTest, NameIsGivenOnceAndTheFlagLatches) {
   EXPECT_EQ(p.Value(), Variant(5));
   EXPECT_EQ(p.lastChanged(), "ReadOnly");  // ignored assignments are still announced
   EXPECT_TRUE(p.changed());
-}
 
-TEST(KZPropertyTest, ValueTypeFollowsTheCurrentValue) {
-  KZProperty p;
-  EXPECT_EQ(p.ValueType(), 0);
+  // The value type follows the current value.
+  KZProperty typed;
+  EXPECT_EQ(typed.ValueType(), 0);
   // clang-format off
   const std::vector<std::pair<Variant, std::int16_t>> cases = {
       {Variant(std::int16_t{3}), 2}, {Variant("42"), 2}, {Variant("forty-two"), 3},
@@ -56,8 +55,8 @@ TEST(KZPropertyTest, ValueTypeFollowsTheCurrentValue) {
       {Variant(std::make_shared<Plain>()), 1}, {Variant(), 0}};
   // clang-format on
   for (const auto& [value, code] : cases) {
-    p.Value(value);
-    EXPECT_EQ(p.ValueType(), code) << typeName(value);
+    typed.Value(value);
+    EXPECT_EQ(typed.ValueType(), code) << typeName(value);
   }
 }
 
@@ -185,7 +184,7 @@ TEST(KZPropertiesTest, AddKeepsOneItemPerNameInAnyCase) {
   EXPECT_EQ(added.object()->get("ValueType"), Variant(std::int16_t{0}));
 }
 
-TEST(KZPropertiesTest, RemoveAndClearRememberTheName) {
+TEST(KZPropertiesTest, RemoveAndClearRememberTheNameThroughALiveCollection) {
   auto c = threeItems();
   EXPECT_FALSE(c->Remove(Variant("Nope")));
   EXPECT_TRUE(c->LastRemovedName().isEmpty());
@@ -200,6 +199,18 @@ TEST(KZPropertiesTest, RemoveAndClearRememberTheName) {
   EXPECT_EQ(c->Count(), 0);
   EXPECT_EQ(c->NewItem(), newest);
   EXPECT_EQ(c->LastRemovedName(), Variant("A"));
+
+  // The collection of items is live; things a client puts in it that are not
+  // properties are skipped, not fatal.
+  c = threeItems();
+  auto list = c->PropCollection();
+  EXPECT_EQ(list, c->PropCollection());
+  list->remove(Variant(1));
+  EXPECT_EQ(c->Count(), 2);
+  list->add(Variant(99), std::string_view("Number"));
+  EXPECT_EQ(c->Properties(Variant("Number")), nullptr);
+  EXPECT_EQ(c->Find("Number"), nullptr);
+  EXPECT_EQ(c->Clone()->Count(), 2);
 }
 
 // Moves take positions, and text that reads as a number is a position for
@@ -223,19 +234,6 @@ TEST(KZPropertiesTest, MoveUpAndDown) {
   EXPECT_EQ(c->MoveUp(Variant(2.5)), 1);
   EXPECT_TRUE(c->Remove(Variant("1")));
   EXPECT_EQ(names(*c), (std::vector<std::string>{"C", "B", "A"}));
-}
-
-TEST(KZPropertiesTest, PropCollectionIsLive) {
-  auto c = threeItems();
-  auto list = c->PropCollection();
-  EXPECT_EQ(list, c->PropCollection());
-  list->remove(Variant(1));
-  EXPECT_EQ(c->Count(), 2);
-  // Things a client puts in that are not properties are skipped, not fatal.
-  list->add(Variant(99), std::string_view("Number"));
-  EXPECT_EQ(c->Properties(Variant("Number")), nullptr);
-  EXPECT_EQ(c->Find("Number"), nullptr);
-  EXPECT_EQ(c->Clone()->Count(), 2);
 }
 
 std::shared_ptr<KZProperties> grid() {
@@ -279,16 +277,14 @@ TEST(KZPropertiesTest, CloneIsDeepExceptForForeignObjects) {
   EXPECT_EQ(copy->NewItem()->Name(), "7");
   copy->Find("Columns\\Price")->Value(Variant(1));
   EXPECT_EQ(root->Find("Columns\\Price")->Value(), Variant(80));
-}
 
-// Clone copies each plain property together with its collection key; the
-// copy must look its items up exactly as the source does.
-TEST(CloneKeysTest, CopiedKeysFoldLikeTheSource) {
-  auto root = KZProperties::create();
+  // Each plain property is copied with its collection key; the copy must look
+  // its items up exactly as the source does.
+  root = KZProperties::create();
   root->Add("Straße", Variant(1), true);
   root->Add("Привет", Variant("text"));
   root->Add("Plain");  // never assigned
-  auto copy = root->Clone();
+  copy = root->Clone();
   EXPECT_EQ(copy->Find("STRASSE")->Value(), Variant(1));
   EXPECT_TRUE(copy->Find("strasse")->ReadOnly());
   EXPECT_EQ(copy->Find("ПРИВЕТ")->Name(), "Привет");

@@ -22,10 +22,8 @@ namespace velmora::test_support {
 class ToolProcess {
  public:
   // The tool with `args` as its arguments.
-  explicit ToolProcess(std::vector<std::string> args) {
-    args.insert(args.begin(), std::getenv("VELMORA_TOOL"));
-    start(std::move(args));
-  }
+  explicit ToolProcess(std::vector<std::string> args)
+      : ToolProcess(std::getenv("VELMORA_TOOL"), std::move(args)) {}
   ~ToolProcess() {
     closeInput();
     if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);
@@ -37,7 +35,7 @@ class ToolProcess {
 
   // The tool run by the shell with `arguments`, already shell-quoted.
   static ToolProcess shell(const std::string& arguments) {
-    return ToolProcess(Command{{"/bin/sh", "-c", "exec \"$VELMORA_TOOL\" " + arguments}});
+    return ToolProcess("/bin/sh", {"-c", "exec \"$VELMORA_TOOL\" " + arguments});
   }
 
   void writeLine(const std::string& line) {
@@ -75,12 +73,9 @@ class ToolProcess {
   }
 
  private:
-  struct Command {
-    std::vector<std::string> argv;
-  };
-  explicit ToolProcess(Command command) { start(std::move(command.argv)); }
-
-  void start(std::vector<std::string> args) {
+  // `program` with `args` as its arguments.
+  ToolProcess(const char* program, std::vector<std::string> args) {
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
