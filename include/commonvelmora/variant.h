@@ -100,7 +100,7 @@ class VELMORA_EXPORT Variant {
   Variant(std::string_view v) : data_(std::string(v)) {}
   Variant(const char* v) : data_(v != nullptr ? std::string(v) : std::string()) {}
   Variant(std::nullptr_t) : data_(ObjectRef()) {}  // "Nothing"
-  Variant(ObjectRef v);  // a null pointer is the empty object reference ("Nothing")
+  Variant(ObjectRef v) : data_(std::move(v)) {}    // a null pointer is "Nothing"
   template <class T>
   requires std::is_base_of_v<Object, T> Variant(std::shared_ptr<T> v)
       : Variant(ObjectRef(std::move(v))) {}

@@ -20,7 +20,6 @@ bool Variant::ArrayBox::equal(const ArrayBox& a, const ArrayBox& b) {
   return *a.p == *b.p;
 }
 
-Variant::Variant(ObjectRef v) : data_(std::move(v)) {}
 Variant::Variant(SafeArray array) : data_(ArrayBox(std::move(array))) {}
 Variant::Variant(const Variant& other) : data_(other.data_) {}
 // The source of a move is left empty rather than holding an alternative whose

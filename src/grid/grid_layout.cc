@@ -72,7 +72,7 @@ std::int32_t valueCount(const Variant& table) {
 // the elements in their row-major order, read without an index check each.
 struct StoredValues {
   Variant* names;
-  const Variant* data;
+  Variant* data;
 };
 StoredValues rowsOf(SafeArray& table, std::int32_t count) {
   Variant* first = table.variants().data();
@@ -103,22 +103,37 @@ void restoreColumns(Object& grid, const std::string& key) {
       ignoreErrors([&] { slot.visible = visibleField(field(fields, 3)) ? 1 : 0; });
     });
   }
+  // The table is this routine's own: its variants are handed to the grid by
+  // reference instead of as copies. Each name and record serves one slot
+  // at most, so what a callee does to them is never seen again.
+  const auto let = [](Object& column, std::string_view member, Variant&& value) {
+    column.invoke(member, CallKind::Let, Args(&value, 1));
+  };
   for (std::int16_t p = 1; p <= n && p > 0; ++p) {
     const Slot& slot = slots[static_cast<std::size_t>(p)];
     if (slot.value < 0) continue;
     ignoreErrors([&] {
       // The column is held by the returned variant while it is changed.
-      // Each name is asked for once, so it is handed over, not copied.
-      const Variant found = getWith(grid, "Columns", std::move(values.names[slot.value]));
+      const Variant found =
+          grid.invoke("Columns", CallKind::Get, Args(&values.names[slot.value], 1));
       Object& column = *heldObject(found);
-      ignoreErrors([&] { column.let("ColPosition", Variant(p)); });
-      ignoreErrors([&] { column.let("Caption", Variant(slot.caption)); });
+      ignoreErrors([&] { let(column, "ColPosition", Variant(p)); });
       ignoreErrors([&] {
-        const bool keep = !slot.hasWidth || slot.width == 0;
-        column.let("Width", keep ? column.get("Width") : Variant(slot.width));
+        // A caption is the front of its record: cut the record down to it.
+        Variant& record = values.data[slot.value];
+        if (std::string* text = record.getIf<std::string>()) {
+          text->resize(slot.caption.size());
+          column.invoke("Caption", CallKind::Let, Args(&record, 1));
+        } else {
+          let(column, "Caption", Variant(slot.caption));
+        }
       });
       ignoreErrors([&] {
-        column.let("Visible", slot.visible < 0 ? Variant() : Variant(slot.visible == 1));
+        const bool keep = !slot.hasWidth || slot.width == 0;
+        let(column, "Width", keep ? column.get("Width") : Variant(slot.width));
+      });
+      ignoreErrors([&] {
+        let(column, "Visible", slot.visible < 0 ? Variant() : Variant(slot.visible == 1));
       });
     });
   }

@@ -35,7 +35,13 @@ std::shared_ptr<ReferenceGrid> ReferenceGrid::create() {
 GridColumn& ReferenceGrid::addColumn(std::string key, std::string caption) {
   if (key.empty()) throw AutomationError(err::kInvalidCall);
   if (findColumn(key) != nullptr) throw AutomationError(err::kDuplicateKey);
-  std::shared_ptr<GridColumn> column(new GridColumn(this, std::move(key)));
+  // One allocation holds the column and its reference count: a column found
+  // by Key is counted while it is handed out, and the count then sits on
+  // the column's own cache lines.
+  struct Made : GridColumn {
+    Made(ReferenceGrid* grid, std::string key) : GridColumn(grid, std::move(key)) {}
+  };
+  std::shared_ptr<GridColumn> column = std::make_shared<Made>(this, std::move(key));
   column->caption = std::move(caption);
   column->index_ = static_cast<std::int32_t>(impl_->columns.size()) + 1;
   column->position_ = column->index_;
