@@ -1,10 +1,11 @@
 // A compiled client of the server, as a form is: it builds a property tree
 // through the _KZProperties and _KZProperty function tables, saves it into a
 // stream and into a property bag of its own, and loads each into a fresh
-// object.
+// object; and it hands a system picture to Work and gets pictures back.
 #include <objbase.h>
 #include <ocidl.h>
 #include <oleauto.h>
+#include <olectl.h>
 #include <windows.h>
 // The interface identifiers are defined here, as in any client of the header.
 #include <initguid.h>
@@ -223,6 +224,79 @@ void throughPropertyBag(_KZProperties* tree) {
   }
 }
 
+// A 4 x 2 bitmap file, loaded as the system loads a picture.
+IPictureDisp* systemPicture() {
+  BYTE file[78] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+                   0,   0,   0,  4, 0, 0, 0, 2, 0, 0, 0,  1, 0, 24, 0};
+  for (std::size_t i = 54; i < sizeof file; ++i) file[i] = static_cast<BYTE>(i * 7);
+  IStream* stream = nullptr;
+  IPictureDisp* picture = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return nullptr;
+  stream->Write(file, sizeof file, nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  OleLoadPicture(stream, sizeof file, FALSE, IID_IPictureDisp, reinterpret_cast<void**>(&picture));
+  stream->Release();
+  return picture;
+}
+
+// A picture property by the id the system gives it.
+LONG pictureProperty(IDispatch* picture, DISPID id) {
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VARIANT value;
+  VariantInit(&value);
+  if (picture == nullptr ||
+      FAILED(picture->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value,
+                             nullptr, nullptr)) ||
+      FAILED(VariantChangeType(&value, &value, 0, VT_I4))) {
+    return -1;
+  }
+  return V_I4(&value);
+}
+
+std::vector<BYTE> bytesOf(const VARIANT& array) {
+  std::vector<BYTE> bytes;
+  if (V_VT(&array) != (VT_ARRAY | VT_UI1)) return bytes;
+  void* data = nullptr;
+  SafeArrayAccessData(V_ARRAY(&array), &data);
+  bytes.assign(static_cast<BYTE*>(data),
+               static_cast<BYTE*>(data) + V_ARRAY(&array)->rgsabound[0].cElements);
+  SafeArrayUnaccessData(V_ARRAY(&array));
+  return bytes;
+}
+
+// Bytes to picture to bytes, from a system picture and from ours; both pairs.
+void pictures() {
+  _Work* work = create<_Work>(L"CommonVelmora.Work", IID__Work);
+  IPictureDisp* system = systemPicture();
+  WCHECK(work != nullptr && system != nullptr);
+  if (work == nullptr || system == nullptr) return;
+  VARIANT first, second, bag;
+  WCHECK(work->GetImageData(&system, &first) == S_OK && bytesOf(first).size() > 78);
+  SAFEARRAY* data = V_VT(&first) == (VT_ARRAY | VT_UI1) ? V_ARRAY(&first) : nullptr;
+  IPictureDisp* ours = nullptr;
+  WCHECK(work->GetDataImage(&data, &ours) == S_OK && ours != nullptr);
+  V_ARRAY(&first) = data;  // an argument in and out may come back as another array
+  WCHECK(pictureProperty(ours, DISPID_PICT_HANDLE) > 0);
+  WCHECK(pictureProperty(ours, DISPID_PICT_TYPE) == PICTYPE_BITMAP);
+  for (DISPID side : {DISPID_PICT_WIDTH, DISPID_PICT_HEIGHT}) {
+    WCHECK(pictureProperty(ours, side) == pictureProperty(system, side));
+  }
+  WCHECK(work->GetImageData(&ours, &second) == S_OK && bytesOf(second) == bytesOf(first));
+
+  IDispatch* back = nullptr;
+  WCHECK(work->GetArrayByPicture(ours, &bag) == S_OK && V_VT(&bag) == (VT_ARRAY | VT_UI1));
+  SAFEARRAY* stored = V_ARRAY(&bag);
+  WCHECK(work->GetPictureByArray(&stored, &back) == S_OK);
+  V_ARRAY(&bag) = stored;
+  auto* again = as<IPictureDisp>(back, IID_IPictureDisp);
+  WCHECK(again != nullptr &&
+         pictureProperty(again, DISPID_PICT_WIDTH) == pictureProperty(system, DISPID_PICT_WIDTH));
+  for (VARIANT* v : {&first, &second, &bag}) VariantClear(v);
+  for (IUnknown* o : std::vector<IUnknown*>{work, system, ours, back, again}) {
+    if (o != nullptr) o->Release();
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -234,6 +308,7 @@ int main() {
     throughPropertyBag(tree);
     tree->Release();
   }
+  pictures();
   CoUninitialize();
   return velmora::wintest::summary();
 }

@@ -10,11 +10,13 @@
 #include <oleauto.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/win32/com/enum_bridge.h"
 #include "platform/win32/com/object_server.h"
+#include "platform/win32/com/picture_bridge.h"
 #include "platform/win32/com/property_server.h"
 #include "platform/win32/com/server_module.h"
 #include "platform/win32/com/variant_bridge.h"
@@ -230,11 +232,21 @@ class DispatchObject final : public Object {
 const IID kWrappedObjectId = {
     0x5d0c7a31, 0x2b8e, 0x4f6a, {0x9c, 0x41, 0x7e, 0x13, 0xd2, 0x58, 0xa9, 0x06}};
 
+LateBinding::LateBinding(ObjectRef object, std::span<const FixedId> fixed)
+    : object_(std::move(object)), fixed_(fixed) {
+  for (const FixedId& f : fixed_) firstNamed_ = std::max(firstNamed_, f.id + 1);
+}
+
 HRESULT LateBinding::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
   if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
   try {
     const std::string name = win32::utf8FromWide(names[0]);
-    ids[0] = detail::equalsIgnoringAsciiCase(name, "_NewEnum") ? DISPID_NEWENUM : idOf(name);
+    const auto fixed = std::find_if(fixed_.begin(), fixed_.end(), [&](const FixedId& f) {
+      return detail::equalsIgnoringAsciiCase(f.name, name);
+    });
+    ids[0] = fixed != fixed_.end()                               ? fixed->id
+             : detail::equalsIgnoringAsciiCase(name, "_NewEnum") ? DISPID_NEWENUM
+                                                                 : idOf(name);
     for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
   } catch (...) {
@@ -244,9 +256,17 @@ HRESULT LateBinding::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
 
 HRESULT LateBinding::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO* exception) {
-  const bool known = id == DISPID_VALUE || id == DISPID_NEWENUM ||
-                     (id >= 1 && static_cast<std::size_t>(id) <= names_.size());
-  if (!known) return DISP_E_MEMBERNOTFOUND;
+  // The empty name is the object's default member.
+  std::string_view name;
+  const auto fixed =
+      std::find_if(fixed_.begin(), fixed_.end(), [id](const FixedId& f) { return f.id == id; });
+  if (fixed != fixed_.end()) {
+    name = fixed->name;
+  } else if (id >= firstNamed_ && static_cast<std::size_t>(id - firstNamed_) < names_.size()) {
+    name = names_[static_cast<std::size_t>(id - firstNamed_)];
+  } else if (id != DISPID_VALUE && id != DISPID_NEWENUM) {
+    return DISP_E_MEMBERNOTFOUND;
+  }
   if (params == nullptr) return E_INVALIDARG;
   try {
     if (id == DISPID_NEWENUM) {
@@ -265,9 +285,6 @@ HRESULT LateBinding::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* 
     args.reserve(params->cArgs);
     for (UINT i = params->cArgs; i-- > 0;) args.push_back(fromVariant(params->rgvarg[i]));
     const auto kind = static_cast<CallKind>(flags & 0xF);
-    // The empty name is the object's default member.
-    const std::string_view name =
-        id == DISPID_VALUE ? std::string_view() : names_[static_cast<std::size_t>(id) - 1];
     const Variant r = object_->invoke(name, kind, args);
     for (UINT i = 0; i < params->cArgs; ++i) {
       writeBack(params->rgvarg[params->cArgs - 1 - i], args[i]);
@@ -292,10 +309,12 @@ HRESULT LateBinding::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* 
 
 DISPID LateBinding::idOf(const std::string& name) {
   for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (detail::equalsIgnoringAsciiCase(names_[i], name)) return static_cast<DISPID>(i + 1);
+    if (detail::equalsIgnoringAsciiCase(names_[i], name)) {
+      return firstNamed_ + static_cast<DISPID>(i);
+    }
   }
   names_.push_back(name);
-  return static_cast<DISPID>(names_.size());
+  return firstNamed_ + static_cast<DISPID>(names_.size() - 1);
 }
 
 ObjectRef objectFromDispatch(IDispatch* dispatch) {
@@ -316,6 +335,7 @@ IDispatch* dispatchFromObject(const ObjectRef& object) {
     return theirs->dispatch();
   }
   if (IDispatch* server = propertyServerFor(object)) return server;
+  if (IDispatch* server = pictureServerFor(object)) return server;
   return new ObjectDispatch(object);
 }
 

@@ -8,7 +8,9 @@
 #include <commonvelmora/object.h>
 #include <oaidl.h>
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,10 +18,18 @@
 
 namespace velmora::com {
 
+// A member whose id a client may know without asking for it, as one of an
+// interface the system defines.
+struct FixedId {
+  DISPID id;
+  std::string_view name;
+};
+
 // The late-bound calls on one object, with the names it has handed ids for.
+// Those come after the fixed ones.
 class LateBinding {
  public:
-  explicit LateBinding(ObjectRef object) : object_(std::move(object)) {}
+  explicit LateBinding(ObjectRef object, std::span<const FixedId> fixed = {});
 
   const ObjectRef& object() const { return object_; }
 
@@ -30,6 +40,8 @@ class LateBinding {
   DISPID idOf(const std::string& name);
 
   ObjectRef object_;
+  std::span<const FixedId> fixed_;
+  DISPID firstNamed_ = 1;
   std::vector<std::string> names_;
 };
 
@@ -69,7 +81,8 @@ class ObjectServer : public ComObject<Derived, Interface, WrappedObject, More...
   }
 
  protected:
-  explicit ObjectServer(ObjectRef object) : late_(std::move(object)) {}
+  explicit ObjectServer(ObjectRef object, std::span<const FixedId> fixed = {})
+      : late_(std::move(object), fixed) {}
 
   // IDispatch and the wrapper's own id; the derived class adds the rest.
   void* lateBoundInterface(REFIID iid) {

@@ -17,6 +17,7 @@
 #include "platform/win32/com/com_object.h"
 #include "platform/win32/com/interfaces.h"
 #include "platform/win32/com/object_bridge.h"
+#include "platform/win32/com/picture_bridge.h"
 #include "platform/win32/com/server_module.h"
 #include "platform/win32/com/slot_values.h"
 #include "platform/win32/com/variant_bridge.h"
@@ -38,6 +39,7 @@ void putOptional(VARIANT* out, const Variant& v) {
   if (out != nullptr && !v.isMissing()) toVariant(v, out);
 }
 void putEnum(std::int32_t* out, const Variant& v) { *out = toInt32(v); }
+Variant picture(IDispatch* v) { return Variant(pictureFromDispatch(v)); }
 
 using Args = std::span<Variant>;
 
@@ -46,7 +48,7 @@ auto none() {
 }
 template <class Out>
 auto result(Out* out) {
-  return [out](Args, const Variant& r) { put(out, r); };
+  return [out](Args, const Variant& r) { putResult(out, r); };
 }
 auto noResult() {
   return [](Args, const Variant&) {};
@@ -261,13 +263,14 @@ class WorkServer final : public ComObject<WorkServer, _Work> {
           put(Result, r);
         });
   }
+  // A client's system picture is read as one of ours, which the member
+  // leaves as it is: the client's variable keeps its own picture.
   HRESULT STDMETHODCALLTYPE GetImageData(IPictureDisp** ImageObj, VARIANT* Result) override {
-    return objectIn("GetImageData", reinterpret_cast<IDispatch**>(ImageObj), Result);
+    return run(
+        "GetImageData", [&] { return std::vector{picture(*ImageObj)}; }, result(Result));
   }
   HRESULT STDMETHODCALLTYPE GetDataImage(SAFEARRAY** DatRec, IPictureDisp** Result) override {
-    // A picture for the client is a system picture object, which the
-    // library does not make: the member's failure is ignored, as its own.
-    return bytesIn("GetDataImage", DatRec, [&](const Variant&) { *Result = nullptr; });
+    return bytesIn("GetDataImage", DatRec, [&](const Variant& r) { putResult(Result, r); });
   }
   HRESULT STDMETHODCALLTYPE ExecProperty(IDispatch** vObject, BSTR PropName, VARIANT PropValue,
                                          SAFEARRAY** ParList, VARIANT_BOOL* Result) override {
@@ -336,7 +339,7 @@ class WorkServer final : public ComObject<WorkServer, _Work> {
   }
   HRESULT STDMETHODCALLTYPE GetArrayByPicture(IDispatch* ImageObj, VARIANT* Result) override {
     return run(
-        "GetArrayByPicture", [&] { return std::vector{object(ImageObj)}; }, result(Result));
+        "GetArrayByPicture", [&] { return std::vector{picture(ImageObj)}; }, result(Result));
   }
   HRESULT STDMETHODCALLTYPE GetPictureByArray(SAFEARRAY** DatRec, IDispatch** Result) override {
     return bytesIn("GetPictureByArray", DatRec, [&](const Variant& r) { put(Result, r); });
