@@ -31,6 +31,10 @@ inline constexpr std::string_view kKZPropertiesClassId = "{F59B5822-CC73-11D6-AD
 inline constexpr std::string_view kKZPropertiesInterfaceId =
     "{1C29FCE7-59F8-41C4-9213-9B2E253CD107}";
 
+// The reference grid (reference_grid.h), creatable so that a client
+// without C++ can hand the grid services a grid.
+inline constexpr std::string_view kReferenceGridClassId = "{964C0D45-DED6-4E55-9F59-FD1683225005}";
+
 // The suite's delegate component for message display and logging. It is not
 // part of the library: a client (or the suite) registers a class under this
 // ProgID, and when none is registered the library does those jobs itself.

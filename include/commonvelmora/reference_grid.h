@@ -31,11 +31,16 @@
 //                 IsGrouped        get                 Boolean: a group refers to it
 //                 Format           get/let             display format text, "" none
 //                 SortType         get/let             kind of data (SortKind below)
+//                 AddColumn *      method (Key [, Caption])  the new column, shown last
+//                 AddRow *         method (cells...)   as addRow()
+//                 Description *    get                 describeGrid() of the grid
 //   columns       Count get, Item get (position), for-each
 //   groups,       Count get, Item get (position), for-each,
 //   sort keys     Add method (ColIndex, SortOrder [, Index]), Remove method (position)
 //   group,        Index get (1-based place), ColIndex get (a column's Index),
 //   sort key      SortOrder get/let
+//   (*) not used by the services: they let a client that knows only the
+//   names, a script, fill and inspect the grid.
 //
 // Rules this grid applies where the contract leaves them to the grid:
 //   - A number passed to Columns() is both the position in the collection

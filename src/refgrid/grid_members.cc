@@ -14,6 +14,9 @@ namespace {
 
 Variant none() { return {}; }
 
+// AddRow's argument limit, far above any grid a client fills by hand.
+constexpr int kMaxRowCells = 256;
+
 // For-each over a snapshot, so that removing elements while walking is safe.
 class SnapshotEnumerator : public Enumerator {
  public:
@@ -159,9 +162,21 @@ const MemberTable<ReferenceGrid>& gridMembers() {
                  g.view = toInt32(a[0]);
                  return none();
                })
-          .method("GetClipString", 1, 1, [](ReferenceGrid& g, Args a) -> Variant {
-            return g.GetClipString(toBool(a[0]));
-          });
+          .method("GetClipString", 1, 1,
+                  [](ReferenceGrid& g, Args a) -> Variant { return g.GetClipString(toBool(a[0])); })
+          // For a client that reaches the grid only by name, a script.
+          .method("AddColumn", 1, 2,
+                  [](ReferenceGrid& g, Args a) -> Variant {
+                    const std::string key = toText(a[0]);
+                    return g.addColumn(key, a.size() > 1 ? toText(a[1]) : key).shared_from_this();
+                  })
+          .method("AddRow", 0, kMaxRowCells,
+                  [](ReferenceGrid& g, Args a) -> Variant {
+                    g.addRow(std::vector<Variant>(a.begin(), a.end()));
+                    return none();
+                  })
+          .get("Description", 0, 0,
+               [](ReferenceGrid& g, Args) -> Variant { return describeGrid(g); });
   return table;
 }
 

@@ -97,6 +97,17 @@ TEST(ReferenceGrid, CreatedByProgIdAndDetachedColumnsRaise91) {
   EXPECT_EQ(errorOf([&] { column->get("IsGrouped"); }), err::kObjectNotSet);
 }
 
+TEST(ReferenceGrid, FilledAndDescribedByName) {
+  auto grid = ReferenceGrid::create();
+  Variant key = "Price", caption = "Unit price", cell = 1.5;
+  Variant column[] = {key, caption};
+  EXPECT_EQ(toText(toObject(grid->invoke("AddColumn", CallKind::Method, column))->get("Caption")),
+            "Unit price");
+  grid->invoke("AddRow", CallKind::Method, {&cell, 1});
+  EXPECT_EQ(grid->GetClipString(true), "Unit price\r\n1.5\r\n");
+  EXPECT_EQ(toText(grid->get("Description")), describeGrid(*grid));
+}
+
 TEST(GridDescription, DescribeReadsBackToTheSameLayoutAndBadLinesNameTheirLine) {
   const std::string text =
       "grid groupbybox=True view=2\n"

@@ -3,7 +3,10 @@
 // for a typed by-reference parameter. These arguments are turned into
 // that type in the caller's variant (as a call through the function table
 // would convert them) and passed as a typed reference to it, so the
-// member's write-back still reaches the caller's variable.
+// member's write-back still reaches the caller's variable. A value passed
+// by value (a script's expression, a JScript variable) is the caller's,
+// which the member must not replace or release: the member gets a
+// reference to a copy instead, and the copy goes with the call.
 #pragma once
 
 #include <oaidl.h>
@@ -12,9 +15,23 @@
 
 namespace velmora::com {
 
-// Returns the arguments to pass instead of `params->rgvarg`; `params` is
-// left as it was. Arguments that need nothing are copied unchanged.
-std::vector<VARIANTARG> typedByRefArguments(ITypeInfo* info, DISPID id, WORD flags,
-                                            const DISPPARAMS& params);
+// The arguments to pass instead of `params->rgvarg` (`params` is left as
+// it was; arguments that need nothing are copied unchanged), and the copies
+// they refer to, cleared with this object.
+class TypedArguments {
+ public:
+  TypedArguments(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params);
+  TypedArguments(const TypedArguments&) = delete;
+  TypedArguments& operator=(const TypedArguments&) = delete;
+  ~TypedArguments();
+
+  VARIANTARG* data() { return args_.data(); }
+
+ private:
+  VARIANT& copyOf(const VARIANTARG& value);
+
+  std::vector<VARIANTARG> args_;
+  std::vector<VARIANT> copies_;  // reserved for every argument: never moves
+};
 
 }  // namespace velmora::com

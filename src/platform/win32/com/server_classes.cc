@@ -2,6 +2,7 @@
 
 #include <commonvelmora/class_registry.h>
 #include <commonvelmora/identifiers.h>
+#include <commonvelmora/reference_grid.h>
 #include <commonvelmora/work.h>
 
 #include "platform/win32/com/object_bridge.h"
@@ -11,7 +12,7 @@
 namespace velmora::com {
 namespace {
 
-// The property classes are reached by name: their dispatch interface is the
+// The property classes and the reference grid are reached by name: their dispatch interface is the
 // library's generic one over Object::invoke.
 template <const std::string_view& progId>
 IUnknown* createByName() {
@@ -31,6 +32,7 @@ const ServerClass kClasses[] = {
     {ids::kWorkProgId, ids::kWorkClassId, &createWork},
     {ids::kKZPropertyProgId, ids::kKZPropertyClassId, &createByName<ids::kKZPropertyProgId>},
     {ids::kKZPropertiesProgId, ids::kKZPropertiesClassId, &createByName<ids::kKZPropertiesProgId>},
+    {ReferenceGrid::kProgId, ids::kReferenceGridClassId, &createByName<ReferenceGrid::kProgId>},
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -91,14 +92,14 @@ class WorkServer final : public ComObject<WorkServer, _Work> {
     ITypeInfo* info = interfaceTypeInfo(IID__Work);
     if (info == nullptr) return E_FAIL;
     if (params == nullptr) return E_INVALIDARG;
-    std::vector<VARIANTARG> args;
+    std::optional<TypedArguments> args;
     try {
-      args = typedByRefArguments(info, id, flags, *params);
+      args.emplace(info, id, flags, *params);
     } catch (...) {
       return E_OUTOFMEMORY;
     }
     DISPPARAMS typed = *params;
-    typed.rgvarg = args.data();
+    typed.rgvarg = args->data();
     return DispInvoke(static_cast<_Work*>(this), info, id, flags, &typed, result, exception,
                       argError);
   }
