@@ -1,7 +1,6 @@
 // A small script host for the library's script tests: runs one VBScript or
-// JScript file (by its extension) with a `Host` object whose Check(ok,
-// what) counts results and Echo(text) prints, reports a script error with
-// its line and text, and ends with "N passed, N failed" and a failing exit
+// JScript file (by its extension) with the `Host` object below, reports a
+// script error with its line and text, and ends with "N passed, N failed" and a failing exit
 // status after any failure or script error (Wine's cscript exits 0).
 #include <windows.h>
 // After windows.h, which it needs.
@@ -10,63 +9,35 @@
 #include <activscp.h>
 #include <oleauto.h>
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "check.h"
-
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+#include "test_objects.h"
 
 namespace {
 
-std::string narrow(const wchar_t* s) {
-  std::string out;
-  for (; s != nullptr && *s != 0; ++s) out += static_cast<char>(*s < 128 ? *s : '?');
-  return out;
-}
+using velmora::wintest::narrow;
 
-// Host.Check(ok, what) and Host.Echo(text).
-class HostObject final : public IDispatch {
+// Host.Check(ok, what) counts a result, Host.Echo(text) prints, and
+// Host.List(lbound, items...) makes the one-dimensional variant array from
+// lbound that a script cannot make itself (VBScript's start at 0, JScript
+// has none).
+class HostObject final : public velmora::wintest::NamedDispatch<HostObject> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IDispatch) {
-      *out = this;
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }  // lives on main's stack
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {
-    return DISP_E_BADINDEX;
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
-                                          DISPID* ids) override {
-    if (_wcsicmp(names[0], L"Check") == 0) {
-      *ids = 1;
-    } else if (_wcsicmp(names[0], L"Echo") == 0) {
-      *ids = 2;
-    } else {
-      return DISP_E_UNKNOWNNAME;
-    }
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                                   EXCEPINFO*, UINT*) override {
+  static constexpr const wchar_t* kNames[] = {L"Check", L"Echo", L"List"};
+
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO*, UINT*) override {
     // Arguments come last first.
+    const UINT count = params->cArgs;
+    if (id == 3) return list(params, result);
     std::string what;
     VARIANT text;
     VariantInit(&text);
-    if (params->cArgs >= 1 && SUCCEEDED(VariantChangeType(&text, &params->rgvarg[0], 0, VT_BSTR))) {
+    if (count >= 1 && SUCCEEDED(VariantChangeType(&text, &params->rgvarg[0], 0, VT_BSTR))) {
       what = narrow(V_BSTR(&text));
     }
     VariantClear(&text);
@@ -74,7 +45,7 @@ class HostObject final : public IDispatch {
       std::printf("%s\n", what.c_str());
       return S_OK;
     }
-    if (params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
+    if (count != 2) return DISP_E_BADPARAMCOUNT;
     VARIANT ok;
     VariantInit(&ok);
     const bool passed = SUCCEEDED(VariantChangeType(&ok, &params->rgvarg[1], 0, VT_BOOL)) &&
@@ -84,33 +55,43 @@ class HostObject final : public IDispatch {
   }
 
  private:
-  std::atomic<ULONG> refs_{1};
+  static HRESULT list(DISPPARAMS* params, VARIANT* result) {
+    const UINT count = params->cArgs;
+    VARIANT lbound;
+    VariantInit(&lbound);
+    if (count < 1 || result == nullptr ||
+        FAILED(VariantChangeType(&lbound, &params->rgvarg[count - 1], 0, VT_I4))) {
+      return DISP_E_TYPEMISMATCH;
+    }
+    SAFEARRAYBOUND bound{count - 1, V_I4(&lbound)};
+    SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 1, &bound);
+    for (UINT i = 0; i + 1 < count; ++i) {
+      LONG at = V_I4(&lbound) + static_cast<LONG>(i);
+      VARIANT item;
+      VariantInit(&item);
+      VariantCopyInd(&item, &params->rgvarg[count - 2 - i]);
+      SafeArrayPutElement(array, &at, &item);
+      VariantClear(&item);
+    }
+    V_VT(result) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(result) = array;
+    return S_OK;
+  }
 };
 
-class Site final : public IActiveScriptSite {
+class Site final : public velmora::wintest::Unowned<Site, IActiveScriptSite> {
  public:
   explicit Site(HostObject& host) : host_(host) {}
   bool failed = false;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IActiveScriptSite) {
-      *out = this;
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+  void* interfaceFor(REFIID iid) {
+    return iid == IID_IActiveScriptSite ? static_cast<IActiveScriptSite*>(this) : nullptr;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
   HRESULT STDMETHODCALLTYPE GetLCID(LCID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item,
                                         ITypeInfo** info) override {
     if (_wcsicmp(name, L"Host") != 0) return TYPE_E_ELEMENTNOTFOUND;
-    if ((mask & SCRIPTINFO_IUNKNOWN) != 0) {
-      *item = &host_;
-      host_.AddRef();
-    }
+    if ((mask & SCRIPTINFO_IUNKNOWN) != 0) *item = &host_;
     if ((mask & SCRIPTINFO_ITYPEINFO) != 0) *info = nullptr;
     return S_OK;
   }
@@ -140,7 +121,6 @@ class Site final : public IActiveScriptSite {
 
  private:
   HostObject& host_;
-  std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace
