@@ -224,6 +224,36 @@ void throughPropertyBag(_KZProperties* tree) {
   }
 }
 
+DISPID idOf(IDispatch* object, const wchar_t* name) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id = DISPID_UNKNOWN;
+  object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  return id;
+}
+
+// While the client holds a property, handing it out again gives the same
+// COM object. Released, the wrapper goes: the next one has handed out no
+// member ids yet, so its first name gets the first id.
+void oneWrapper(_KZProperties* tree) {
+  _KZProperty* first = nullptr;
+  _KZProperty* second = nullptr;
+  tree->get_Properties(number(1), &first);
+  tree->get_Properties(number(1), &second);
+  IUnknown* one = as<IUnknown>(first, IID_IUnknown);
+  IUnknown* two = as<IUnknown>(second, IID_IUnknown);
+  WCHECK(one != nullptr && one == two);
+  const DISPID firstId = one != nullptr ? idOf(first, L"Zeta") : DISPID_UNKNOWN;
+  for (IUnknown* o : std::vector<IUnknown*>{first, second, one, two}) {
+    if (o != nullptr) o->Release();
+  }
+  _KZProperty* again = nullptr;
+  WCHECK(tree->get_Properties(number(1), &again) == S_OK && again != nullptr);
+  if (again != nullptr) {
+    WCHECK(firstId != DISPID_UNKNOWN && idOf(again, L"Alpha") == firstId);
+    again->Release();
+  }
+}
+
 // A 4 x 2 bitmap file, loaded as the system loads a picture.
 IPictureDisp* systemPicture() {
   BYTE file[78] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
@@ -306,6 +336,7 @@ int main() {
   if (tree != nullptr) {
     throughStreams(tree);
     throughPropertyBag(tree);
+    oneWrapper(tree);
     tree->Release();
   }
   pictures();

@@ -25,9 +25,10 @@ Sub PropertyTrees()
   Host.Check props.FindEx("2/1", "/").Value = "green", "FindEx by positions"
   Host.Check props.Find("Branch\None") Is Nothing, "Find of a missing path"
   Host.Check props.ItemIndex("WIDTH") = 1 And props.ItemIndex("") = -1, "ItemIndex ignores case"
-  Host.Check props.Properties("Branch").IsParent And _
-             props.Properties("Branch").Value.Parent.Name = "Branch", _
-             "an inner collection's parent is its property"
+  Set prop = props.Properties("Branch")
+  Host.Check prop.IsParent And prop.Value.Parent Is prop And _
+             props.Properties("branch") Is prop, _
+             "an inner collection's parent is its property, the one object each time"
   props.Properties("Locked").Value = "no"
   Host.Check props.Properties("Locked").Value = "yes", "a read-only property keeps its value"
   Host.Check props.Add("width", 6).Value = 6 And props.Count = 3, "Add of a known name sets it"
@@ -99,7 +100,7 @@ Sub LateBound()
   Host.Check work.ReturnPropertyObj(props, "Properties", found, Array("Width")) And _
              found.Value = 5, "ReturnPropertyObj with an argument"
   Host.Check work.ExecProperty(found, "Value", 9, never) And found.Value = 9, "ExecProperty"
-  Host.Check work.ExecProperty(found, "Value", props, never) And found.IsParent, _
+  Host.Check work.ExecProperty(found, "Value", props, never) And found.Value Is props, _
              "ExecProperty of an object assigns the reference"
   Set found = Nothing
   Host.Check Not work.ReturnPropertyObj(props, "Count", found, never) And found Is Nothing, _
@@ -130,6 +131,8 @@ Sub Grids()
   price.SortType = 2
   grid.AddRow "Ann", 1.5
   grid.AddRow "Bob", 12
+  Host.Check grid.Columns("PRICE") Is price And grid.Columns(2) Is grid.Columns("Price"), _
+             "a column found twice is the one object"
 
   work.ChangeSorting 1, grid, price
   Host.Check grid.SortKeys.Count = 1 And grid.SortKeys(1).SortOrder = 1, "ChangeSorting adds a key"

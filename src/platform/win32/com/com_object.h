@@ -59,6 +59,18 @@ class ComObject : public Interface, public More... {
   ComObject() { lockModule(); }
   ~ComObject() { unlockModule(); }
 
+  // A new reference unless the last one has already gone and the object is
+  // on its way to deletion: for a table that finds objects without holding
+  // a reference of its own (it asks under the lock the destructor takes to
+  // remove the object from it).
+  bool addRefUnlessReleased() {
+    ULONG n = refs_.load();
+    while (n != 0) {
+      if (refs_.compare_exchange_weak(n, n + 1)) return true;
+    }
+    return false;
+  }
+
  private:
   std::atomic<ULONG> refs_{1};
 };

@@ -11,7 +11,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/win32/com/enum_bridge.h"
@@ -307,6 +309,50 @@ HRESULT LateBinding::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* 
   }
 }
 
+namespace {
+
+struct ListedWrapper {
+  IDispatch* face = nullptr;
+  ShareWrapper share = nullptr;
+};
+
+// Process-long: wrappers may be released after static destruction began.
+struct Wrappers {
+  std::mutex guard;
+  std::unordered_map<const Object*, ListedWrapper> byObject;
+};
+Wrappers& wrappers() {
+  static auto* const table = new Wrappers;
+  return *table;
+}
+
+}  // namespace
+
+IDispatch* sharedWrapper(const ObjectRef& object, MakeWrapper make, ShareWrapper share) {
+  Wrappers& table = wrappers();
+  const std::lock_guard<std::mutex> hold(table.guard);
+  auto [at, fresh] = table.byObject.try_emplace(object.get());
+  if (!fresh) {
+    if (IDispatch* live = at->second.share(at->second.face)) return live;
+  }
+  // None listed, or the one listed is being destroyed: its destructor waits
+  // on the lock and then finds the new one listed in its place.
+  try {
+    at->second = ListedWrapper{make(object), share};
+  } catch (...) {
+    if (fresh) table.byObject.erase(at);
+    throw;
+  }
+  return at->second.face;
+}
+
+void forgetWrapper(const Object* object, const IDispatch* face) {
+  Wrappers& table = wrappers();
+  const std::lock_guard<std::mutex> hold(table.guard);
+  const auto at = table.byObject.find(object);
+  if (at != table.byObject.end() && at->second.face == face) table.byObject.erase(at);
+}
+
 DISPID LateBinding::idOf(const std::string& name) {
   for (std::size_t i = 0; i < names_.size(); ++i) {
     if (detail::equalsIgnoringAsciiCase(names_[i], name)) {
@@ -336,7 +382,7 @@ IDispatch* dispatchFromObject(const ObjectRef& object) {
   }
   if (IDispatch* server = propertyServerFor(object)) return server;
   if (IDispatch* server = pictureServerFor(object)) return server;
-  return new ObjectDispatch(object);
+  return ObjectDispatch::handOut(object);
 }
 
 }  // namespace velmora::com

@@ -11,7 +11,8 @@ namespace velmora::com {
 
 // Null is the empty object reference.
 ObjectRef objectFromDispatch(IDispatch* dispatch);
-// A new reference the caller releases; null for the empty reference.
+// A new reference the caller releases; null for the empty reference. While
+// a client holds one, the same object gives the same IDispatch.
 IDispatch* dispatchFromObject(const ObjectRef& object);
 
 Variant fromSafeArray(const SAFEARRAY* array);

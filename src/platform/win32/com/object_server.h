@@ -45,6 +45,21 @@ class LateBinding {
   std::vector<std::string> names_;
 };
 
+// One wrapper an object: while a client holds the wrapper of one of our
+// objects, handing the object out again gives that same wrapper, so a
+// client comparing the two (VBScript's Is, IUnknown pointers) sees one
+// object. The table of wrappers is keyed by the object and holds no
+// reference: a wrapper leaves it as it is destroyed, and an object never
+// handed out is never in it.
+//
+// `make` gives a new wrapper's face with the caller's reference; `share`
+// a new reference to a face the table lists, or null once the last one has
+// gone and the wrapper is being destroyed.
+using MakeWrapper = IDispatch* (*)(const ObjectRef& object);
+using ShareWrapper = IDispatch* (*)(IDispatch* face);
+IDispatch* sharedWrapper(const ObjectRef& object, MakeWrapper make, ShareWrapper share);
+void forgetWrapper(const Object* object, const IDispatch* face);
+
 // COM objects end in Release, never deleted through an interface pointer.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -59,6 +74,11 @@ extern const IID kWrappedObjectId;
 template <class Derived, class Interface, class... More>
 class ObjectServer : public ComObject<Derived, Interface, WrappedObject, More...> {
  public:
+  // The wrapper of `object` that clients hold, with a new reference.
+  static IDispatch* handOut(const ObjectRef& object) {
+    return sharedWrapper(object, &make, &share);
+  }
+
   const ObjectRef& object() const { return late_.object(); }
   const ObjectRef& wrapped() const override { return late_.object(); }
 
@@ -83,6 +103,9 @@ class ObjectServer : public ComObject<Derived, Interface, WrappedObject, More...
  protected:
   explicit ObjectServer(ObjectRef object, std::span<const FixedId> fixed = {})
       : late_(std::move(object), fixed) {}
+  // Out of the table while the object is still held, so no new object can
+  // take its address first.
+  ~ObjectServer() { forgetWrapper(object().get(), static_cast<Interface*>(this)); }
 
   // IDispatch and the wrapper's own id; the derived class adds the rest.
   void* lateBoundInterface(REFIID iid) {
@@ -92,6 +115,17 @@ class ObjectServer : public ComObject<Derived, Interface, WrappedObject, More...
   }
 
  private:
+  static IDispatch* make(const ObjectRef& object) {
+    return static_cast<Interface*>(new Derived(object));
+  }
+  // The wrapper may already be in its destructor, waiting on the table's
+  // lock: the cast is a fixed offset to the part still alive (no virtual
+  // call), and only the count is read.
+  static IDispatch* share(IDispatch* face) {
+    auto* self = static_cast<ObjectServer*>(static_cast<Interface*>(face));
+    return self->addRefUnlessReleased() ? face : nullptr;
+  }
+
   LateBinding late_;
 };
 

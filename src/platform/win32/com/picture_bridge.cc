@@ -58,7 +58,7 @@ std::vector<std::uint8_t> savedImage(IPicture* picture) {
 
 IDispatch* pictureServerFor(const ObjectRef& object) {
   if (dynamic_cast<Picture*>(object.get()) == nullptr) return nullptr;
-  return new PictureServer(object);
+  return PictureServer::handOut(object);
 }
 
 ObjectRef pictureFromDispatch(IDispatch* dispatch) {

@@ -317,11 +317,9 @@ class PropertiesServer final : public DualServer<PropertiesServer, _KZProperties
 }  // namespace
 
 IDispatch* propertyServerFor(const ObjectRef& object) {
-  if (dynamic_cast<KZProperty*>(object.get()) != nullptr) {
-    return static_cast<_KZProperty*>(new PropertyServer(object));
-  }
+  if (dynamic_cast<KZProperty*>(object.get()) != nullptr) return PropertyServer::handOut(object);
   if (dynamic_cast<KZProperties*>(object.get()) != nullptr) {
-    return static_cast<_KZProperties*>(new PropertiesServer(object));
+    return PropertiesServer::handOut(object);
   }
   return nullptr;
 }
