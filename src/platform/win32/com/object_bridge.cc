@@ -2,7 +2,8 @@
 // members by the ids it hands out and calls Object::invoke; a client's
 // IDispatch reaches our code as an Object that calls it by name. Each side
 // unwraps the other's wrapper, so an object that makes the round trip is
-// the object it was, not a wrapper around a wrapper.
+// the object it was, not a wrapper around a wrapper; and one of ours handed
+// out again while a client holds it is the wrapper the client holds.
 #include "platform/win32/com/object_bridge.h"
 
 #include <commonvelmora/ascii_case.h>
@@ -309,6 +310,16 @@ HRESULT LateBinding::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* 
   }
 }
 
+DISPID LateBinding::idOf(const std::string& name) {
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (detail::equalsIgnoringAsciiCase(names_[i], name)) {
+      return firstNamed_ + static_cast<DISPID>(i);
+    }
+  }
+  names_.push_back(name);
+  return firstNamed_ + static_cast<DISPID>(names_.size() - 1);
+}
+
 namespace {
 
 struct ListedWrapper {
@@ -317,8 +328,10 @@ struct ListedWrapper {
 };
 
 // Process-long: wrappers may be released after static destruction began.
+// Recursive, as a wrapper whose construction fails leaves the table (finding
+// nothing of its own there) while the one making it holds the lock.
 struct Wrappers {
-  std::mutex guard;
+  std::recursive_mutex guard;
   std::unordered_map<const Object*, ListedWrapper> byObject;
 };
 Wrappers& wrappers() {
@@ -330,7 +343,7 @@ Wrappers& wrappers() {
 
 IDispatch* sharedWrapper(const ObjectRef& object, MakeWrapper make, ShareWrapper share) {
   Wrappers& table = wrappers();
-  const std::lock_guard<std::mutex> hold(table.guard);
+  const std::lock_guard<std::recursive_mutex> hold(table.guard);
   auto [at, fresh] = table.byObject.try_emplace(object.get());
   if (!fresh) {
     if (IDispatch* live = at->second.share(at->second.face)) return live;
@@ -348,19 +361,9 @@ IDispatch* sharedWrapper(const ObjectRef& object, MakeWrapper make, ShareWrapper
 
 void forgetWrapper(const Object* object, const IDispatch* face) {
   Wrappers& table = wrappers();
-  const std::lock_guard<std::mutex> hold(table.guard);
+  const std::lock_guard<std::recursive_mutex> hold(table.guard);
   const auto at = table.byObject.find(object);
   if (at != table.byObject.end() && at->second.face == face) table.byObject.erase(at);
-}
-
-DISPID LateBinding::idOf(const std::string& name) {
-  for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (detail::equalsIgnoringAsciiCase(names_[i], name)) {
-      return firstNamed_ + static_cast<DISPID>(i);
-    }
-  }
-  names_.push_back(name);
-  return firstNamed_ + static_cast<DISPID>(names_.size() - 1);
 }
 
 ObjectRef objectFromDispatch(IDispatch* dispatch) {
