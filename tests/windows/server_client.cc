@@ -1,16 +1,23 @@
-// A compiled client of the registered server: it creates CommonVelmora.Work
-// by ProgID and calls it through the _Work function table, reading a failed
-// slot's error as such a client does, and registers the suite's delegate
-// component for the server to find. The late-bound calls are the script
-// tests' (scripts/).
+// A compiled client of the registered server, as a form is: it creates the
+// classes by ProgID and calls them through their function tables (_Work,
+// _KZProperties, _KZProperty), reading a failed slot's error as such a client
+// does; it registers the suite's delegate component for the server to find;
+// it persists property trees into a stream and into a property bag of its
+// own, as it persists its controls; and it hands a system picture to Work
+// and gets pictures back. The late-bound calls are the script tests'
+// (scripts/).
 #include <oaidl.h>
 #include <objbase.h>
+#include <ocidl.h>
 #include <oleauto.h>
+#include <olectl.h>
 #include <windows.h>
 // The interface identifiers are defined here, as in any client of the header.
 #include <initguid.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "check.h"
 #include "platform/win32/com/interfaces.h"
@@ -22,17 +29,41 @@ using velmora::wintest::narrow;
 
 const wchar_t kKey[] = L"Software\\Velmora, Ltd.\\ServerCheck";
 
-_Work* createWork() {
-  CLSID clsid;
-  _Work* work = nullptr;
-  if (SUCCEEDED(CLSIDFromProgID(L"CommonVelmora.Work", &clsid))) {
-    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__Work,
-                     reinterpret_cast<void**>(&work));
+template <class Interface>
+Interface* create(const wchar_t* progId, REFIID iid) {
+  CLSID clsid{};
+  Interface* object = nullptr;
+  if (SUCCEEDED(CLSIDFromProgID(progId, &clsid))) {
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, reinterpret_cast<void**>(&object));
   }
-  return work;
+  return object;
+}
+_Work* createWork() { return create<_Work>(L"CommonVelmora.Work", IID__Work); }
+_KZProperties* newTree() {
+  return create<_KZProperties>(L"CommonVelmora.KZProperties", IID__KZProperties);
 }
 
-// The function table in its slot order, as a compiled client calls it.
+template <class Interface>
+Interface* as(IUnknown* object, REFIID iid) {
+  Interface* out = nullptr;
+  if (object != nullptr) object->QueryInterface(iid, reinterpret_cast<void**>(&out));
+  return out;
+}
+
+VARIANT number(LONG n) {
+  VARIANT v;
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = n;
+  return v;
+}
+VARIANT text(const wchar_t* s) {
+  VARIANT v;
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocString(s);
+  return v;
+}
+
+// The _Work function table in its slot order, as a compiled client calls it.
 void earlyBound() {
   _Work* work = createWork();
   WCHECK(work != nullptr);
@@ -51,9 +82,7 @@ void earlyBound() {
   LONG result = -1;
   BSTR key = SysAllocString(kKey);
   BSTR name = SysAllocString(L"Caption");
-  VARIANT value;
-  V_VT(&value) = VT_BSTR;
-  V_BSTR(&value) = SysAllocString(L"Prices");
+  VARIANT value = text(L"Prices");
   WCHECK(work->SetRegistryValue(key, name, value, &result) == S_OK && result == 0);
   VariantClear(&value);
   // The code comes back through the reference, the value as the result.
@@ -63,10 +92,8 @@ void earlyBound() {
   WCHECK(work->ReadRegistryValue(key, name, &result, none, &value) == S_OK && result == 0 &&
          V_VT(&value) == VT_BSTR && narrow(V_BSTR(&value)) == "Prices");
   VariantClear(&value);
-  WCHECK(work->DeleteRegistryValue(key, name, &result) == S_OK && result == 0);
   // A failing slot leaves the runtime's error in the thread's error object.
-  ISupportErrorInfo* support = nullptr;
-  work->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&support));
+  ISupportErrorInfo* support = as<ISupportErrorInfo>(work, IID_ISupportErrorInfo);
   WCHECK(support != nullptr && support->InterfaceSupportsErrorInfo(IID__Work) == S_OK);
   if (support != nullptr) support->Release();
   VARIANT big;
@@ -99,8 +126,7 @@ class Delegate final : public velmora::wintest::NamedDispatch<Delegate, IClassFa
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                                    EXCEPINFO*, UINT*) override {
     if ((flags & DISPATCH_PROPERTYGET) == 0 || result == nullptr) return DISP_E_MEMBERNOTFOUND;
-    V_VT(result) = VT_BSTR;
-    V_BSTR(result) = SysAllocString(L"C:\\Suite\\Delegated.log");
+    *result = text(L"C:\\Suite\\Delegated.log");
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
@@ -129,12 +155,290 @@ void delegated() {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Tarnlink.SQLConnect");
 }
 
+// The container's side of IPersistPropertyBag: named values kept in memory.
+class Bag final : public velmora::wintest::Unowned<Bag, IPropertyBag> {
+ public:
+  ~Bag() {
+    for (auto& entry : entries_) VariantClear(&entry.second);
+  }
+  void* interfaceFor(REFIID iid) {
+    return iid == IID_IPropertyBag ? static_cast<IPropertyBag*>(this) : nullptr;
+  }
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    const auto found = entries_.find(name);
+    return found == entries_.end() ? E_INVALIDARG : VariantCopy(value, &found->second);
+  }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
+    VARIANT& slot = entries_[name];
+    VariantClear(&slot);
+    return VariantCopy(&slot, value);
+  }
+
+ private:
+  std::map<std::wstring, VARIANT> entries_;
+};
+
+void add(_KZProperties* tree, const wchar_t* name, VARIANT value, bool readOnly = false) {
+  BSTR key = SysAllocString(name);
+  _KZProperty* item = nullptr;
+  WCHECK(tree->Add(key, value, readOnly ? VARIANT_TRUE : VARIANT_FALSE, &item) == S_OK);
+  if (item != nullptr) item->Release();
+  SysFreeString(key);
+  VariantClear(&value);
+}
+
+// What a stream holds after `object` saved itself into it.
+std::vector<char> saved(IUnknown* object) {
+  std::vector<char> bytes;
+  IStream* stream = nullptr;
+  auto* persist = as<IPersistStreamInit>(object, IID_IPersistStreamInit);
+  if (persist == nullptr || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return bytes;
+  ULARGE_INTEGER size{};
+  WCHECK(persist->Save(stream, TRUE) == S_OK && persist->GetSizeMax(&size) == S_OK);
+  bytes.resize(size.QuadPart);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  ULONG got = 0;
+  stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got);
+  WCHECK(got == bytes.size() && persist->IsDirty() == S_FALSE);
+  stream->Release();
+  persist->Release();
+  return bytes;
+}
+
+void load(IUnknown* object, const std::vector<char>& bytes) {
+  IStream* stream = nullptr;
+  auto* persist = as<IPersistStreamInit>(object, IID_IPersistStreamInit);
+  if (persist == nullptr || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return;
+  stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  WCHECK(persist->Load(stream) == S_OK && persist->IsDirty() == S_FALSE);
+  stream->Release();
+  persist->Release();
+}
+
+std::string valueAt(_KZProperties* tree, const wchar_t* path) {
+  BSTR where = SysAllocString(path);
+  BSTR delimiter = SysAllocString(L"\\");
+  _KZProperty* found = nullptr;
+  VARIANT value;
+  VariantInit(&value);
+  std::string out = "(none)";
+  if (tree->Find(where, delimiter, &found) == S_OK && found != nullptr &&
+      found->get_Value(&value) == S_OK && VariantChangeType(&value, &value, 0, VT_BSTR) == S_OK) {
+    out = narrow(V_BSTR(&value));
+  }
+  VariantClear(&value);
+  if (found != nullptr) found->Release();
+  SysFreeString(where);
+  SysFreeString(delimiter);
+  return out;
+}
+
+// A tree of two levels through the function tables, and what they read.
+_KZProperties* sampleTree() {
+  _KZProperties* tree = newTree();
+  _KZProperties* grid = newTree();
+  if (tree == nullptr || grid == nullptr) return tree;
+  add(grid, L"Sort", text(L"Price"));
+  add(tree, L"Width", number(120));
+  add(tree, L"Caption", text(L"Prices"), true);
+  VARIANT inner;
+  V_VT(&inner) = VT_DISPATCH;
+  V_DISPATCH(&inner) = grid;  // handed over: add() clears it
+  add(tree, L"Grid", inner);
+
+  LONG count = 0;
+  _KZProperty* caption = nullptr;
+  VARIANT_BOOL readOnly = VARIANT_FALSE, isParent = VARIANT_TRUE;
+  short type = -1;
+  VARIANT key = text(L"Caption");
+  WCHECK(tree->get_Count(&count) == S_OK && count == 3);
+  WCHECK(tree->get_Properties(key, &caption) == S_OK && caption != nullptr);
+  if (caption != nullptr) {
+    WCHECK(caption->get_ReadOnly(&readOnly) == S_OK && readOnly == VARIANT_TRUE);
+    WCHECK(caption->get_IsParent(&isParent) == S_OK && isParent == VARIANT_FALSE);
+    WCHECK(caption->get_ValueType(&type) == S_OK && type == 3);
+    caption->Release();
+  }
+  VariantClear(&key);
+  WCHECK_EQ(valueAt(tree, L"Grid\\Sort"), "Price");
+  return tree;
+}
+
+void throughStreams(_KZProperties* tree) {
+  const std::vector<char> bytes = saved(tree);
+  WCHECK(bytes.size() > 4);
+  _KZProperties* copy = newTree();
+  if (copy == nullptr) return;
+  load(copy, bytes);
+  WCHECK_EQ(valueAt(copy, L"Grid\\Sort"), "Price");
+  WCHECK(saved(copy) == bytes);
+  auto* persist = as<IPersistStreamInit>(copy, IID_IPersistStreamInit);
+  CLSID id{}, expected{};
+  CLSIDFromProgID(L"CommonVelmora.KZProperties", &expected);
+  WCHECK(persist != nullptr && persist->GetClassID(&id) == S_OK && id == expected);
+  add(copy, L"Height", number(7));
+  WCHECK(persist != nullptr && persist->IsDirty() == S_OK);
+  if (persist != nullptr) persist->Release();
+  copy->Release();
+
+  // A stream that ends before the length it gives loads nothing.
+  std::vector<char> cut(bytes.begin(), bytes.end() - 1);
+  IStream* stream = nullptr;
+  _KZProperties* broken = newTree();
+  auto* loader = as<IPersistStreamInit>(broken, IID_IPersistStreamInit);
+  if (loader != nullptr && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) {
+    stream->Write(cut.data(), static_cast<ULONG>(cut.size()), nullptr);
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    WCHECK(FAILED(loader->Load(stream)));
+    stream->Release();
+  }
+  if (loader != nullptr) loader->Release();
+  if (broken != nullptr) broken->Release();
+}
+
+void throughPropertyBag(_KZProperties* tree) {
+  Bag bag;
+  auto* saver = as<IPersistPropertyBag>(tree, IID_IPersistPropertyBag);
+  WCHECK(saver != nullptr && saver->Save(&bag, TRUE, TRUE) == S_OK);
+  _KZProperties* copy = newTree();
+  auto* loader = as<IPersistPropertyBag>(copy, IID_IPersistPropertyBag);
+  WCHECK(loader != nullptr && loader->Load(&bag, nullptr) == S_OK);
+  if (copy != nullptr) WCHECK(saved(copy) == saved(tree));
+
+  // A single property persists as well.
+  _KZProperty* width = nullptr;
+  _KZProperty* fresh = create<_KZProperty>(L"CommonVelmora.KZProperty", IID__KZProperty);
+  WCHECK(tree->get_Properties(number(1), &width) == S_OK && width != nullptr && fresh != nullptr);
+  if (width != nullptr && fresh != nullptr) {
+    load(fresh, saved(width));
+    BSTR name = nullptr;
+    WCHECK(fresh->get_Name(&name) == S_OK && name != nullptr && wcscmp(name, L"Width") == 0);
+    SysFreeString(name);
+  }
+  for (IUnknown* o : std::vector<IUnknown*>{saver, loader, copy, width, fresh}) {
+    if (o != nullptr) o->Release();
+  }
+}
+
+DISPID idOf(IDispatch* object, const wchar_t* name) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id = DISPID_UNKNOWN;
+  object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  return id;
+}
+
+// While the client holds a property, handing it out again gives the same
+// COM object. Released, the wrapper goes: the next one has handed out no
+// member ids yet, so its first name gets the first id.
+void oneWrapper(_KZProperties* tree) {
+  _KZProperty* first = nullptr;
+  _KZProperty* second = nullptr;
+  tree->get_Properties(number(1), &first);
+  tree->get_Properties(number(1), &second);
+  IUnknown* one = as<IUnknown>(first, IID_IUnknown);
+  IUnknown* two = as<IUnknown>(second, IID_IUnknown);
+  WCHECK(one != nullptr && one == two);
+  const DISPID firstId = one != nullptr ? idOf(first, L"Zeta") : DISPID_UNKNOWN;
+  for (IUnknown* o : std::vector<IUnknown*>{first, second, one, two}) {
+    if (o != nullptr) o->Release();
+  }
+  _KZProperty* again = nullptr;
+  WCHECK(tree->get_Properties(number(1), &again) == S_OK && again != nullptr);
+  if (again != nullptr) {
+    WCHECK(firstId != DISPID_UNKNOWN && idOf(again, L"Alpha") == firstId);
+    again->Release();
+  }
+}
+
+// A 4 x 2 bitmap file, loaded as the system loads a picture.
+IPictureDisp* systemPicture() {
+  BYTE file[78] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+                   0,   0,   0,  4, 0, 0, 0, 2, 0, 0, 0,  1, 0, 24, 0};
+  for (std::size_t i = 54; i < sizeof file; ++i) file[i] = static_cast<BYTE>(i * 7);
+  IStream* stream = nullptr;
+  IPictureDisp* picture = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return nullptr;
+  stream->Write(file, sizeof file, nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  OleLoadPicture(stream, sizeof file, FALSE, IID_IPictureDisp, reinterpret_cast<void**>(&picture));
+  stream->Release();
+  return picture;
+}
+
+// A picture property by the id the system gives it.
+LONG pictureProperty(IDispatch* picture, DISPID id) {
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VARIANT value;
+  VariantInit(&value);
+  if (picture == nullptr ||
+      FAILED(picture->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value,
+                             nullptr, nullptr)) ||
+      FAILED(VariantChangeType(&value, &value, 0, VT_I4))) {
+    return -1;
+  }
+  return V_I4(&value);
+}
+
+std::vector<BYTE> bytesOf(const VARIANT& array) {
+  std::vector<BYTE> bytes;
+  if (V_VT(&array) != (VT_ARRAY | VT_UI1)) return bytes;
+  void* data = nullptr;
+  SafeArrayAccessData(V_ARRAY(&array), &data);
+  bytes.assign(static_cast<BYTE*>(data),
+               static_cast<BYTE*>(data) + V_ARRAY(&array)->rgsabound[0].cElements);
+  SafeArrayUnaccessData(V_ARRAY(&array));
+  return bytes;
+}
+
+// Bytes to picture to bytes, from a system picture and from ours; both pairs.
+void pictures() {
+  _Work* work = createWork();
+  IPictureDisp* system = systemPicture();
+  WCHECK(work != nullptr && system != nullptr);
+  if (work == nullptr || system == nullptr) return;
+  VARIANT first, second, bag;
+  WCHECK(work->GetImageData(&system, &first) == S_OK && bytesOf(first).size() > 78);
+  SAFEARRAY* data = V_VT(&first) == (VT_ARRAY | VT_UI1) ? V_ARRAY(&first) : nullptr;
+  IPictureDisp* ours = nullptr;
+  WCHECK(work->GetDataImage(&data, &ours) == S_OK && ours != nullptr);
+  V_ARRAY(&first) = data;  // an argument in and out may come back as another array
+  WCHECK(pictureProperty(ours, DISPID_PICT_HANDLE) > 0);
+  WCHECK(pictureProperty(ours, DISPID_PICT_TYPE) == PICTYPE_BITMAP);
+  for (DISPID side : {DISPID_PICT_WIDTH, DISPID_PICT_HEIGHT}) {
+    WCHECK(pictureProperty(ours, side) == pictureProperty(system, side));
+  }
+  WCHECK(work->GetImageData(&ours, &second) == S_OK && bytesOf(second) == bytesOf(first));
+
+  IDispatch* back = nullptr;
+  WCHECK(work->GetArrayByPicture(ours, &bag) == S_OK && V_VT(&bag) == (VT_ARRAY | VT_UI1));
+  SAFEARRAY* stored = V_ARRAY(&bag);
+  WCHECK(work->GetPictureByArray(&stored, &back) == S_OK);
+  V_ARRAY(&bag) = stored;
+  auto* again = as<IPictureDisp>(back, IID_IPictureDisp);
+  WCHECK(again != nullptr &&
+         pictureProperty(again, DISPID_PICT_WIDTH) == pictureProperty(system, DISPID_PICT_WIDTH));
+  for (VARIANT* v : {&first, &second, &bag}) VariantClear(v);
+  for (IUnknown* o : std::vector<IUnknown*>{work, system, ours, back, again}) {
+    if (o != nullptr) o->Release();
+  }
+}
+
 }  // namespace
 
 int main() {
   CoInitialize(nullptr);
   earlyBound();
   delegated();
+  _KZProperties* tree = sampleTree();
+  WCHECK(tree != nullptr);
+  if (tree != nullptr) {
+    throughStreams(tree);
+    throughPropertyBag(tree);
+    oneWrapper(tree);
+    tree->Release();
+  }
+  pictures();
   CoUninitialize();
   return velmora::wintest::summary();
 }

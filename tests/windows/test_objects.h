@@ -1,6 +1,7 @@
 // COM objects that a Windows test program owns itself (a script host's
-// objects, a stand-in component it registers): they live as long as the
-// program, so their reference counts are not kept.
+// objects, a stand-in component it registers, a container's property bag):
+// they outlive every use the server makes of them, so their reference counts
+// are not kept.
 #pragma once
 
 #include <oaidl.h>

@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "check.h"
+#include "test_objects.h"
 
 namespace {
+
+using velmora::wintest::narrow;
 
 struct Member {
   const char* name;
@@ -103,12 +106,6 @@ const Help kPropertiesHelp[] = {
     {"Find", "Find KZProperty Object By Full Path"},
     {"FindEx", ""},
 };
-
-std::string narrow(const BSTR s) {
-  std::string out;
-  for (UINT i = 0; s != nullptr && i < SysStringLen(s); ++i) out += static_cast<char>(s[i]);
-  return out;
-}
 
 // Name and help string of `memid`, freed.
 std::string docOf(ITypeInfo* info, MEMBERID memid, bool help) {
