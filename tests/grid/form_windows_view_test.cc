@@ -1,4 +1,6 @@
-// The column chooser and the caption dialog on real Qt widgets, driven with Qt Test.
+// The column chooser and the caption dialog on real Qt widgets, driven with
+// Qt Test and opened by the Work members, which open them on the GUI thread
+// and only there.
 #include <QtGui/QImage>
 #include <QtTest/QTest>
 #include <QtWidgets/QLineEdit>
@@ -6,9 +8,12 @@
 #include <QtWidgets/QPushButton>
 
 #include <commonvelmora/reference_grid.h>
+#include <commonvelmora/work.h>
 
-#include "grid/frm_caption.h"
-#include "grid/frm_columns.h"
+#include <thread>
+
+#include "grid/forms_state.h"
+#include "grid/grid_access.h"
 #include "grid/grid_test_support.h"
 #include "platform/qt/qt_window.h"
 #include "platform/screen.h"
@@ -20,24 +25,39 @@ namespace {
 using test_support::imagePath;
 using test_support::whenShown;
 
+// This thread owns the GUI, so a worker is off it.
 class FormWindowView : public GridTest {
  protected:
   void SetUp() override {
     GridTest::SetUp();
     test_support::prepareTestGui();
-    const gui::ScreenMetrics m = gui::defaultScreen().metrics();
-    screen = {static_cast<float>(m.width), static_cast<float>(m.height),
-              static_cast<float>(m.twipsPerPixelX), static_cast<float>(m.twipsPerPixelY)};
   }
-  ScreenTwips screen;
+  ObjectRef column(std::int16_t i) { return objectOf(getWith(*grid, "Columns", Variant(i))); }
+
+  std::shared_ptr<ReferenceGrid> grid = sampleGrid();
+  ObjectRef table = grid;
+  Work work;
 };
 
+TEST_F(FormWindowView, OffTheGuiThreadNothingOpensAndNothingChanges) {
+  ObjectRef price = column(1);
+  ObjectRef nothing;
+  std::thread worker([&] {
+    work.SetGridColumnsVisible(table, "Software\\Desk");
+    work.ChangeColumnCaption(price);
+    work.ChangeColumnCaption(nothing);
+  });
+  worker.join();
+  EXPECT_EQ(describeGrid(*grid), describeGrid(*sampleGrid()));
+  EXPECT_TRUE(registry::ReadAllValue("Software\\Desk\\Columns Window").isEmpty());
+  EXPECT_EQ(table.use_count(), 2);  // not held by the thread's chooser
+}
+
 TEST_F(FormWindowView, AColumnTickShowsTheColumnAtOnceAndTheClosingKeepsWhereTheWindowWas) {
-  auto grid = loadGridDescription(
+  grid = loadGridDescription(
       "column Price\ncolumn ServiceId\ncolumn Qty visible=false\n"
       "column Name caption=\"Full name\"\n");
-  frmColumns form;
-  form.prepare(grid, "Software\\Desk", screen);
+  table = grid;
   QWidget* seen = nullptr;
   QRect outer;
   whenShown([&](QWidget& w) {
@@ -63,30 +83,34 @@ TEST_F(FormWindowView, AColumnTickShowsTheColumnAtOnceAndTheClosingKeepsWhereThe
     outer = w.frameGeometry();
     QTest::keyClick(&w, Qt::Key_Escape);
   });
-  gui::showColumnsForm(form);
+  work.SetGridColumnsVisible(table, "Software\\Desk");
+  const frmColumns& form = formsState().columns;
   EXPECT_EQ(form.table(), nullptr);
+  EXPECT_EQ(table.use_count(), 2);
   // The outer window, frame included, in twips.
-  EXPECT_EQ(form.windowRect(),
-            (gui::TwipsRect{675, 900, static_cast<float>(outer.width()) * screen.twipsPerPixelX,
-                            static_cast<float>(outer.height()) * screen.twipsPerPixelY}));
+  const gui::ScreenMetrics screen = gui::defaultScreen().metrics();
+  EXPECT_EQ(
+      form.windowRect(),
+      (gui::TwipsRect{
+          675, 900, static_cast<float>(outer.width()) * static_cast<float>(screen.twipsPerPixelX),
+          static_cast<float>(outer.height()) * static_cast<float>(screen.twipsPerPixelY)}));
   EXPECT_EQ(stored("Software\\Desk\\Columns Window", "Top"), "900");
 
   // The thread's one window again, on a grid with nothing to list; closed
   // by its frame.
-  form.prepare(loadGridDescription("column SERVICE\n"), "", screen);
+  ObjectRef services = loadGridDescription("column SERVICE\n");
   whenShown([&](QWidget& w) {
     EXPECT_EQ(&w, seen);
     EXPECT_EQ(w.findChild<QListWidget*>("lstColumn")->count(), 0);
     EXPECT_EQ(w.pos(), QPoint(45, 60));
     w.close();
   });
-  gui::showColumnsForm(form);
+  work.SetGridColumnsVisible(services, "");
   EXPECT_EQ(form.table(), nullptr);
 }
 
 TEST_F(FormWindowView, CaptionOkWaitsForANewCaptionAndEnterConfirmsIt) {
-  frmCaption form;
-  form.open("Price");
+  ObjectRef name = column(3);
   whenShown([](QWidget& w) {
     EXPECT_EQ(w.windowTitle(), QString("Change Caption"));
     EXPECT_EQ(w.size(), QSize(194, 73));
@@ -95,21 +119,19 @@ TEST_F(FormWindowView, CaptionOkWaitsForANewCaptionAndEnterConfirmsIt) {
     ASSERT_TRUE(text != nullptr && ok != nullptr);
     EXPECT_EQ(ok->text(), QString("Ok"));
     EXPECT_EQ(w.findChild<QPushButton*>("btnCancel")->text(), QString("Cancel"));
-    EXPECT_EQ(text->text(), QString("Price"));
+    EXPECT_EQ(text->text(), QString("Full name"));  // the caption, not the key
     EXPECT_FALSE(ok->isEnabled());
     QTest::keyClick(text, Qt::Key_Return);  // Ok is disabled: the dialog stays
     EXPECT_TRUE(w.isVisible());
     QTest::keyClick(text, Qt::Key_Home);
     QTest::keyClick(text, Qt::Key_Delete);
-    QTest::keyClicks(text, "p");  // a change of letter case alone counts
+    QTest::keyClicks(text, "f");  // a change of letter case alone counts
     EXPECT_TRUE(ok->isEnabled());
     gui::qt::saveImage(w, imagePath("caption_dialog.png"));
     QTest::keyClick(text, Qt::Key_Return);
   });
-  gui::showCaptionForm(form);
-  std::string confirmed;
-  EXPECT_TRUE(form.close(confirmed));
-  EXPECT_EQ(confirmed, "price");
+  work.ChangeColumnCaption(name);
+  EXPECT_EQ(grid->findColumn("Name")->caption, "full name");
 
   // Escape, the Cancel button and the frame all leave the column alone,
   // whatever was typed; the same dialog is reused with the new caption.
@@ -119,17 +141,15 @@ TEST_F(FormWindowView, CaptionOkWaitsForANewCaptionAndEnterConfirmsIt) {
       [](QWidget& w) { w.close(); },
   };
   for (const auto& closing : closings) {
-    form.open("price");
     whenShown([&](QWidget& w) {
       auto* text = w.findChild<QLineEdit*>("txtCaption");
-      EXPECT_EQ(text->text(), QString("price"));
+      EXPECT_EQ(text->text(), QString("full name"));
       QTest::keyClicks(text, " each");
-      EXPECT_TRUE(w.findChild<QPushButton*>("btnOk")->isEnabled());
       closing(w);
     });
-    gui::showCaptionForm(form);
-    EXPECT_FALSE(form.close(confirmed));
-    EXPECT_FALSE(form.shown());
+    work.ChangeColumnCaption(name);
+    EXPECT_EQ(grid->findColumn("Name")->caption, "full name");
+    EXPECT_FALSE(formsState().caption.shown());
   }
 }
 
