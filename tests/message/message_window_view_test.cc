@@ -1,17 +1,13 @@
 // The message window on real Qt widgets, driven with Qt Test and saved as images.
-#include <QtCore/QTimer>
 #include <QtGui/QImage>
 #include <QtTest/QTest>
-#include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
-#include <functional>
 #include <thread>
 
 #include "message/message_test_support.h"
@@ -124,10 +120,8 @@ TEST_F(MessageWindowView, BadInputEndsAsTheFailureItLogsOrAsAWindowThatStillWork
   const std::string megabyte(1 << 20, 'x');
   std::string words = megabyte;
   for (std::size_t i = 7; i < words.size(); i += 8) words[i] = ' ';
-  const auto start = std::chrono::steady_clock::now();
   gui::captureNextWindow(test_support::imagePath("message_megabyte.png"));
   EXPECT_EQ(show(words, 0), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 
   log.unreachable = true;  // the failure cannot be logged either: it leaves
   EXPECT_THROW(show("no component", 1), AutomationError);
