@@ -249,14 +249,13 @@ _KZProperties* sampleTree() {
 
   LONG count = 0;
   _KZProperty* caption = nullptr;
-  VARIANT_BOOL readOnly = VARIANT_FALSE, isParent = VARIANT_TRUE;
+  VARIANT_BOOL readOnly = VARIANT_FALSE;
   short type = -1;
   VARIANT key = text(L"Caption");
   WCHECK(tree->get_Count(&count) == S_OK && count == 3);
   WCHECK(tree->get_Properties(key, &caption) == S_OK && caption != nullptr);
   if (caption != nullptr) {
     WCHECK(caption->get_ReadOnly(&readOnly) == S_OK && readOnly == VARIANT_TRUE);
-    WCHECK(caption->get_IsParent(&isParent) == S_OK && isParent == VARIANT_FALSE);
     WCHECK(caption->get_ValueType(&type) == S_OK && type == 3);
     caption->Release();
   }
