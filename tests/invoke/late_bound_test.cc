@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 
 #include <stdexcept>
-#include <type_traits>
 #include <vector>
 
 #include "frame/frame_fixture.h"
