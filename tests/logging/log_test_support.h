@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/regional_fixture.h"
 #include "logging/log_options.h"
 #include "logging/log_state.h"
 #include "support/scratch.h"
@@ -29,8 +28,6 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   }
   return lines;
 }
-
-using velmora::testing::german;
 
 class LogTest : public ::testing::Test {
  protected:

@@ -33,12 +33,6 @@ TEST_F(LogWriterTest, EntriesAreTimeStampBlankAndTextInTheUsersOwnFile) {
   EXPECT_TRUE(lines[3].ends_with(" Error: -2147483648 Lowest"));
   const auto perms = fs::status(todaysFile()).permissions();
   EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
-
-  setRegionalSettings(german());
-  ASSERT_TRUE(StoreMessageToLog("Hallo"));
-  const std::string line = splitLines(readFile(todaysFile())).back();
-  EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)? Hallo)")))
-      << line;
 }
 
 TEST_F(LogWriterTest, TextsAreWrittenByteForByteAndWhole) {
