@@ -195,6 +195,7 @@ TEST(FactoryCacheTest, RestoreFollowsTheRegistryAsItChanges) {
   registerMaker("first");
   PropertyBag written;
   written.writeProperty("Item", ObjectRef(std::make_shared<Tagged>("client")));
+  written.writeProperty("Plain", "text");
   PropertyBag bag;
   bag.setContents(written.contents());
   EXPECT_EQ(makerOf(bag.readProperty("Item")), "first");
@@ -203,11 +204,16 @@ TEST(FactoryCacheTest, RestoreFollowsTheRegistryAsItChanges) {
   registerMaker("second");
   EXPECT_EQ(makerOf(bag.readProperty("Item")), "second");
 
+  // A class gone fails only the entries that need it: loading creates no
+  // objects. Objects of no registered class, or of none at all, are refused.
   ASSERT_TRUE(ClassRegistry::instance().remove(Tagged::kProgId));
+  bag.setContents(written.contents());
+  EXPECT_EQ(bag.readProperty("Plain"), Variant("text"));
   EXPECT_EQ(errorOf([&] { bag.readProperty("Item"); }), err::kCantCreateObject);
   EXPECT_EQ(
       errorOf([&] { written.writeProperty("Again", ObjectRef(std::make_shared<Tagged>("x"))); }),
       330);
+  EXPECT_EQ(errorOf([&] { written.writeProperty("P", std::make_shared<Widget>()); }), 330);
 
   registerMaker("third");
   EXPECT_EQ(makerOf(bag.readProperty("Item")), "third");

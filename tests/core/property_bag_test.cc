@@ -176,19 +176,6 @@ TEST_F(PropertyBagTest, ALoadedBagTakesNewAndChangedEntries) {
   EXPECT_EQ(fresh.contents(), bag.contents());
 }
 
-// Refused when written; a class gone by the time of reading fails only the
-// entries that need it, since loading creates no objects.
-TEST_F(PropertyBagTest, ObjectsThatCannotBePersistedOrCreatedAreRefused) {
-  PropertyBag bag;
-  EXPECT_EQ(errorOf([&] { bag.writeProperty("P", std::make_shared<PlainObject>()); }), 330);
-  bag.writeProperty("N", chain(2));
-  bag.writeProperty("Plain", "text");
-  ClassRegistry::instance().remove(Node::kProgId);
-  PropertyBag loaded = reload(bag);
-  EXPECT_EQ(loaded.readProperty("Plain"), Variant("text"));
-  EXPECT_EQ(errorOf([&] { loaded.readProperty("N"); }), err::kCantCreateObject);
-}
-
 TEST_F(PropertyBagTest, NestingIsBoundedBothWays) {
   PropertyBag bag;
   bag.writeProperty("Deepest", chain(PropertyBag::kMaxDepth));
