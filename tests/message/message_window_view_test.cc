@@ -102,8 +102,7 @@ TEST_F(MessageWindowView, RightClickOnTheTextCopiesAllOfItEvenWhatIsClipped) {
 
 TEST_F(MessageWindowView, BadInputEndsAsTheFailureItLogsOrAsAWindowThatStillWorks) {
   EXPECT_EQ(show("unknown icon", 4), 2);
-  EXPECT_EQ(show("negative icon", -1), 2);
-  ASSERT_EQ(log.errors.size(), 2u);
+  ASSERT_EQ(log.errors.size(), 1u);
   EXPECT_EQ(log.errors[0], (std::pair<std::int32_t, std::string>{
                                9, "Error display Message Window.\r\nSubscript out of range"}));
   EXPECT_TRUE(log.messages.empty());
@@ -116,12 +115,6 @@ TEST_F(MessageWindowView, BadInputEndsAsTheFailureItLogsOrAsAWindowThatStillWork
 
   whenShown([](QWidget& w) { QTest::keyClick(&w, Qt::Key_Escape); });
   EXPECT_EQ(show("no buttons", 2, 0), 2);
-
-  const std::string megabyte(1 << 20, 'x');
-  std::string words = megabyte;
-  for (std::size_t i = 7; i < words.size(); i += 8) words[i] = ' ';
-  gui::captureNextWindow(test_support::imagePath("message_megabyte.png"));
-  EXPECT_EQ(show(words, 0), 0);
 
   log.unreachable = true;  // the failure cannot be logged either: it leaves
   EXPECT_THROW(show("no component", 1), AutomationError);
