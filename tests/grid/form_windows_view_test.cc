@@ -69,7 +69,6 @@ TEST_F(FormWindowView, AColumnTickShowsTheColumnAtOnceAndTheClosingKeepsWhereThe
     EXPECT_EQ(list->item(1)->text(), QString("Qty"));
     EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
     EXPECT_EQ(list->item(2)->text(), QString("Full name"));
-    EXPECT_EQ(list->geometry(), QRect(0, 0, 221, 215));  // the client area, at design
     gui::qt::saveImage(w, imagePath("columns_chooser.png"));
     list->setCurrentRow(1);
     QTest::keyClick(list, Qt::Key_Space);  // the user ticks Qty
