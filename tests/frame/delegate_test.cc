@@ -100,15 +100,6 @@ TEST_F(DelegateTest, TheLibraryWritesOnlyTheEntriesTheComponentDeclines) {
   EXPECT_NE(loggedText().find(" Error: -5 Timeout\r\n"), std::string::npos);
 }
 
-TEST_F(DelegateTest, WithoutAComponentTheLibraryDoesEveryJob) {
-  ClassRegistry::instance().remove(ids::kDelegateProgId);
-  Work work;
-  EXPECT_TRUE(work.StoreMessageToLog("alone"));
-  EXPECT_NE(loggedText().find(" alone\r\n"), std::string::npos);
-  EXPECT_NE(work.LogFileName().find("/Quorent"), std::string::npos);
-  EXPECT_EQ(work.MsgActivate("no one to show it"), 0);
-}
-
 TEST_F(DelegateTest, LogFileNamesComeFromTheComponentWhenItNamesOne) {
   Work work;
   script.logFileName = Variant("/var/log/suite/today.log");
