@@ -31,7 +31,6 @@ TEST(ReferenceGrid, ColumnsAreFoundInAnyCaseAndMovedOnScreenByColPosition) {
   EXPECT_EQ(toInt32(columnOf(*grid, "qTY")->get("Index")), 3);
   EXPECT_EQ(errorOf([&] { columnOf(*grid, "Nope"); }), err::kSubscriptOutOfRange);
   EXPECT_EQ(errorOf([&] { columnOf(*grid, 4); }), err::kSubscriptOutOfRange);
-  EXPECT_EQ(errorOf([&] { grid->get("Colour"); }), err::kNoSuchMember);
 
   // ColPosition moves one column and shifts the others.
   columnOf(*grid, "Qty")->let("ColPosition", std::int16_t{1});
