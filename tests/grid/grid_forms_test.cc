@@ -127,13 +127,6 @@ TEST_F(GridForms, StoredGeometryIsCheckedAgainstTheScreenMeasureByMeasure) {
   EXPECT_TRUE(registry::ReadAllValue(key).isEmpty());
 }
 
-TEST_F(GridForms, TheListCoversTheClientArea) {
-  frmColumns form;
-  form.prepare(nullptr, "", ScreenTwips{19200, 10800, 15, 12});
-  form.Form_Resize({0, 0, 221, 215});
-  EXPECT_EQ(form.listRect(), (gui::TwipsRect{0, 0, 3315, 2580}));
-}
-
 TEST_F(GridForms, OkIsEnabledOnlyForANewNonEmptyCaption) {
   frmCaption form;
   form.open("Price");
