@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "core/text_words.h"
 #include "core/unicode_fold_engine.h"
 
 namespace velmora {
@@ -47,15 +48,11 @@ constexpr std::size_t hashEnd(std::uint64_t h) noexcept {
 
 // The last, partial word of `text` from byte `at`, zero-filled.
 std::uint64_t tailWord(std::string_view text, std::size_t at) noexcept {
-  std::uint64_t word = 0;
-  std::memcpy(&word, text.data() + at, text.size() - at);
-  return word;
+  return detail::partialWord(text.data() + at, text.size() - at);
 }
 
 std::uint64_t wordAt(std::string_view text, std::size_t at) noexcept {
-  std::uint64_t word;
-  std::memcpy(&word, text.data() + at, 8);
-  return word;
+  return detail::wordAt(text.data() + at);
 }
 
 }  // namespace
@@ -75,12 +72,8 @@ bool isAsciiText(std::string_view text) {
   // Eight bytes at a time: names are checked on every look-up.
   std::uint64_t seen = 0;
   std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    seen |= word;
-  }
-  for (; i < text.size(); ++i) seen |= static_cast<unsigned char>(text[i]);
+  for (; i + 8 <= text.size(); i += 8) seen |= wordAt(text, i);
+  if (i < text.size()) seen |= tailWord(text, i);
   return (seen & 0x8080808080808080ull) == 0;
 }
 
@@ -117,7 +110,9 @@ FoldedKey::FoldedKey(std::string_view text) {
       const std::uint64_t word = tailWord(text, i);
       seen |= word;
       const std::uint64_t lower = lowerAsciiWord(word);
-      std::memcpy(inline_.data() + i, &lower, n - i);
+      // A whole word: the buffer has room for it, and the bytes past the
+      // end are never read as part of the key.
+      std::memcpy(inline_.data() + i, &lower, 8);
       h = hashStep(h, lower);
     }
     if ((seen & kHighBits) == 0) {
