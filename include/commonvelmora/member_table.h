@@ -24,6 +24,7 @@
 #include <commonvelmora/object.h>
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -105,20 +106,23 @@ class MemberTable {
   Variant dispatch(T& self, std::string_view name, CallKind kind, Args args) const {
     const Entry* e = find(name);
     if (e == nullptr) throw AutomationError(err::kNoSuchMember);
-    // Method before property read, as the runtime resolves Method | Get.
-    static constexpr std::array<std::pair<CallKind, std::size_t>, 4> order{
-        {{CallKind::Method, kMethod},
-         {CallKind::Get, kGet},
-         {CallKind::Let, kLet},
-         {CallKind::Set, kSet}}};
-    for (auto [k, slot] : order) {
-      if (!hasKind(kind, k) || e->slots[slot].fn == nullptr) continue;
-      const Slot& s = e->slots[slot];
-      const int n = static_cast<int>(args.size());
-      if (n < s.minArgs || n > s.maxArgs) throw AutomationError(err::kWrongArgCount);
-      return s.fn(self, args);
+    return call(*e, self, kind, args);
+  }
+
+  // The member ids of Object::memberId(): a member's place in this table,
+  // the same for every object of the class. kNoMemberId for no such member.
+  MemberId idOf(std::string_view name) const noexcept {
+    const Entry* e = find(name);
+    return e != nullptr ? static_cast<MemberId>(e - entries_.data()) : kNoMemberId;
+  }
+  // Object::invokeMember(): by the id when it is one of this table's, by
+  // the name otherwise.
+  Variant dispatch(T& self, MemberId id, std::string_view name, CallKind kind, Args args) const {
+    const auto at = static_cast<std::size_t>(id);  // kNoMemberId is past every table
+    if (at < entries_.size() && entries_[at].used) [[likely]] {
+      return call(entries_[at], self, kind, args);
     }
-    throw AutomationError(err::kNoSuchMember);
+    return dispatch(self, name, kind, args);
   }
 
  private:
@@ -134,6 +138,36 @@ class MemberTable {
     detail::NameWords words;
     std::array<Slot, 4> slots;
   };
+
+  static_assert(1u << kMethod == static_cast<unsigned>(CallKind::Method) &&
+                1u << kGet == static_cast<unsigned>(CallKind::Get) &&
+                1u << kLet == static_cast<unsigned>(CallKind::Let) &&
+                1u << kSet == static_cast<unsigned>(CallKind::Set));
+
+  Variant call(const Entry& e, T& self, CallKind kind, Args args) const {
+    const auto bits = static_cast<unsigned>(kind);
+    // A call of one kind, nearly every call, goes straight to its slot.
+    // (A bit test, not std::has_single_bit: without a popcount instruction
+    // in the target that is a library call.)
+    if (bits != 0 && (bits & (bits - 1)) == 0 && bits <= static_cast<unsigned>(CallKind::Set)) {
+      const Slot& s = e.slots[static_cast<std::size_t>(std::countr_zero(bits))];
+      if (s.fn == nullptr) throw AutomationError(err::kNoSuchMember);
+      return callSlot(s, self, args);
+    }
+    // Method before property read, as the runtime resolves Method | Get.
+    for (std::size_t slot = 0; slot < 4; ++slot) {
+      if ((bits >> slot & 1u) != 0 && e.slots[slot].fn != nullptr) {
+        return callSlot(e.slots[slot], self, args);
+      }
+    }
+    throw AutomationError(err::kNoSuchMember);
+  }
+
+  static Variant callSlot(const Slot& s, T& self, Args args) {
+    const int n = static_cast<int>(args.size());
+    if (n < s.minArgs || n > s.maxArgs) throw AutomationError(err::kWrongArgCount);
+    return s.fn(self, args);
+  }
 
   // The members sit in an open-addressed table of a power-of-two size at
   // most half full, so that a look-up is one cheap hash, a mask and usually

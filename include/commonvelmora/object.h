@@ -38,6 +38,11 @@ constexpr bool hasKind(CallKind set, CallKind k) {
 
 using Args = std::span<Variant>;
 
+// A member resolved by name once, for calling it on many objects of one class
+// (see Object::memberId). kNoMemberId stands for "call by name".
+using MemberId = std::int32_t;
+inline constexpr MemberId kNoMemberId = -1;
+
 // For-each over a collection object.
 class VELMORA_EXPORT Enumerator {
  public:
@@ -54,6 +59,27 @@ class VELMORA_EXPORT Object : public std::enable_shared_from_this<Object> {
   // the object has no such member of that kind, 450 for a wrong number of
   // arguments, or whatever the member itself raises.
   virtual Variant invoke(std::string_view name, CallKind kind, Args args) = 0;
+
+  // Calls by member id: for a caller that calls the same few members of many
+  // objects, such as a layout restore assigning four properties to each of
+  // hundreds of columns, so that each name is looked up once per class
+  // instead of once per call. Nothing requires a class to give ids: the
+  // defaults give none and call invoke() by name, so every object keeps
+  // working through these with no change.
+  //
+  // memberId() is the id of member `name` (letter case ignored), or
+  // kNoMemberId when the class gives no ids or has no such member. An id
+  // holds for every object whose dynamic type is that of the object that
+  // gave it, and for no other: a caller checks the type (typeid) before it
+  // reuses an id on another object.
+  //
+  // invokeMember() calls the member `id` stands for, with invoke()'s kinds,
+  // arguments and errors. `name` is the name the id was resolved from;
+  // kNoMemberId, and every class that gives no ids, calls invoke(name, ...).
+  // A class derived from one that gives ids, if it overrides invoke(), must
+  // override these two as well (returning kNoMemberId is enough).
+  virtual MemberId memberId(std::string_view name) const;
+  virtual Variant invokeMember(MemberId id, std::string_view name, CallKind kind, Args args);
 
   // The name the runtime's TypeName reports, e.g. "KZProperties".
   virtual std::string typeName() const = 0;

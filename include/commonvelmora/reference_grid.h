@@ -112,6 +112,9 @@ class VELMORA_EXPORT GridColumn : public Object {
   void moveTo(std::int32_t position);  // as ReferenceGrid::moveColumn
 
   Variant invoke(std::string_view name, CallKind kind, Args args) override;
+  // Ids for all of the members above, for callers that call many columns.
+  MemberId memberId(std::string_view name) const override;
+  Variant invokeMember(MemberId id, std::string_view name, CallKind kind, Args args) override;
   std::string typeName() const override { return "Column"; }
 
  private:
@@ -181,6 +184,8 @@ class VELMORA_EXPORT ReferenceGrid : public Object {
   std::string GetClipString(bool WithHeadings) const;
 
   Variant invoke(std::string_view name, CallKind kind, Args args) override;
+  MemberId memberId(std::string_view name) const override;  // as GridColumn's
+  Variant invokeMember(MemberId id, std::string_view name, CallKind kind, Args args) override;
   std::string typeName() const override { return "ReferenceGrid"; }
   std::string_view progId() const override { return kProgId; }
 

@@ -12,6 +12,12 @@ std::unique_ptr<Enumerator> Object::newEnum() { throw AutomationError(err::kNoSu
 
 std::string_view Object::progId() const { return {}; }
 
+MemberId Object::memberId(std::string_view) const { return kNoMemberId; }
+
+Variant Object::invokeMember(MemberId, std::string_view name, CallKind kind, Args args) {
+  return invoke(name, kind, args);
+}
+
 // An object that is not persistable raises when a bag asks it to save or load.
 void Object::writeProperties(PropertyBag&) {
   throw AutomationError(

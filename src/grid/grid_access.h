@@ -5,11 +5,47 @@
 #include <commonvelmora/error.h>
 #include <commonvelmora/object.h>
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
+#include "core/ignore_errors.h"
+
 namespace velmora::grid {
+
+// Calls of a few members, named once, on many objects: by member id when
+// the objects' class gives ids, by name otherwise. The ids are resolved from
+// the first object and again whenever an object of another class comes, so
+// a grid whose columns are of several classes still reaches each by its
+// own ids. A class whose memberId() raises is called by name.
+template <std::size_t N>
+class MemberCalls {
+ public:
+  explicit MemberCalls(const std::array<std::string_view, N>& names) : names_(names) {
+    ids_.fill(kNoMemberId);
+  }
+
+  Variant invoke(Object& object, std::size_t member, CallKind kind, Args args) {
+    if (type_ == nullptr || typeid(object) != *type_) resolve(object);
+    return object.invokeMember(ids_[member], names_[member], kind, args);
+  }
+
+ private:
+  void resolve(const Object& object) {
+    type_ = &typeid(object);
+    for (std::size_t i = 0; i < N; ++i) {
+      ids_[i] = kNoMemberId;
+      ignoreErrors([&] { ids_[i] = object.memberId(names_[i]); });
+    }
+  }
+
+  std::array<std::string_view, N> names_;
+  std::array<MemberId, N> ids_;
+  const std::type_info* type_ = nullptr;
+};
 
 // The object reference a member returned, in place: 13 when it is no
 // object, 91 for Nothing. The variant must outlive its use.

@@ -4,13 +4,13 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <deque>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/ignore_errors.h"
+#include "core/text_words.h"
 #include "grid/grid_access.h"
 #include "grid/grid_working.h"
 #include "registry/edit_regestry.h"
@@ -103,11 +103,16 @@ void restoreColumns(Object& grid, const std::string& key) {
       ignoreErrors([&] { slot.visible = visibleField(field(fields, 3)) ? 1 : 0; });
     });
   }
+  // The same four properties of every column, and Columns of the one grid:
+  // each name is looked up once, not once a call, where the class allows.
+  enum Member : std::size_t { kColPosition, kCaption, kWidth, kVisible };
+  MemberCalls<4> columnCalls({"ColPosition", "Caption", "Width", "Visible"});
+  MemberCalls<1> gridCalls({"Columns"});
   // The table is this routine's own: its variants are handed to the grid by
   // reference instead of as copies. Each name and record serves one slot
   // at most, so what a callee does to them is never seen again.
-  const auto let = [](Object& column, std::string_view member, Variant&& value) {
-    column.invoke(member, CallKind::Let, Args(&value, 1));
+  const auto let = [&columnCalls](Object& column, Member member, Variant& value) {
+    columnCalls.invoke(column, member, CallKind::Let, Args(&value, 1));
   };
   for (std::int16_t p = 1; p <= n && p > 0; ++p) {
     const Slot& slot = slots[static_cast<std::size_t>(p)];
@@ -115,25 +120,32 @@ void restoreColumns(Object& grid, const std::string& key) {
     ignoreErrors([&] {
       // The column is held by the returned variant while it is changed.
       const Variant found =
-          grid.invoke("Columns", CallKind::Get, Args(&values.names[slot.value], 1));
+          gridCalls.invoke(grid, 0, CallKind::Get, Args(&values.names[slot.value], 1));
       Object& column = *heldObject(found);
-      ignoreErrors([&] { let(column, "ColPosition", Variant(p)); });
+      ignoreErrors([&] {
+        Variant position(p);
+        let(column, kColPosition, position);
+      });
       ignoreErrors([&] {
         // A caption is the front of its record: cut the record down to it.
         Variant& record = values.data[slot.value];
         if (std::string* text = record.getIf<std::string>()) {
           text->resize(slot.caption.size());
-          column.invoke("Caption", CallKind::Let, Args(&record, 1));
+          let(column, kCaption, record);
         } else {
-          let(column, "Caption", Variant(slot.caption));
+          Variant caption(slot.caption);
+          let(column, kCaption, caption);
         }
       });
       ignoreErrors([&] {
-        const bool keep = !slot.hasWidth || slot.width == 0;
-        let(column, "Width", keep ? column.get("Width") : Variant(slot.width));
+        Variant width = slot.hasWidth && slot.width != 0
+                            ? Variant(slot.width)
+                            : columnCalls.invoke(column, kWidth, CallKind::Get, {});
+        let(column, kWidth, width);
       });
       ignoreErrors([&] {
-        let(column, "Visible", slot.visible < 0 ? Variant() : Variant(slot.visible == 1));
+        Variant visible = slot.visible < 0 ? Variant() : Variant(slot.visible == 1);
+        let(column, kVisible, visible);
       });
     });
   }
@@ -201,16 +213,9 @@ void splitRecord(std::string_view record, std::vector<std::string_view>& fields)
     }
   };
   std::size_t at = 0;
-  for (; at + 8 <= n; at += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, data + at, 8);
-    cut(word, at);
-  }
-  if (at < n) {
-    std::uint64_t word = 0;  // the zero bytes past the end are no bars
-    std::memcpy(&word, data + at, n - at);
-    cut(word, at);
-  }
+  for (; at + 8 <= n; at += 8) cut(detail::wordAt(data + at), at);
+  // The zero bytes past the end are no bars.
+  if (at < n) cut(detail::partialWord(data + at, n - at), at);
   fields.emplace_back(data + start, n - start);
 }
 

@@ -32,52 +32,57 @@ class SnapshotEnumerator : public Enumerator {
   std::size_t at_ = 0;
 };
 
+[[gnu::noinline]] MemberTable<GridColumn> makeColumnMembers() {
+  return MemberTable<GridColumn>()
+      .get("Key", 0, 0, [](GridColumn& c, Args) -> Variant { return c.key(); })
+      .get("Caption", 0, 0, [](GridColumn& c, Args) -> Variant { return c.caption; })
+      .let("Caption", 1, 1,
+           [](GridColumn& c, Args a) -> Variant {
+             // Text is assigned in place, into the caption's own storage.
+             if (const std::string* text = a[0].getIf<std::string>()) {
+               c.caption.assign(*text);
+             } else {
+               c.caption = toText(a[0]);
+             }
+             return none();
+           })
+      .get("Width", 0, 0, [](GridColumn& c, Args) -> Variant { return c.width; })
+      .let("Width", 1, 1,
+           [](GridColumn& c, Args a) -> Variant {
+             c.width = toInt32(a[0]);
+             return none();
+           })
+      .get("Visible", 0, 0, [](GridColumn& c, Args) -> Variant { return c.visible; })
+      .let("Visible", 1, 1,
+           [](GridColumn& c, Args a) -> Variant {
+             c.visible = toBool(a[0]);
+             return none();
+           })
+      .get("Format", 0, 0, [](GridColumn& c, Args) -> Variant { return c.format; })
+      .let("Format", 1, 1,
+           [](GridColumn& c, Args a) -> Variant {
+             c.format = toText(a[0]);
+             return none();
+           })
+      .get("SortType", 0, 0, [](GridColumn& c, Args) -> Variant { return c.sortType; })
+      .let("SortType", 1, 1,
+           [](GridColumn& c, Args a) -> Variant {
+             c.sortType = toInt16(a[0]);
+             return none();
+           })
+      .get("Index", 0, 0, [](GridColumn& c, Args) -> Variant { return c.index(); })
+      .get("IsGrouped", 0, 0, [](GridColumn& c, Args) -> Variant { return c.isGrouped(); })
+      .get("ColPosition", 0, 0, [](GridColumn& c, Args) -> Variant { return c.colPosition(); })
+      .let("ColPosition", 1, 1, [](GridColumn& c, Args a) -> Variant {
+        c.moveTo(toInt32(a[0]));
+        return none();
+      });
+}
+
+// Built once, then reached on every call: the look-up of the table itself
+// stays a test of its guard, inline in the caller.
 const MemberTable<GridColumn>& columnMembers() {
-  static const auto table =
-      MemberTable<GridColumn>()
-          .get("Key", 0, 0, [](GridColumn& c, Args) -> Variant { return c.key(); })
-          .get("Caption", 0, 0, [](GridColumn& c, Args) -> Variant { return c.caption; })
-          .let("Caption", 1, 1,
-               [](GridColumn& c, Args a) -> Variant {
-                 // Text is assigned in place, into the caption's own storage.
-                 if (const std::string* text = a[0].getIf<std::string>()) {
-                   c.caption.assign(*text);
-                 } else {
-                   c.caption = toText(a[0]);
-                 }
-                 return none();
-               })
-          .get("Width", 0, 0, [](GridColumn& c, Args) -> Variant { return c.width; })
-          .let("Width", 1, 1,
-               [](GridColumn& c, Args a) -> Variant {
-                 c.width = toInt32(a[0]);
-                 return none();
-               })
-          .get("Visible", 0, 0, [](GridColumn& c, Args) -> Variant { return c.visible; })
-          .let("Visible", 1, 1,
-               [](GridColumn& c, Args a) -> Variant {
-                 c.visible = toBool(a[0]);
-                 return none();
-               })
-          .get("Format", 0, 0, [](GridColumn& c, Args) -> Variant { return c.format; })
-          .let("Format", 1, 1,
-               [](GridColumn& c, Args a) -> Variant {
-                 c.format = toText(a[0]);
-                 return none();
-               })
-          .get("SortType", 0, 0, [](GridColumn& c, Args) -> Variant { return c.sortType; })
-          .let("SortType", 1, 1,
-               [](GridColumn& c, Args a) -> Variant {
-                 c.sortType = toInt16(a[0]);
-                 return none();
-               })
-          .get("Index", 0, 0, [](GridColumn& c, Args) -> Variant { return c.index(); })
-          .get("IsGrouped", 0, 0, [](GridColumn& c, Args) -> Variant { return c.isGrouped(); })
-          .get("ColPosition", 0, 0, [](GridColumn& c, Args) -> Variant { return c.colPosition(); })
-          .let("ColPosition", 1, 1, [](GridColumn& c, Args a) -> Variant {
-            c.moveTo(toInt32(a[0]));
-            return none();
-          });
+  static const MemberTable<GridColumn> table = makeColumnMembers();
   return table;
 }
 
@@ -131,52 +136,56 @@ const MemberTable<GridColumns>& columnsMembers() {
   return table;
 }
 
+[[gnu::noinline]] MemberTable<ReferenceGrid> makeGridMembers() {
+  return MemberTable<ReferenceGrid>()
+      .get("Columns", 0, 1,
+           [](ReferenceGrid& g, Args a) -> Variant {
+             if (a.empty()) return g.columns();
+             return GridColumns::of(g).find(a[0]);
+           })
+      .get("Groups", 0, 1,
+           [](ReferenceGrid& g, Args a) -> Variant {
+             if (a.empty()) return g.groups().shared_from_this();
+             return itemRef(g.groups(), toInt32(a[0]));
+           })
+      .get("SortKeys", 0, 1,
+           [](ReferenceGrid& g, Args a) -> Variant {
+             if (a.empty()) return g.sortKeys().shared_from_this();
+             return itemRef(g.sortKeys(), toInt32(a[0]));
+           })
+      .get("GroupByBoxVisible", 0, 0,
+           [](ReferenceGrid& g, Args) -> Variant { return g.groupByBoxVisible; })
+      .let("GroupByBoxVisible", 1, 1,
+           [](ReferenceGrid& g, Args a) -> Variant {
+             g.groupByBoxVisible = toBool(a[0]);
+             return none();
+           })
+      .get("View", 0, 0, [](ReferenceGrid& g, Args) -> Variant { return g.view; })
+      .let("View", 1, 1,
+           [](ReferenceGrid& g, Args a) -> Variant {
+             g.view = toInt32(a[0]);
+             return none();
+           })
+      .method("GetClipString", 1, 1,
+              [](ReferenceGrid& g, Args a) -> Variant { return g.GetClipString(toBool(a[0])); })
+      // For a client that reaches the grid only by name, a script.
+      .method("AddColumn", 1, 2,
+              [](ReferenceGrid& g, Args a) -> Variant {
+                const std::string key = toText(a[0]);
+                return g.addColumn(key, a.size() > 1 ? toText(a[1]) : key).shared_from_this();
+              })
+      .method("AddRow", 0, kMaxRowCells,
+              [](ReferenceGrid& g, Args a) -> Variant {
+                g.addRow(std::vector<Variant>(a.begin(), a.end()));
+                return none();
+              })
+      .get("Description", 0, 0, [](ReferenceGrid& g, Args) -> Variant { return describeGrid(g); });
+}
+
+// Built once, then reached on every call: the look-up of the table itself
+// stays a test of its guard, inline in the caller.
 const MemberTable<ReferenceGrid>& gridMembers() {
-  static const auto table =
-      MemberTable<ReferenceGrid>()
-          .get("Columns", 0, 1,
-               [](ReferenceGrid& g, Args a) -> Variant {
-                 if (a.empty()) return g.columns();
-                 return GridColumns::of(g).find(a[0]);
-               })
-          .get("Groups", 0, 1,
-               [](ReferenceGrid& g, Args a) -> Variant {
-                 if (a.empty()) return g.groups().shared_from_this();
-                 return itemRef(g.groups(), toInt32(a[0]));
-               })
-          .get("SortKeys", 0, 1,
-               [](ReferenceGrid& g, Args a) -> Variant {
-                 if (a.empty()) return g.sortKeys().shared_from_this();
-                 return itemRef(g.sortKeys(), toInt32(a[0]));
-               })
-          .get("GroupByBoxVisible", 0, 0,
-               [](ReferenceGrid& g, Args) -> Variant { return g.groupByBoxVisible; })
-          .let("GroupByBoxVisible", 1, 1,
-               [](ReferenceGrid& g, Args a) -> Variant {
-                 g.groupByBoxVisible = toBool(a[0]);
-                 return none();
-               })
-          .get("View", 0, 0, [](ReferenceGrid& g, Args) -> Variant { return g.view; })
-          .let("View", 1, 1,
-               [](ReferenceGrid& g, Args a) -> Variant {
-                 g.view = toInt32(a[0]);
-                 return none();
-               })
-          .method("GetClipString", 1, 1,
-                  [](ReferenceGrid& g, Args a) -> Variant { return g.GetClipString(toBool(a[0])); })
-          // For a client that reaches the grid only by name, a script.
-          .method("AddColumn", 1, 2,
-                  [](ReferenceGrid& g, Args a) -> Variant {
-                    const std::string key = toText(a[0]);
-                    return g.addColumn(key, a.size() > 1 ? toText(a[1]) : key).shared_from_this();
-                  })
-          .method("AddRow", 0, kMaxRowCells,
-                  [](ReferenceGrid& g, Args a) -> Variant {
-                    g.addRow(std::vector<Variant>(a.begin(), a.end()));
-                    return none();
-                  })
-          .get("Description", 0, 0,
-               [](ReferenceGrid& g, Args) -> Variant { return describeGrid(g); });
+  static const MemberTable<ReferenceGrid> table = makeGridMembers();
   return table;
 }
 
@@ -227,6 +236,12 @@ Variant GridColumn::invoke(std::string_view name, CallKind kind, Args args) {
   return columnMembers().dispatch(*this, name, kind, args);
 }
 
+MemberId GridColumn::memberId(std::string_view name) const { return columnMembers().idOf(name); }
+
+Variant GridColumn::invokeMember(MemberId id, std::string_view name, CallKind kind, Args args) {
+  return columnMembers().dispatch(*this, id, name, kind, args);
+}
+
 Variant GridSortItem::invoke(std::string_view name, CallKind kind, Args args) {
   return itemMembers().dispatch(*this, name, kind, args);
 }
@@ -237,6 +252,12 @@ Variant GridSortList::invoke(std::string_view name, CallKind kind, Args args) {
 
 Variant ReferenceGrid::invoke(std::string_view name, CallKind kind, Args args) {
   return gridMembers().dispatch(*this, name, kind, args);
+}
+
+MemberId ReferenceGrid::memberId(std::string_view name) const { return gridMembers().idOf(name); }
+
+Variant ReferenceGrid::invokeMember(MemberId id, std::string_view name, CallKind kind, Args args) {
+  return gridMembers().dispatch(*this, id, name, kind, args);
 }
 
 }  // namespace velmora
