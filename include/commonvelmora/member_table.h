@@ -122,7 +122,7 @@ class MemberTable {
     if (at < entries_.size() && entries_[at].used) [[likely]] {
       return call(entries_[at], self, kind, args);
     }
-    return dispatch(self, name, kind, args);
+    return byName(self, name, kind, args);
   }
 
  private:
@@ -144,29 +144,37 @@ class MemberTable {
                 1u << kLet == static_cast<unsigned>(CallKind::Let) &&
                 1u << kSet == static_cast<unsigned>(CallKind::Set));
 
+  // A call of one kind, nearly every call, goes straight to its slot; the
+  // rest, and every failure, are out of line, so that the call by id keeps
+  // few registers to save. (A bit test, not std::has_single_bit: without a
+  // popcount instruction in the target that is a library call.)
   Variant call(const Entry& e, T& self, CallKind kind, Args args) const {
     const auto bits = static_cast<unsigned>(kind);
-    // A call of one kind, nearly every call, goes straight to its slot.
-    // (A bit test, not std::has_single_bit: without a popcount instruction
-    // in the target that is a library call.)
     if (bits != 0 && (bits & (bits - 1)) == 0 && bits <= static_cast<unsigned>(CallKind::Set)) {
       const Slot& s = e.slots[static_cast<std::size_t>(std::countr_zero(bits))];
-      if (s.fn == nullptr) throw AutomationError(err::kNoSuchMember);
-      return callSlot(s, self, args);
-    }
-    // Method before property read, as the runtime resolves Method | Get.
-    for (std::size_t slot = 0; slot < 4; ++slot) {
-      if ((bits >> slot & 1u) != 0 && e.slots[slot].fn != nullptr) {
-        return callSlot(e.slots[slot], self, args);
+      const auto n = static_cast<int>(args.size());
+      if (s.fn != nullptr && n >= s.minArgs && n <= s.maxArgs) [[likely]] {
+        return s.fn(self, args);
       }
+    }
+    return callSlow(e, self, kind, args);
+  }
+
+  [[gnu::noinline]] static Variant callSlow(const Entry& e, T& self, CallKind kind, Args args) {
+    // Method before property read, as the runtime resolves Method | Get.
+    const auto bits = static_cast<unsigned>(kind);
+    for (std::size_t slot = 0; slot < 4; ++slot) {
+      const Slot& s = e.slots[slot];
+      if ((bits >> slot & 1u) == 0 || s.fn == nullptr) continue;
+      const auto n = static_cast<int>(args.size());
+      if (n < s.minArgs || n > s.maxArgs) throw AutomationError(err::kWrongArgCount);
+      return s.fn(self, args);
     }
     throw AutomationError(err::kNoSuchMember);
   }
 
-  static Variant callSlot(const Slot& s, T& self, Args args) {
-    const int n = static_cast<int>(args.size());
-    if (n < s.minArgs || n > s.maxArgs) throw AutomationError(err::kWrongArgCount);
-    return s.fn(self, args);
+  [[gnu::noinline]] Variant byName(T& self, std::string_view name, CallKind kind, Args args) const {
+    return dispatch(self, name, kind, args);
   }
 
   // The members sit in an open-addressed table of a power-of-two size at

@@ -140,8 +140,27 @@ bool FoldedKey::matchesAscii(std::string_view original) const {
 
 bool FoldedKey::matches(std::string_view original) const {
   // ASCII folding keeps the length, so an ASCII original of another length
-  // never matches; other text may fold to any length.
-  if (isAsciiText(original)) return matchesAscii(original);
+  // never matches; other text may fold to any length. One pass over an
+  // original of the key's length both compares its lowered words and finds
+  // out whether it was ASCII, the only case in which the comparison holds.
+  const std::size_t n = original.size();
+  if (n != view_.size()) {
+    if (isAsciiText(original)) return false;
+  } else {
+    std::uint64_t seen = 0, differ = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+      const std::uint64_t word = wordAt(original, i);
+      seen |= word;
+      differ |= lowerAsciiWord(word) ^ wordAt(view_, i);
+    }
+    if (i < n) {
+      const std::uint64_t word = tailWord(original, i);
+      seen |= word;
+      differ |= lowerAsciiWord(word) ^ tailWord(view_, i);
+    }
+    if ((seen & kHighBits) == 0) return differ == 0;
+  }
   return foldCase(original) == view_;
 }
 

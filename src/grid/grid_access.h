@@ -28,9 +28,14 @@ class MemberCalls {
     ids_.fill(kNoMemberId);
   }
 
-  Variant invoke(Object& object, std::size_t member, CallKind kind, Args args) {
+  // Makes `object` the one the calls below go to.
+  void use(Object& object) {
     if (type_ == nullptr || typeid(object) != *type_) resolve(object);
-    return object.invokeMember(ids_[member], names_[member], kind, args);
+    object_ = &object;
+  }
+  // REQUIRES: use() was called with an object that is still alive.
+  Variant invoke(std::size_t member, CallKind kind, Args args) {
+    return object_->invokeMember(ids_[member], names_[member], kind, args);
   }
 
  private:
@@ -45,6 +50,7 @@ class MemberCalls {
   std::array<std::string_view, N> names_;
   std::array<MemberId, N> ids_;
   const std::type_info* type_ = nullptr;
+  Object* object_ = nullptr;
 };
 
 // The object reference a member returned, in place: 13 when it is no

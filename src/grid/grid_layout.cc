@@ -111,41 +111,41 @@ void restoreColumns(Object& grid, const std::string& key) {
   // The table is this routine's own: its variants are handed to the grid by
   // reference instead of as copies. Each name and record serves one slot
   // at most, so what a callee does to them is never seen again.
-  const auto let = [&columnCalls](Object& column, Member member, Variant& value) {
-    columnCalls.invoke(column, member, CallKind::Let, Args(&value, 1));
+  const auto let = [&columnCalls](Member member, Variant& value) {
+    columnCalls.invoke(member, CallKind::Let, Args(&value, 1));
   };
+  gridCalls.use(grid);
   for (std::int16_t p = 1; p <= n && p > 0; ++p) {
     const Slot& slot = slots[static_cast<std::size_t>(p)];
     if (slot.value < 0) continue;
     ignoreErrors([&] {
       // The column is held by the returned variant while it is changed.
-      const Variant found =
-          gridCalls.invoke(grid, 0, CallKind::Get, Args(&values.names[slot.value], 1));
-      Object& column = *heldObject(found);
+      const Variant found = gridCalls.invoke(0, CallKind::Get, Args(&values.names[slot.value], 1));
+      columnCalls.use(*heldObject(found));
       ignoreErrors([&] {
         Variant position(p);
-        let(column, kColPosition, position);
+        let(kColPosition, position);
       });
       ignoreErrors([&] {
         // A caption is the front of its record: cut the record down to it.
         Variant& record = values.data[slot.value];
         if (std::string* text = record.getIf<std::string>()) {
           text->resize(slot.caption.size());
-          let(column, kCaption, record);
+          let(kCaption, record);
         } else {
           Variant caption(slot.caption);
-          let(column, kCaption, caption);
+          let(kCaption, caption);
         }
       });
       ignoreErrors([&] {
         Variant width = slot.hasWidth && slot.width != 0
                             ? Variant(slot.width)
-                            : columnCalls.invoke(column, kWidth, CallKind::Get, {});
-        let(column, kWidth, width);
+                            : columnCalls.invoke(kWidth, CallKind::Get, {});
+        let(kWidth, width);
       });
       ignoreErrors([&] {
         Variant visible = slot.visible < 0 ? Variant() : Variant(slot.visible == 1);
-        let(column, kVisible, visible);
+        let(kVisible, visible);
       });
     });
   }

@@ -5,6 +5,7 @@
 #include <commonvelmora/member_table.h>
 #include <commonvelmora/reference_grid.h>
 
+#include <atomic>
 #include <utility>
 
 #include "refgrid/grid_parts.h"
@@ -32,7 +33,7 @@ class SnapshotEnumerator : public Enumerator {
   std::size_t at_ = 0;
 };
 
-[[gnu::noinline]] MemberTable<GridColumn> makeColumnMembers() {
+MemberTable<GridColumn> makeColumnMembers() {
   return MemberTable<GridColumn>()
       .get("Key", 0, 0, [](GridColumn& c, Args) -> Variant { return c.key(); })
       .get("Caption", 0, 0, [](GridColumn& c, Args) -> Variant { return c.caption; })
@@ -79,11 +80,16 @@ class SnapshotEnumerator : public Enumerator {
       });
 }
 
-// Built once, then reached on every call: the look-up of the table itself
-// stays a test of its guard, inline in the caller.
+std::atomic<const MemberTable<GridColumn>*> builtColumnMembers{nullptr};
+
+// Built on first use and never destroyed (objects may outlive the statics).
 const MemberTable<GridColumn>& columnMembers() {
-  static const MemberTable<GridColumn> table = makeColumnMembers();
-  return table;
+  static const MemberTable<GridColumn>* const table = [] {
+    const auto* made = new MemberTable<GridColumn>(makeColumnMembers());
+    builtColumnMembers.store(made, std::memory_order_release);
+    return made;
+  }();
+  return *table;
 }
 
 const MemberTable<GridSortItem>& itemMembers() {
@@ -136,7 +142,7 @@ const MemberTable<GridColumns>& columnsMembers() {
   return table;
 }
 
-[[gnu::noinline]] MemberTable<ReferenceGrid> makeGridMembers() {
+MemberTable<ReferenceGrid> makeGridMembers() {
   return MemberTable<ReferenceGrid>()
       .get("Columns", 0, 1,
            [](ReferenceGrid& g, Args a) -> Variant {
@@ -182,11 +188,16 @@ const MemberTable<GridColumns>& columnsMembers() {
       .get("Description", 0, 0, [](ReferenceGrid& g, Args) -> Variant { return describeGrid(g); });
 }
 
-// Built once, then reached on every call: the look-up of the table itself
-// stays a test of its guard, inline in the caller.
+std::atomic<const MemberTable<ReferenceGrid>*> builtGridMembers{nullptr};
+
+// Built on first use and never destroyed (objects may outlive the statics).
 const MemberTable<ReferenceGrid>& gridMembers() {
-  static const MemberTable<ReferenceGrid> table = makeGridMembers();
-  return table;
+  static const MemberTable<ReferenceGrid>* const table = [] {
+    const auto* made = new MemberTable<ReferenceGrid>(makeGridMembers());
+    builtGridMembers.store(made, std::memory_order_release);
+    return made;
+  }();
+  return *table;
 }
 
 }  // namespace
@@ -239,7 +250,12 @@ Variant GridColumn::invoke(std::string_view name, CallKind kind, Args args) {
 MemberId GridColumn::memberId(std::string_view name) const { return columnMembers().idOf(name); }
 
 Variant GridColumn::invokeMember(MemberId id, std::string_view name, CallKind kind, Args args) {
-  return columnMembers().dispatch(*this, id, name, kind, args);
+  // An id comes only from a built table, so the call by id reads the table
+  // without the guard of its first use: the guard's call would cost every
+  // call the registers it saves. Before, every call is one by name.
+  const MemberTable<GridColumn>* table = builtColumnMembers.load(std::memory_order_acquire);
+  if (table == nullptr) return Object::invokeMember(kNoMemberId, name, kind, args);
+  return table->dispatch(*this, id, name, kind, args);
 }
 
 Variant GridSortItem::invoke(std::string_view name, CallKind kind, Args args) {
@@ -257,7 +273,12 @@ Variant ReferenceGrid::invoke(std::string_view name, CallKind kind, Args args) {
 MemberId ReferenceGrid::memberId(std::string_view name) const { return gridMembers().idOf(name); }
 
 Variant ReferenceGrid::invokeMember(MemberId id, std::string_view name, CallKind kind, Args args) {
-  return gridMembers().dispatch(*this, id, name, kind, args);
+  // An id comes only from a built table, so the call by id reads the table
+  // without the guard of its first use: the guard's call would cost every
+  // call the registers it saves. Before, every call is one by name.
+  const MemberTable<ReferenceGrid>* table = builtGridMembers.load(std::memory_order_acquire);
+  if (table == nullptr) return Object::invokeMember(kNoMemberId, name, kind, args);
+  return table->dispatch(*this, id, name, kind, args);
 }
 
 }  // namespace velmora

@@ -12,7 +12,9 @@ namespace velmora::grid::testing {
 
 // The reference grid whose member `failing` raises: a member of the grid
 // itself, or, given a column key, of that column (Key, Caption, Visible...).
-// It counts the assignments of Visible made to any column through it.
+// Its columns are its own plain objects, reached by name only: all of them,
+// or, given a key, that one, between the reference grid's own columns. It
+// counts the assignments of Visible made to any column of its own.
 class FailingGrid : public Object {
  public:
   FailingGrid(std::shared_ptr<ReferenceGrid> inner, std::string failing, std::string key = "")
@@ -23,6 +25,7 @@ class FailingGrid : public Object {
     Variant result = inner_->invoke(name, kind, args);
     if (name != "Columns" || args.size() != 1) return result;
     auto column = std::dynamic_pointer_cast<GridColumn>(result.object());
+    if (!key_.empty() && column->key() != key_) return result;
     return Variant(std::make_shared<Column>(*this, std::move(column)));
   }
   std::string typeName() const override { return "FailingGrid"; }

@@ -2,6 +2,7 @@
 #include <commonvelmora/error.h>
 #include <commonvelmora/work.h>
 
+#include "grid/failing_grid.h"
 #include "grid/grid_access.h"
 #include "grid/grid_test_support.h"
 #include "grid/grid_working.h"
@@ -72,6 +73,29 @@ TEST_F(GridLayout, RestoreAppliesWhatConvertsAndSkipsTheRest) {
             "column Price caption=Cost width=900 position=3 visible=True format=0.00 sorttype=2\n"
             "column Qty caption=Count width=600 position=1 visible=False\n"
             "column Name caption=\"Full name\" width=2000 position=2 visible=True\n");
+}
+
+TEST_F(GridLayout, AClientColumnAmongTheGridsOwnIsReachedByNameAndLosesOnlyTheStepItRefuses) {
+  auto saved = sampleGrid();
+  for (const char* key : {"Price", "Qty", "Name"}) {
+    GridColumn& column = *saved->findColumn(key);
+    column.caption = std::string("New ") + key;
+    column.width += 5;
+    column.visible = false;
+  }
+  saved->moveColumn(*saved->findColumn("Name"), 1);
+  saved->moveColumn(*saved->findColumn("Qty"), 2);
+  SaveGridSetting(saved, "Mixed");
+  // Qty, restored second, is a plain object that knows no member ids and
+  // refuses Width; Name before it and Price after it are the grid's own.
+  auto grid = sampleGrid();
+  RestoreGridSetting(std::make_shared<FailingGrid>(grid, "Width", "Qty"), "Mixed");
+  EXPECT_EQ(describeGrid(*grid),
+            "grid groupbybox=False view=0\n"
+            "column Price caption=\"New Price\" width=905 position=3 visible=False format=0.00 "
+            "sorttype=2\n"
+            "column Qty caption=\"New Qty\" width=600 position=2 visible=False\n"
+            "column Name caption=\"New Name\" width=2005 position=1 visible=False\n");
 }
 
 TEST_F(GridLayout, TheLaterRecordOfOnePositionWinsAndOutOfRangePlacesNothing) {
