@@ -13,6 +13,10 @@
 //     return table().dispatch(*this, n, k, a);
 //   }
 //
+// A class can also give member ids (see Object::memberId): memberId()
+// returns idOf(name), and invokeMember() the dispatch by id, which falls back
+// to the name for an id that is not the table's.
+//
 // Names are matched without regard to ASCII letter case and without
 // allocating. A call with fewer arguments than the member's maximum is
 // allowed down to its minimum: handlers see only the arguments given and use

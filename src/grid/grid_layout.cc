@@ -2,6 +2,7 @@
 #include <commonvelmora/convert.h>
 #include <commonvelmora/error.h>
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <deque>
@@ -17,6 +18,41 @@
 
 namespace velmora::grid {
 namespace {
+
+// A mask with the high bit of every byte of `word` that is a "|": a record
+// is split eight bytes at a time, without a branch per byte that a record's
+// few bars at changing places would mispredict. The first byte in memory is
+// the lowest.
+static_assert(std::endian::native == std::endian::little);
+constexpr std::uint64_t barBytes(std::uint64_t word) noexcept {
+  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
+  const std::uint64_t x = word ^ 0x7c7c7c7c7c7c7c7cull;  // a bar becomes a zero byte
+  // The high bit of each byte of x that is not zero, without carries between bytes.
+  const std::uint64_t nonzero = ((x & kLow7) + kLow7) | x;
+  return ~nonzero & ~kLow7;
+}
+
+// Hands the "|"-separated fields of `record` to `take` in order, until
+// `take` returns false.
+template <class Take>
+void forEachField(std::string_view record, Take&& take) {
+  const char* const data = record.data();
+  const std::size_t n = record.size();
+  std::size_t start = 0;
+  bool more = true;
+  const auto cut = [&](std::uint64_t word, std::size_t at) {
+    for (std::uint64_t bars = barBytes(word); more && bars != 0; bars &= bars - 1) {
+      const std::size_t bar = at + static_cast<std::size_t>(std::countr_zero(bars)) / 8;
+      more = take(std::string_view(data + start, bar - start));
+      start = bar + 1;
+    }
+  };
+  std::size_t at = 0;
+  for (; more && at + 8 <= n; at += 8) cut(detail::wordAt(data + at), at);
+  // The zero bytes past the end are no bars.
+  if (more && at < n) cut(detail::partialWord(data + at, n - at), at);
+  if (more) take(std::string_view(data + start, n - start));
+}
 
 std::string layoutKey(std::string_view keyString) {
   return std::string(registry::kSuiteRoot).append(keyString);
@@ -85,22 +121,33 @@ void restoreColumns(Object& grid, const std::string& key) {
   if (n <= 0) return;
   const StoredValues values = rowsOf(table.array(), valueCount(table));
   std::vector<Slot> slots(static_cast<std::size_t>(n) + 1);
-  std::vector<std::string_view> fields;
   std::deque<std::string> texts;  // records stored as something other than text
   for (std::int32_t j = 0; j < n; ++j) {
     ignoreErrors([&] {
       const Variant& data = values.data[j];
       const std::string* stored = data.getIf<std::string>();
-      splitRecord(stored != nullptr ? *stored : texts.emplace_back(toText(data)), fields);
-      const std::int16_t p = fieldToInt16(field(fields, 2));
+      // Only the first four fields are read: they are collected in place,
+      // and the scan stops at the fourth.
+      std::array<std::string_view, 4> fields;
+      std::size_t count = 0;
+      forEachField(stored != nullptr ? *stored : texts.emplace_back(toText(data)),
+                   [&](std::string_view text) {
+                     fields[count++] = text;
+                     return count < fields.size();
+                   });
+      const auto fieldAt = [&](std::size_t i) {
+        if (i >= count) throw AutomationError(err::kSubscriptOutOfRange);
+        return fields[i];
+      };
+      const std::int16_t p = fieldToInt16(fieldAt(2));
       if (p < 1 || p > n) return;
       Slot& slot = slots[static_cast<std::size_t>(p)];
-      slot = Slot{j, 0, false, -1, field(fields, 0)};
+      slot = Slot{j, 0, false, -1, fieldAt(0)};
       ignoreErrors([&] {
-        slot.width = fieldToInt16(field(fields, 1));
+        slot.width = fieldToInt16(fieldAt(1));
         slot.hasWidth = true;
       });
-      ignoreErrors([&] { slot.visible = visibleField(field(fields, 3)) ? 1 : 0; });
+      ignoreErrors([&] { slot.visible = visibleField(fieldAt(3)) ? 1 : 0; });
     });
   }
   // The same four properties of every column, and Columns of the one grid:
@@ -172,19 +219,6 @@ void restoreSortList(Object& grid, std::string_view member, const std::string& k
   }
 }
 
-// A mask with the high bit of every byte of `word` that is a "|": a record
-// is split eight bytes at a time, without a branch per byte that a record's
-// few bars at changing places would mispredict. The first byte in memory is
-// the lowest.
-static_assert(std::endian::native == std::endian::little);
-constexpr std::uint64_t barBytes(std::uint64_t word) noexcept {
-  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
-  const std::uint64_t x = word ^ 0x7c7c7c7c7c7c7c7cull;  // a bar becomes a zero byte
-  // The high bit of each byte of x that is not zero, without carries between bytes.
-  const std::uint64_t nonzero = ((x & kLow7) + kLow7) | x;
-  return ~nonzero & ~kLow7;
-}
-
 }  // namespace
 
 std::int16_t fieldToInt16(std::string_view text) {
@@ -202,21 +236,10 @@ std::int16_t fieldToInt16(std::string_view text) {
 
 void splitRecord(std::string_view record, std::vector<std::string_view>& fields) {
   fields.clear();
-  const char* const data = record.data();
-  const std::size_t n = record.size();
-  std::size_t start = 0;
-  const auto cut = [&](std::uint64_t word, std::size_t at) {
-    for (std::uint64_t bars = barBytes(word); bars != 0; bars &= bars - 1) {
-      const std::size_t bar = at + static_cast<std::size_t>(std::countr_zero(bars)) / 8;
-      fields.emplace_back(data + start, bar - start);
-      start = bar + 1;
-    }
-  };
-  std::size_t at = 0;
-  for (; at + 8 <= n; at += 8) cut(detail::wordAt(data + at), at);
-  // The zero bytes past the end are no bars.
-  if (at < n) cut(detail::partialWord(data + at, n - at), at);
-  fields.emplace_back(data + start, n - start);
+  forEachField(record, [&fields](std::string_view field) {
+    fields.push_back(field);
+    return true;
+  });
 }
 
 void SaveGridSetting(const ObjectRef& gridRef, std::string_view keyString) {
