@@ -223,14 +223,18 @@ void restoreSortList(Object& grid, std::string_view member, const std::string& k
 
 std::int16_t fieldToInt16(std::string_view text) {
   // Records are short: a plain loop beats a library search call per byte.
-  bool plain = !text.empty() && text.size() <= 5;
-  int value = 0;
-  for (std::size_t i = 0; plain && i < text.size(); ++i) {
-    const char c = text[i];
-    plain = c >= '0' && c <= '9';
-    value = value * 10 + (c - '0');
+  const std::size_t n = text.size();
+  if (n != 0 && n <= 5) {
+    const char* const p = text.data();
+    unsigned value = 0;
+    std::size_t i = 0;
+    for (; i < n; ++i) {
+      const unsigned digit = static_cast<unsigned char>(p[i]) - unsigned{'0'};
+      if (digit > 9) break;
+      value = value * 10 + digit;
+    }
+    if (i == n && value <= 32767) return static_cast<std::int16_t>(value);
   }
-  if (plain && value <= 32767) return static_cast<std::int16_t>(value);
   return toInt16(Variant(text));
 }
 
