@@ -86,12 +86,6 @@ std::int16_t fieldToInt16(std::string_view text);
 // Splits a stored record at "|" into its fields, numbered from 0.
 void splitRecord(std::string_view record, std::vector<std::string_view>& fields);
 
-// The field `i`, or 9 when the record has too few.
-inline std::string_view field(const std::vector<std::string_view>& fields, std::size_t i) {
-  if (i >= fields.size()) throw AutomationError(err::kSubscriptOutOfRange);
-  return fields[i];
-}
-
 // A numeric comparison by value, whatever kinds the grid returns.
 inline bool sameNumber(const Variant& a, const Variant& b) { return toDouble(a) == toDouble(b); }
 

@@ -54,6 +54,18 @@ void forEachField(std::string_view record, Take&& take) {
   if (more) take(std::string_view(data + start, n - start));
 }
 
+// The first fields of `record`, collected in place: the scan stops at the
+// last one wanted. The number found, at most N.
+template <std::size_t N>
+std::size_t firstFields(std::string_view record, std::array<std::string_view, N>& fields) {
+  std::size_t count = 0;
+  forEachField(record, [&](std::string_view text) {
+    fields[count++] = text;
+    return count < N;
+  });
+  return count;
+}
+
 std::string layoutKey(std::string_view keyString) {
   return std::string(registry::kSuiteRoot).append(keyString);
 }
@@ -126,15 +138,10 @@ void restoreColumns(Object& grid, const std::string& key) {
     ignoreErrors([&] {
       const Variant& data = values.data[j];
       const std::string* stored = data.getIf<std::string>();
-      // Only the first four fields are read: they are collected in place,
-      // and the scan stops at the fourth.
+      // Only the first four fields are read.
       std::array<std::string_view, 4> fields;
-      std::size_t count = 0;
-      forEachField(stored != nullptr ? *stored : texts.emplace_back(toText(data)),
-                   [&](std::string_view text) {
-                     fields[count++] = text;
-                     return count < fields.size();
-                   });
+      const std::size_t count =
+          firstFields(stored != nullptr ? *stored : texts.emplace_back(toText(data)), fields);
       const auto fieldAt = [&](std::size_t i) {
         if (i >= count) throw AutomationError(err::kSubscriptOutOfRange);
         return fields[i];
@@ -203,18 +210,24 @@ void restoreSortList(Object& grid, std::string_view member, const std::string& k
   const std::int32_t n = valueCount(table);
   if (n <= 0) return;
   const SafeArray& values = table.array();
+  // The list is asked for once: a grid without it fails every Add alone,
+  // as it would asking each time.
+  ObjectRef list;
+  ignoreErrors([&] { list = objectOf(grid.get(member)); });
+  MemberCalls<1> add({"Add"});
+  ignoreErrors([&] { add.use(live(list)); });
   // Last stored first: a grid that places each element by its saved Index
   // then rebuilds the saved order.
   for (std::int32_t j = n - 1; j >= 0; --j) {
     ignoreErrors([&] {
       std::string scratch;
-      std::vector<std::string_view> fields;
-      splitRecord(textOf(values.at({1, j}), scratch), fields);
-      Variant colIndex = fieldToInt16(field(fields, 0));
-      Variant sortOrder = fieldToInt16(field(fields, 1));
-      Variant index = toInt16(values.at({0, j}));
-      Variant args[] = {std::move(colIndex), std::move(sortOrder), std::move(index)};
-      objectOf(grid.get(member))->invoke("Add", CallKind::Method, args);
+      std::array<std::string_view, 2> fields;
+      const std::size_t count = firstFields(textOf(values.at({1, j}), scratch), fields);
+      if (count < fields.size()) throw AutomationError(err::kSubscriptOutOfRange);
+      Variant args[] = {Variant(fieldToInt16(fields[0])), Variant(fieldToInt16(fields[1])),
+                        Variant(toInt16(values.at({0, j})))};
+      live(list);
+      add.invoke(0, CallKind::Method, args);
     });
   }
 }

@@ -80,6 +80,8 @@ void ReferenceGrid::moveColumn(GridColumn& column, std::int32_t position) {
   auto& order = impl_->order;
   const auto from = static_cast<std::size_t>(column.position_ - 1);
   const auto to = static_cast<std::size_t>(position - 1);
+  // A restored layout sets every column's place, nearly all where it is.
+  if (from == to) return;
   if (from < to) {
     std::rotate(order.begin() + static_cast<std::ptrdiff_t>(from),
                 order.begin() + static_cast<std::ptrdiff_t>(from) + 1,
