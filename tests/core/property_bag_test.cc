@@ -133,27 +133,6 @@ TEST_F(PropertyBagTest, DefaultsDecideWhatIsStoredAndNamesFoldCase) {
   EXPECT_EQ(bag.readProperty("имя"), Variant("second"));
 }
 
-TEST_F(PropertyBagTest, ObjectsNestAndComeBackAsNewObjects) {
-  auto root = chain(3);
-  PropertyBag bag;
-  bag.writeProperty("Tree", root, Variant::nothing());
-  root->label = "changed after writing";  // the bag took a snapshot
-  PropertyBag loaded = reload(bag);
-  const Variant v = loaded.readProperty("tree");
-  auto node = std::dynamic_pointer_cast<Node>(v.object());
-  ASSERT_TRUE(node);
-  EXPECT_EQ(node->label, "0");
-  EXPECT_EQ(chainLength(v), 3);
-  EXPECT_NE(loaded.readProperty("tree").object(), node);  // every read re-creates
-  bag.writeProperty("List", SafeArray::ofVariants({Variant(chain(2)), Variant::nothing()}));
-  EXPECT_EQ(chainLength(reload(bag).readProperty("List").array().get({0})), 2);
-  // The bag that wrote them reads them back too, again and again.
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(chainLength(bag.readProperty("Tree")), 3);
-    EXPECT_EQ(chainLength(bag.readProperty("List").array().get({0})), 2);
-  }
-}
-
 TEST_F(PropertyBagTest, ALoadedBagTakesNewAndChangedEntries) {
   PropertyBag source;
   source.writeProperty("Keep", "kept");

@@ -69,12 +69,6 @@ TEST_F(LogWriterTest, EntryFindingTheFileAtTheCapStartsItAfresh) {
     ASSERT_TRUE(StoreMessageToLog("entry"));
     EXPECT_EQ(logState().maxLogFile, 1048576);
   }
-  // A file just under the default cap is appended to; at the cap it restarts.
-  fs::resize_file(file, 1048575);
-  ASSERT_TRUE(StoreMessageToLog("appended"));
-  EXPECT_GT(fs::file_size(file), 1048576u);
-  ASSERT_TRUE(StoreMessageToLog("restarted"));
-  EXPECT_EQ(splitLines(readFile(file)).size(), 1u);
 }
 
 TEST_F(LogWriterTest, UnusableFolderOrFileFailsUntilTheCauseIsGone) {

@@ -125,15 +125,6 @@ TEST_F(RegistryValueTest, KeyPathRules) {
   EXPECT_EQ(storedData("X/Y \"Q\"\t\xF0\x9F\x98\x80", "V"), "1");
 }
 
-// Unicode case folding keeps the first spelling (the listing order of
-// overwritten and re-made values is checked by the read-cache and
-// store-version tests).
-TEST_F(RegistryValueTest, UnicodeCaseFoldingKeepsTheFirstSpelling) {
-  ASSERT_EQ(SetRegistryValue("Настройки\\Окно", "Ширина", Variant("1")), regcode::kSuccess);
-  ASSERT_EQ(SetRegistryValue("НАСТРОЙКИ\\окно", "ШИРИНА", Variant("2")), regcode::kSuccess);
-  EXPECT_EQ(namesOf(ReadAllValue("настройки\\ОКНО")), "Ширина=2;");
-}
-
 TEST_F(RegistryValueTest, EnumerationInAnyOrderAcrossReadAheadChunks) {
   constexpr std::uint32_t kCount = 600;
   for (std::uint32_t i = 0; i < kCount; ++i)

@@ -91,23 +91,6 @@ TEST_F(ConversionsTest, PicturePairReadsBackTheSameBytesAndRefusesOthers) {
   EXPECT_EQ(work.GetDataObject(data), nullptr);
 }
 
-TEST_F(ConversionsTest, TreeComesBackEqualThroughBothObjectPairs) {
-  ObjectRef tree = sampleTree();
-  const SafeArray persisted = bytesOf(work.GetArrayByPicture(tree));
-
-  SafeArray objectBytes = bytesOf(work.GetObjectData(tree));
-  ObjectRef viaObject = work.GetDataObject(objectBytes);
-  ASSERT_NE(viaObject, nullptr);
-  EXPECT_NE(viaObject, tree);
-  EXPECT_EQ(bytesOf(work.GetArrayByPicture(viaObject)), persisted);
-
-  SafeArray bagBytes = persisted;
-  ObjectRef viaBag = work.GetPictureByArray(bagBytes);
-  ASSERT_NE(viaBag, nullptr);
-  EXPECT_EQ(bytesOf(work.GetArrayByPicture(viaBag)), persisted);
-  EXPECT_EQ(work.GetDataImage(objectBytes), nullptr);
-}
-
 TEST_F(ConversionsTest, FailureResults) {
   ObjectRef nothing;
   EXPECT_TRUE(work.GetObjectData(nothing).isEmpty());
