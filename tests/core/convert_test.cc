@@ -100,20 +100,6 @@ TEST_F(NumberTest, HexTextIsTwosComplementOfItsWidth) {
   // clang-format on
 }
 
-// Text is read as a number only (see reading_text_test).
-TEST_F(NumberTest, NumbersAndBooleansAreNumericButNotDatesOrErrors) {
-  for (const Variant& v :
-       {Variant(), Variant(std::int16_t{1}), Variant(2), Variant(1.5F), Variant(1.5),
-        Variant(Currency{1}), Variant(false), Variant(std::uint8_t{1})}) {
-    EXPECT_TRUE(isNumeric(v)) << typeName(v);
-  }
-  for (const Variant& v :
-       {Variant("True"), Variant(Date{1}), Variant::null(), Variant(ErrorCode{5}),
-        Variant::missing(), Variant::nothing(), Variant(SafeArray::ofVariants({1}))}) {
-    EXPECT_FALSE(isNumeric(v)) << typeName(v);
-  }
-}
-
 class DateTest : public testing::RegionalTest {};
 
 Date at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {

@@ -46,16 +46,6 @@ TEST(StrftimePatternTest, CommonLocaleFormats) {
                                       "HH:mm:ss", "hh:mm:ss tt", "H.mm", "HH'h'mm", "%"}));
 }
 
-TEST(UserRegionalSettingsTest, CLocaleAndAMissingOneGiveTheUsDefaults) {
-  for (const char* name : {"C", "POSIX", "C.UTF-8", "xx_NOWHERE.UTF-8"}) {
-    ScopedLcAll lc(name);
-    const RegionalSettings rs = readUserRegionalSettings();
-    EXPECT_EQ(std::tie(rs.decimalSeparator, rs.shortDate, rs.longTime, rs.am, rs.pm),
-              std::tuple(".", "M/d/yyyy", "h:mm:ss tt", "AM", "PM"))
-        << name;
-  }
-}
-
 struct NumberCase {
   const char* text;
   std::optional<double> value;  // none: no number
