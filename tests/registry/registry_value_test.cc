@@ -3,7 +3,6 @@
 #include <commonvelmora/error.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "registry/stored_form.h"
@@ -120,9 +119,6 @@ TEST_F(RegistryValueTest, KeyPathRules) {
     EXPECT_EQ(userRegistryStore().createKey(c.path, key, created), c.code) << c.path.size();
     EXPECT_EQ(created, c.created) << c.path.size();
   }
-  // Unusual but valid: slashes, quotes, tabs, emoji are ordinary characters.
-  EXPECT_EQ(SetRegistryValue("x/y \"q\"\t\xF0\x9F\x98\x80", "v", Variant("1")), regcode::kSuccess);
-  EXPECT_EQ(storedData("X/Y \"Q\"\t\xF0\x9F\x98\x80", "V"), "1");
 }
 
 TEST_F(RegistryValueTest, EnumerationInAnyOrderAcrossReadAheadChunks) {
@@ -215,9 +211,6 @@ TEST(StoredFormTest, NumbersReadBackAsWritten) {
   for (const double n : {0.0, 1.0, 25.0, 32767.0, 32768.0, 40000.0, 46000.0, 65534.0, 65536.0, -1.0,
                          -2.0, -1200.0, -32768.0, -40000.0, 2147483647.0, -2147483648.0}) {
     EXPECT_EQ(readForm(storedForm(Variant(n))), Variant(n)) << n;
-    if (std::abs(n) < 16777216) {  // exactly representable as a float
-      EXPECT_EQ(readForm(storedForm(Variant(static_cast<float>(n)))), Variant(n)) << n;
-    }
   }
   EXPECT_EQ(readForm(storedForm(Variant(std::int16_t{-1}))), Variant(-1.0));
   // The documented losses of the shared four-digit form.
