@@ -90,11 +90,8 @@ TEST_F(LogFolderTest, NamesArePrefixDateAndExtensionForAnythingThatConvertsToADa
   EXPECT_EQ(logState().filePrefix, "Quorent");  // the default sticks
   const double today = std::floor(currentLocalDate().serial);
   EXPECT_EQ(BuildLogFileName(Variant()), BuildLogFileName(Variant(Date{today + 0.5})));
-  // Dates come from anything that converts, and from nothing else.
-  const std::string march7 = (logFolder() / "Quorent2024_03_07.log").string();
-  EXPECT_EQ(BuildLogFileName(Variant("3/7/2024")), march7);  // US short date
-
-  // Dates beyond the years 100 to 9999 name no day either.
+  // Values that convert to no date, or to one beyond the years 100 to 9999,
+  // name no day.
   for (const Variant& none : {Variant::null(), Variant("no date at all"), Variant(Date{1E9}),
                               Variant(SafeArray::ofVariants({Variant("3/7/2024")}))})
     EXPECT_EQ(BuildLogFileName(none), "") << typeName(none);
