@@ -64,6 +64,21 @@ std::shared_ptr<KZProperties> chain(int depth) {
   return root;
 }
 
+TEST_F(PersistenceTest, ItemEntriesAreNumberedFromOneAcrossDigitCounts) {
+  auto list = KZProperties::create();
+  for (std::int32_t i = 1; i <= 1050; ++i) list->Add("p" + std::to_string(i), Variant(i));
+  PropertyBag bag;
+  list->writeProperties(bag);
+  EXPECT_EQ(bag.size(), 1051u);  // the items and "Count"
+  for (const char* name : {"Properties(1)", "Properties(99)", "Properties(1050)"})
+    EXPECT_TRUE(bag.contains(name)) << name;
+  auto back = KZProperties::create();
+  back->readProperties(bag);
+  ASSERT_EQ(back->Count(), 1050);
+  EXPECT_EQ(back->Properties(Variant(1000))->Name(), "p1000");
+  EXPECT_EQ(back->Properties(Variant(1050))->Value(), Variant(1050));
+}
+
 // Clone, persist and release all walk 100,000 levels without recursion; the
 // bag keeps what fits its nesting limit.
 TEST_F(PersistenceTest, DeepChainsCloneAndPersistWithoutRecursion) {
