@@ -131,10 +131,6 @@ TEST_F(RegistryValueTest, EnumerationInAnyOrderAcrossReadAheadChunks) {
     ASSERT_EQ(key->enumValue(i, 1024, 1024, name, data), regcode::kSuccess);
     EXPECT_EQ(name, std::to_string(i));
   }
-  for (std::uint32_t i = 0; i < kCount; ++i) {
-    ASSERT_EQ(key->enumValue(i, 1024, 1024, name, data), regcode::kSuccess);
-    ASSERT_EQ(name, std::to_string(i));
-  }
   EXPECT_EQ(key->enumValue(kCount, 1024, 1024, name, data), regcode::kNoMoreItems);
   // A write through the key is seen by the next listing.
   ASSERT_EQ(key->setStringValue("new", "x"), regcode::kSuccess);
