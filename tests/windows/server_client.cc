@@ -95,7 +95,7 @@ class Delegate final : public velmora::wintest::NamedDispatch<Delegate, IClassFa
 
   void* interfaceFor(REFIID iid) {
     if (iid == IID_IClassFactory) return static_cast<IClassFactory*>(this);
-    return iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+    return NamedDispatch::interfaceFor(iid);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                                    EXCEPINFO*, UINT*) override {
@@ -200,25 +200,8 @@ void release(std::initializer_list<IUnknown*> objects) {
   }
 }
 
-std::string valueAt(_KZProperties* tree, const wchar_t* path) {
-  BSTR where = SysAllocString(path);
-  BSTR delimiter = SysAllocString(L"\\");
-  _KZProperty* found = nullptr;
-  VARIANT value;
-  VariantInit(&value);
-  std::string out = "(none)";
-  if (tree->Find(where, delimiter, &found) == S_OK && found != nullptr &&
-      found->get_Value(&value) == S_OK && VariantChangeType(&value, &value, 0, VT_BSTR) == S_OK) {
-    out = narrow(V_BSTR(&value));
-  }
-  VariantClear(&value);
-  if (found != nullptr) found->Release();
-  SysFreeString(where);
-  SysFreeString(delimiter);
-  return out;
-}
-
-// A tree of two levels through the function tables, and what they read.
+// A tree of two levels through the function tables. What its members read
+// is the scripts' to check: each slot calls the member of its name.
 _KZProperties* sampleTree() {
   _KZProperties* tree = newTree();
   _KZProperties* grid = newTree();
@@ -232,19 +215,7 @@ _KZProperties* sampleTree() {
   add(tree, L"Grid", inner);
 
   LONG count = 0;
-  _KZProperty* caption = nullptr;
-  VARIANT_BOOL readOnly = VARIANT_FALSE;
-  short type = -1;
-  VARIANT key = text(L"Caption");
   WCHECK(tree->get_Count(&count) == S_OK && count == 3);
-  WCHECK(tree->get_Properties(key, &caption) == S_OK && caption != nullptr);
-  if (caption != nullptr) {
-    WCHECK(caption->get_ReadOnly(&readOnly) == S_OK && readOnly == VARIANT_TRUE);
-    WCHECK(caption->get_ValueType(&type) == S_OK && type == 3);
-    caption->Release();
-  }
-  VariantClear(&key);
-  WCHECK_EQ(valueAt(tree, L"Grid\\Sort"), "Price");
   return tree;
 }
 
@@ -255,9 +226,6 @@ void throughStreams(_KZProperties* tree) {
   if (copy == nullptr) return;
   WCHECK(load(copy, bytes) == S_OK && saved(copy) == bytes);
   auto* persist = as<IPersistStreamInit>(copy, IID_IPersistStreamInit);
-  CLSID id{}, expected{};
-  CLSIDFromProgID(L"CommonVelmora.KZProperties", &expected);
-  WCHECK(persist != nullptr && persist->GetClassID(&id) == S_OK && id == expected);
   add(copy, L"Height", number(7));
   WCHECK(persist != nullptr && persist->IsDirty() == S_OK);
   if (persist != nullptr) persist->Release();
@@ -278,18 +246,7 @@ void throughPropertyBag(_KZProperties* tree) {
   auto* loader = as<IPersistPropertyBag>(copy, IID_IPersistPropertyBag);
   WCHECK(loader != nullptr && loader->Load(&bag, nullptr) == S_OK);
   if (copy != nullptr) WCHECK(saved(copy) == saved(tree));
-
-  // A single property persists as well.
-  _KZProperty* width = nullptr;
-  _KZProperty* fresh = create<_KZProperty>(L"CommonVelmora.KZProperty", IID__KZProperty);
-  WCHECK(tree->get_Properties(number(1), &width) == S_OK && width != nullptr && fresh != nullptr);
-  if (width != nullptr && fresh != nullptr) {
-    WCHECK(load(fresh, saved(width)) == S_OK);
-    BSTR name = nullptr;
-    WCHECK(fresh->get_Name(&name) == S_OK && name != nullptr && wcscmp(name, L"Width") == 0);
-    SysFreeString(name);
-  }
-  release({saver, loader, copy, width, fresh});
+  release({saver, loader, copy});
 }
 
 DISPID idOf(IDispatch* object, const wchar_t* name) {
@@ -301,7 +258,8 @@ DISPID idOf(IDispatch* object, const wchar_t* name) {
 
 // While the client holds a property, handing it out again gives the same
 // COM object. Released, the wrapper goes: the next one has handed out no
-// member ids yet, so its first name gets the first id.
+// member ids yet, so its first name gets the first id. It answers through
+// its own function table too, in the one slot that converts its result itself.
 void oneWrapper(_KZProperties* tree) {
   _KZProperty* first = nullptr;
   _KZProperty* second = nullptr;
@@ -316,6 +274,8 @@ void oneWrapper(_KZProperties* tree) {
   WCHECK(tree->get_Properties(number(1), &again) == S_OK && again != nullptr);
   if (again != nullptr) {
     WCHECK(firstId != DISPID_UNKNOWN && idOf(again, L"Alpha") == firstId);
+    short type = -1;
+    WCHECK(again->get_ValueType(&type) == S_OK && type == 2);
     again->Release();
   }
 }
