@@ -13,16 +13,13 @@ struct Tally {
   int failed = 0;
 };
 
-inline Tally& tally() {
-  static Tally counts;
-  return counts;
-}
+inline Tally tally;
 
 inline void record(bool ok, const char* what, const char* file, int line) {
   if (ok) {
-    ++tally().passed;
+    ++tally.passed;
   } else {
-    ++tally().failed;
+    ++tally.failed;
     std::printf("FAILED %s:%d: %s\n", file, line, what);
   }
 }
@@ -37,9 +34,9 @@ inline void recordEqual(const std::string& actual, const std::string& expected, 
 
 // Prints the closing line; the program's exit status.
 inline int summary() {
-  std::printf("%d passed, %d failed\n", tally().passed, tally().failed);
+  std::printf("%d passed, %d failed\n", tally.passed, tally.failed);
   std::fflush(stdout);
-  return tally().failed == 0 ? 0 : 1;
+  return tally.failed == 0 ? 0 : 1;
 }
 
 }  // namespace velmora::wintest
