@@ -22,9 +22,8 @@ inline std::string namesOf(const Variant& listing) {
   if (!listing.isArray()) return "";
   std::string names;
   const SafeArray& table = listing.array();
-  for (std::int32_t i = 0; i <= table.ubound(2); ++i) {
+  for (std::int32_t i = 0; i <= table.ubound(2); ++i)
     names += toText(table.get({0, i})) + "=" + toText(table.get({1, i})) + ";";
-  }
   return names;
 }
 
@@ -40,7 +39,6 @@ inline Reading readOf(const std::string& key, const std::string& name,
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override { setRegionalSettings(RegionalSettings{}); }
-  void TearDown() override { ::unsetenv("VELMORA_REGISTRY_BUSY_MS"); }
 
   // A handle on `path`, made when missing.
   static std::unique_ptr<RegistryKey> keyAt(const std::string& path) {

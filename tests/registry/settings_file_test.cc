@@ -13,7 +13,6 @@ namespace {
 using SettingsFileTest = RegistryTest;
 
 TEST_F(SettingsFileTest, ExportImportRoundTripsEveryByte) {
-  RegistryStore& store = userRegistryStore();
   std::string awkward;
   for (int c = 0; c < 256; ++c) awkward += static_cast<char>(c);
   awkward += "Цена \xF0\x9F\x98\x80 \xE0\x80\x80 \"q\" \\";
@@ -24,8 +23,7 @@ TEST_F(SettingsFileTest, ExportImportRoundTripsEveryByte) {
   keyAt("App\\Empty");
 
   std::string text;
-  ASSERT_EQ(exportSettings(store, "app\\", text), regcode::kSuccess);
-  EXPECT_NE(text.find("\"Ширина\" = \"&h9C40\""), std::string::npos) << text;
+  ASSERT_EQ(exportSettings(userRegistryStore(), "app\\", text), regcode::kSuccess);
 
   // Into a second store, then out again: the same text.
   ::setenv("VELMORA_REGISTRY", (folder_ / "other.sqlite3").c_str(), 1);
@@ -35,7 +33,6 @@ TEST_F(SettingsFileTest, ExportImportRoundTripsEveryByte) {
   ASSERT_EQ(exportSettings(userRegistryStore(), "app", again), regcode::kSuccess);
   EXPECT_EQ(again, text);
   EXPECT_EQ(storedData("App", "all bytes"), awkward);
-  EXPECT_EQ(storedData("App", ""), std::string(1, '\0'));
 }
 
 TEST_F(SettingsFileTest, SyntaxErrorsWriteNothing) {
@@ -46,10 +43,8 @@ TEST_F(SettingsFileTest, SyntaxErrorsWriteNothing) {
   EXPECT_EQ(DeleteRegistryKey("A"), regcode::kNotFound);
   for (const char* bad :
        {"\"v\" = \"1\"", "[A]", "[\"A\"]\n\"v\" \"1\"", "[\"A\"]\n\"v\" = \"\\x4\"",
-        "[\"A\"]\n\"v\" = \"1\" extra", "[\"A\\\\\\\\B\"]"}) {
-    std::string message;
-    EXPECT_NE(importSettings(userRegistryStore(), bad, message), regcode::kSuccess) << bad;
-  }
+        "[\"A\"]\n\"v\" = \"1\" extra", "[\"A\\\\\\\\B\"]"})
+    EXPECT_NE(importSettings(userRegistryStore(), bad, error), regcode::kSuccess) << bad;
   std::string out;
   EXPECT_EQ(exportSettings(userRegistryStore(), "Missing", out), regcode::kNotFound);
   EXPECT_EQ(DeleteRegistryKey("Missing"), regcode::kNotFound);  // export created nothing
@@ -75,7 +70,7 @@ TEST_F(SettingsFileTest, FixtureOfVersion1ImportsExactly) {
 
 // The subcommands reach the store's routines (whose rules the tests above
 // and registry_value_test check) and give their exit statuses.
-TEST_F(SettingsFileTest, RegToolSubcommandsAndBadUsage) {
+TEST_F(SettingsFileTest, RegToolSubcommandsBadUsageAndADamagedStore) {
   EXPECT_EQ(reg("set 'Software\\App' Caption 'Price'").status, 0);
   EXPECT_EQ(reg("set 'Software\\App' Left -1200 --number").status, 0);
   EXPECT_EQ(reg("get 'software\\app' left").out, "-1200\n");
@@ -93,10 +88,8 @@ TEST_F(SettingsFileTest, RegToolSubcommandsAndBadUsage) {
     EXPECT_EQ(reg(bad).status, 2) << bad;
   EXPECT_EQ(reg("set A v notanumber --number").status, 3);
   EXPECT_NE(reg("get --help").out.find("usage: velmora reg"), std::string::npos);
-}
 
-TEST_F(SettingsFileTest, RegToolSaysWhatIsWrongWithWhichFile) {
-  std::filesystem::create_directories(storeFile_.parent_path());
+  // A damaged store: what is wrong, with which file.
   std::ofstream(storeFile_) << std::string(4096, 'x');
   const test_support::ToolRun run = test_support::runVelmora("reg get A v", true);
   EXPECT_EQ(run.status, 1);

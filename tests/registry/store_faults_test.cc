@@ -23,21 +23,13 @@ using StoreFaultsTest = RegistryTest;
 using ReadCacheTest = RegistryTest;
 using test_support::exitedCleanly;
 using test_support::forkRunning;
+using test_support::readFile;
+using test_support::sqlOn;
 
 // Runs `body` on a thread of its own, which opens its own connection.
 template <class Body>
 void onNewThread(Body body) {
   std::thread(body).join();
-}
-
-std::string integrityCheck(const std::filesystem::path& file) {
-  return test_support::sqlOn(file, "PRAGMA integrity_check");
-}
-
-// Runs `body` in a child process, with its own connection, and waits for it.
-template <class Body>
-void inOtherProcess(Body body) {
-  EXPECT_TRUE(exitedCleanly(forkRunning(body)));
 }
 
 // The code of a read of `name` in `key` that must fail, giving its default.
@@ -68,7 +60,6 @@ TEST_F(StoreFaultsTest, NewStoreIsPrivateAndReadOnlyStoreDeniesAccess) {
   EXPECT_EQ(std::filesystem::status(storeFile_).permissions() & perms::all, perms(0600));
   EXPECT_EQ(std::filesystem::status(storeFile_.parent_path()).permissions() & perms::all,
             perms(0700));
-  EXPECT_EQ(integrityCheck(storeFile_), "ok");
 
   // Read-only, it denies access and keeps its values.
   ::chmod(storeFile_.c_str(), 0400);
@@ -99,7 +90,7 @@ TEST_F(StoreFaultsTest, DamagedPagesGiveACorruptionCode) {
 }
 
 TEST_F(StoreFaultsTest, WaitsForAnotherProcessThenReportsBusy) {
-  ::setenv("VELMORA_REGISTRY_BUSY_MS", "200", 1);
+  test_support::ScopedEnv busy("VELMORA_REGISTRY_BUSY_MS", "200");
   onNewThread([] { ASSERT_EQ(SetRegistryValue("K", "old", Variant("1")), regcode::kSuccess); });
   int ready[2], release[2];
   ASSERT_EQ(::pipe(ready), 0);
@@ -143,7 +134,7 @@ TEST_F(StoreFaultsTest, FourProcessesWritingAtOnceLoseNothing) {
   const Variant table = ReadAllValue("Shared");
   ASSERT_TRUE(table.isArray());
   EXPECT_EQ(table.array().ubound(2) + 1, kProcesses * kValuesEach);
-  EXPECT_EQ(integrityCheck(storeFile_), "ok");
+  EXPECT_EQ(sqlOn(storeFile_, "PRAGMA integrity_check"), "ok");
 }
 
 TEST_F(StoreFaultsTest, WriterKilledMidwayLeavesEveryCommittedValue) {
@@ -167,13 +158,12 @@ TEST_F(StoreFaultsTest, WriterKilledMidwayLeavesEveryCommittedValue) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
 
-  EXPECT_EQ(integrityCheck(storeFile_), "ok");
+  EXPECT_EQ(sqlOn(storeFile_, "PRAGMA integrity_check"), "ok");
   const Variant table = ReadAllValue("Loop");
   ASSERT_TRUE(table.isArray());
   EXPECT_GE(table.array().ubound(2), last);
-  for (std::int32_t i = 0; i <= last; ++i) {
+  for (std::int32_t i = 0; i <= last; ++i)
     ASSERT_EQ(table.array().get({0, i}), Variant("v" + std::to_string(i)));
-  }
 }
 
 TEST_F(StoreFaultsTest, FullDiskKeepsWhatItAcknowledgedAndRefusesTheRest) {
@@ -194,7 +184,7 @@ TEST_F(StoreFaultsTest, FullDiskKeepsWhatItAcknowledgedAndRefusesTheRest) {
     for (const std::string& name : kept) ASSERT_EQ(storedData("Full", name), payload + name);
     for (const std::string& name : refused) ASSERT_EQ(storedData("Full", name), "<absent>");
   });
-  EXPECT_EQ(integrityCheck(storeFile_), "ok");
+  EXPECT_EQ(sqlOn(storeFile_, "PRAGMA integrity_check"), "ok");
 }
 
 TEST_F(ReadCacheTest, OtherProcessesThreadsAndOwnWritesAreSeenAtOnce) {
@@ -202,12 +192,12 @@ TEST_F(ReadCacheTest, OtherProcessesThreadsAndOwnWritesAreSeenAtOnce) {
   SetRegistryValue("K", "b", Variant("2"));
   expectSeen("K", "a=1;b=2;", {"c"});
   expectSeen("K", "a=1;b=2;", {"c"});  // now from what was read
-  inOtherProcess([] {
+  EXPECT_TRUE(exitedCleanly(forkRunning([] {
     return SetRegistryValue("K", "b", Variant("changed")) == 0 &&
            SetRegistryValue("K", "c", Variant("3")) == 0;
-  });
+  })));
   expectSeen("K", "a=1;b=changed;c=3;");
-  inOtherProcess([] { return DeleteRegistryValue("K", "a") == 0; });
+  EXPECT_TRUE(exitedCleanly(forkRunning([] { return DeleteRegistryValue("K", "a") == 0; })));
   expectSeen("K", "b=changed;c=3;", {"a"});
   std::thread([] { SetRegistryValue("K", "d", Variant("4")); }).join();
   expectSeen("K", "b=changed;c=3;d=4;");
@@ -231,9 +221,9 @@ TEST_F(ReadCacheTest, KeyDeletedElsewhereIsNotReusedByItsOldId) {
   SetRegistryValue("A", "v", Variant("from A"));
   expectSeen("A", "v=from A;");
   // The freed row id may go to the next key made; "A" must not follow it.
-  inOtherProcess([] {
+  EXPECT_TRUE(exitedCleanly(forkRunning([] {
     return DeleteRegistryKey("A") == 0 && SetRegistryValue("B", "w", Variant("from B")) == 0;
-  });
+  })));
   EXPECT_EQ(namesOf(ReadAllValue("A")), "");
   EXPECT_EQ(namesOf(ReadAllValue("B")), "w=from B;");
   failedReadCode("A", "v");
@@ -244,14 +234,7 @@ namespace fs = std::filesystem;
 const std::string kWindow = "Software\\Velmora, Ltd.\\Trader\\Window";
 const std::string kDealer = "Software\\Velmora, Ltd.\\Dealer";
 
-using test_support::readFile;
-using test_support::sqlOn;
-
-struct Report {
-  std::int32_t code;
-  std::string text;
-};
-std::vector<Report> reports;
+std::vector<std::pair<std::int32_t, std::string>> reports;  // the code and text of each
 
 class StoreVersionsTest : public RegistryTest {
  protected:
@@ -262,10 +245,7 @@ class StoreVersionsTest : public RegistryTest {
       reports.push_back({code, std::string(text)});
     });
   }
-  void TearDown() override {
-    setStoreReportSink(nullptr);
-    RegistryTest::TearDown();
-  }
+  void TearDown() override { setStoreReportSink(nullptr); }
 
   // A store file of its own for each case, so that no connection of this
   // thread still holds the file before.
@@ -275,11 +255,10 @@ class StoreVersionsTest : public RegistryTest {
     fs::create_directories(storeFile_.parent_path());
   }
 
-  // The fixture `name` as this test's store; returns its bytes.
-  std::string useFixture(const std::string& name) {
+  // The fixture `name` as this test's store.
+  void useFixture(const std::string& name) {
     useNewStoreFile(name);
     fs::copy_file(fs::path(VELMORA_TEST_SOURCE_DIR) / "registry" / "fixtures" / name, storeFile_);
-    return readFile(storeFile_);
   }
 
   // Every setting the fixtures hold reads back as written, in its order,
@@ -301,8 +280,8 @@ class StoreVersionsTest : public RegistryTest {
   // Exactly one report was made, with `code` and naming `part`.
   static void expectOneReport(std::int32_t code, const std::string& part) {
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].code, code);
-    EXPECT_NE(reports[0].text.find(part), std::string::npos) << reports[0].text;
+    EXPECT_EQ(reports[0].first, code);
+    EXPECT_NE(reports[0].second.find(part), std::string::npos) << reports[0].second;
   }
 };
 
@@ -317,7 +296,7 @@ TEST_F(StoreVersionsTest, EarlierLayoutsAreUpgradedAfterACopyIsKept) {
   for (const char* fixture : {"store-first-layout.sqlite3", "store-unversioned.sqlite3"}) {
     SCOPED_TRACE(fixture);
     reports.clear();
-    const std::string original = useFixture(fixture);
+    useFixture(fixture);
     // A copy from an earlier upgrade is never overwritten.
     std::ofstream(backup(1)) << "kept";
     expectFixtureSettings();
@@ -357,7 +336,7 @@ TEST_F(StoreVersionsTest, LaterVersionIsLeftUntouchedAndReportedOnce) {
   expectOneReport(
       regcode::kNewerStore,
       storeFile_.string() + " was written by a newer version of the library (store version 2");
-  EXPECT_EQ(userRegistryStore().problem(), reports[0].text);
+  EXPECT_EQ(userRegistryStore().problem(), reports[0].second);
 }
 
 TEST_F(StoreVersionsTest, FileThatIsNoStoreIsNamedAndKeptByteForByte) {
