@@ -28,8 +28,7 @@ TEST_F(LogWriterTest, EntriesAreTimeStampBlankAndTextInTheUsersOwnFile) {
   // An empty text leaves the line ending in the blank.
   EXPECT_EQ(lines[1].back(), ' ');
   EXPECT_TRUE(std::regex_match(lines[1].substr(0, lines[1].size() - 1) + " x", usEntry));
-  ASSERT_TRUE(std::regex_match(lines[2], m, usEntry));
-  EXPECT_EQ(m[2], "Error: -5 Timeout");
+  EXPECT_TRUE(lines[2].ends_with(" Error: -5 Timeout"));
   EXPECT_TRUE(lines[3].ends_with(" Error: -2147483648 Lowest"));
   const auto perms = fs::status(todaysFile()).permissions();
   EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
