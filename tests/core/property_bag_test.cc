@@ -19,13 +19,11 @@
 namespace velmora {
 namespace {
 
-using test_support::errorDescriptionOf;
 using test_support::errorOf;
 using test_support::PlainObject;
 
 // A persistable client object: a label and an optional child of its kind.
-class Node : public PlainObject {
- public:
+struct Node : PlainObject {
   static constexpr const char* kProgId = "Test.Node";
   std::string label;
   Variant child = Variant::nothing();
@@ -42,14 +40,12 @@ class Node : public PlainObject {
 };
 
 std::shared_ptr<Node> chain(int length) {
-  auto head = std::make_shared<Node>();
-  head->label = "0";
-  Node* tail = head.get();
-  for (int i = 1; i < length; ++i) {
-    auto next = std::make_shared<Node>();
-    next->label = std::to_string(i);
-    tail->child = next;
-    tail = next.get();
+  std::shared_ptr<Node> head;
+  for (int i = length - 1; i >= 0; --i) {
+    auto node = std::make_shared<Node>();
+    node->label = std::to_string(i);
+    if (head) node->child = head;
+    head = std::move(node);
   }
   return head;
 }
@@ -117,7 +113,7 @@ TEST_F(PropertyBagTest, DefaultsDecideWhatIsStoredAndNamesFoldCase) {
 
   EXPECT_EQ(bag.readProperty("Absent", Variant(7)), Variant(7));
   EXPECT_EQ(errorOf([&] { bag.readProperty("Absent"); }), err::kDataValueNotFound);
-  EXPECT_EQ(errorDescriptionOf([&] { bag.readProperty("Absent"); }),
+  EXPECT_EQ(test_support::errorDescriptionOf([&] { bag.readProperty("Absent"); }),
             "Data value named 'Absent' not found");
   bag.writeProperty("Имя", "first");
   bag.writeProperty("Other", 1);
@@ -241,8 +237,7 @@ struct Script {
 };
 Script gScript;
 
-class Scribbler : public PlainObject {
- public:
+struct Scribbler : PlainObject {
   static constexpr const char* kProgId = "Test.Scribbler";
   Variant child = Variant::nothing();
   Variant a, b, c;
