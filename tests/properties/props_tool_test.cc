@@ -21,7 +21,7 @@ class PropsToolTest : public ::testing::Test {
   velmora::test_support::ScratchFolder dir_{"cvprops"};
 };
 
-TEST_F(PropsToolTest, DemoShowAndFind) {
+TEST_F(PropsToolTest, DemoShowFindAndClearErrors) {
   ASSERT_EQ(run("demo " + file("tree.bin")).status, 0);
   ToolRun show = run("show " + file("tree.bin"));
   EXPECT_EQ(show.status, 0);
@@ -36,9 +36,7 @@ TEST_F(PropsToolTest, DemoShowAndFind) {
   EXPECT_EQ(found.out, "Qty = 800 (Long)  read-only\n");
   EXPECT_EQ(run("find " + file("tree.bin") + " '1\\1\\3' --ex").out, "Instrument = 2400 (Long)\n");
   EXPECT_EQ(run("find " + file("tree.bin") + " 'Grid\\Nope'").status, 1);
-}
 
-TEST_F(PropsToolTest, ClearErrors) {
   for (const char* bad : {"", "bogus", "find onlyfile"}) EXPECT_EQ(run(bad).status, 2) << bad;
   ToolRun help = run("--help");
   EXPECT_EQ(help.status, 0);
