@@ -14,6 +14,7 @@
 namespace velmora {
 namespace {
 
+using testing::at;
 using testing::errorOf;
 using testing::expectCases;
 using testing::german;
@@ -101,10 +102,6 @@ TEST_F(NumberTest, HexTextIsTwosComplementOfItsWidth) {
 }
 
 class DateTest : public testing::RegionalTest {};
-
-Date at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return dateFromParts(y, mo, d, h, mi, s);
-}
 
 // The parts of `d` as year, month, day, hour, minute, second.
 std::vector<int> partsOf(Date d) {

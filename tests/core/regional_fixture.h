@@ -35,6 +35,10 @@ void expectCases(Convert convert, const std::vector<Case>& cases) {
   }
 }
 
+inline Date at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+  return dateFromParts(y, mo, d, h, mi, s);
+}
+
 inline RegionalSettings usEnglish() { return RegionalSettings{}; }
 
 inline RegionalSettings german() {
