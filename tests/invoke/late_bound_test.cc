@@ -179,26 +179,19 @@ TEST_F(LateBoundTest, EveryFailureIsFalseWithOneErrorEntry) {
     std::string name;  // "" : the routine's own member
     SafeArray list;
     std::int32_t number;
-    std::string description;
   };
-  const std::string odd = "Ta]ke.\r\n%0 [\xD0\xB6]";
   std::vector<Failure> failures = {
-      {"no object", true, "", listUpTo(1), 91, "Object variable or With block variable not set"},
-      {"unknown name", false, "Nope", listUpTo(1), 438,
-       "Object doesn't support this property or method"},
-      {"odd name", false, odd, listUpTo(1), 438, "Object doesn't support this property or method"},
-      {"lower bound 1", false, "", SafeArray(VarType::Variant, {{1, 3}}), 9,
-       "Subscript out of range"},
-      {"two dimensions", false, "", SafeArray(VarType::Variant, {{0, 2}, {0, 2}}), 9,
-       "Subscript out of range"},
-      {"bytes", false, "", SafeArray::ofBytes({1, 2}), 13, "Type mismatch"},
-      {"runtime_error", false, "Plain", listUpTo(2), 5, "Invalid procedure call or argument"},
+      {"no object", true, "", listUpTo(1), 91},
+      {"odd name", false, "Ta]ke.\r\n%0 [\xD0\xB6]", listUpTo(1), 438},
+      {"lower bound 1", false, "", SafeArray(VarType::Variant, {{1, 3}}), 9},
+      {"two dimensions", false, "", SafeArray(VarType::Variant, {{0, 2}, {0, 2}}), 9},
+      {"bytes", false, "", SafeArray::ofBytes({1, 2}), 13},
+      {"runtime_error", false, "Plain", listUpTo(2), 5},
   };
   for (const Routine& r : routines()) {
     for (Failure& f : failures) {
       SCOPED_TRACE(std::string(r.label) + ", " + f.label);
       clearLog();
-      probe_->seen = {};
       ObjectRef object = f.noObject ? ObjectRef() : object_;
       const std::string name = f.name.empty() ? r.member : f.name;
       Variant out(kept_);
@@ -210,7 +203,8 @@ TEST_F(LateBoundTest, EveryFailureIsFalseWithOneErrorEntry) {
       EXPECT_EQ(count(logged, " Error: "), 1u) << logged;
       const std::string& prefix = r.failurePrefix.empty() ? r.rangePrefix : r.failurePrefix;
       EXPECT_THAT(logged, ::testing::HasSubstr(" Error: " + std::to_string(f.number) + " " +
-                                               prefix + name + "].\r\n" + f.description + "\r\n"));
+                                               prefix + name + "].\r\n" +
+                                               AutomationError(f.number).description() + "\r\n"));
     }
   }
 }
