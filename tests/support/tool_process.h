@@ -21,60 +21,9 @@ namespace velmora::test_support {
 
 class ToolProcess {
  public:
-  // The tool with `args` as its arguments.
-  explicit ToolProcess(std::vector<std::string> args)
-      : ToolProcess(std::getenv("VELMORA_TOOL"), std::move(args)) {}
-  ~ToolProcess() {
-    closeInput();
-    if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);
-    ::close(out_);
-    ::close(err_);
-  }
-  ToolProcess(const ToolProcess&) = delete;
-  ToolProcess& operator=(const ToolProcess&) = delete;
-
-  // The tool run by the shell with `arguments`, already shell-quoted.
-  static ToolProcess shell(const std::string& arguments) {
-    return ToolProcess("/bin/sh", {"-c", "exec \"$VELMORA_TOOL\" " + arguments});
-  }
-
-  void writeLine(const std::string& line) {
-    const std::string text = line + "\n";
-    ASSERT_EQ(::write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-  }
-
-  // The next line of standard output, waiting for it; "<none>" when the tool
-  // closed its output or wrote nothing for a long while (a hang guard only).
-  std::string readLine() {
-    for (std::size_t end; (end = pending_.find('\n')) == std::string::npos;) {
-      pollfd p{out_, POLLIN, 0};
-      char buffer[4096];
-      const ssize_t n = ::poll(&p, 1, 30000) > 0 ? ::read(out_, buffer, sizeof buffer) : 0;
-      if (n <= 0) return "<none>";
-      pending_.append(buffer, static_cast<std::size_t>(n));
-    }
-    const std::size_t end = pending_.find('\n');
-    std::string line = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    return line;
-  }
-
-  // Closes the input, collects what remains and returns the exit status (-1
-  // when the tool did not exit normally).
-  int finish(std::string* out = nullptr, std::string* err = nullptr) {
-    closeInput();
-    const std::string rest = pending_ + drain(out_), errText = drain(err_);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    if (out != nullptr) *out = rest;
-    if (err != nullptr) *err = errText;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  // `program` with `args` as its arguments.
-  ToolProcess(const char* program, std::vector<std::string> args) {
+  // The tool (or `program`) with `args` as its arguments.
+  explicit ToolProcess(std::vector<std::string> args,
+                       const char* program = std::getenv("VELMORA_TOOL")) {
     args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -94,6 +43,49 @@ class ToolProcess {
     out_ = out[0];
     err_ = err[0];
   }
+  ~ToolProcess() {
+    closeInput();
+    if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);
+    for (int fd : {out_, err_}) ::close(fd);
+  }
+  ToolProcess(const ToolProcess&) = delete;
+  ToolProcess& operator=(const ToolProcess&) = delete;
+
+  void writeLine(const std::string& line) {
+    const std::string text = line + "\n";
+    ASSERT_EQ(::write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  }
+
+  // The next line of standard output, waiting for it; "<none>" when the tool
+  // closed its output or wrote nothing for a long while (a hang guard only).
+  std::string readLine() {
+    std::size_t end = 0;
+    while ((end = pending_.find('\n')) == std::string::npos) {
+      pollfd p{out_, POLLIN, 0};
+      char buffer[4096];
+      const ssize_t n = ::poll(&p, 1, 30000) > 0 ? ::read(out_, buffer, sizeof buffer) : 0;
+      if (n <= 0) return "<none>";
+      pending_.append(buffer, static_cast<std::size_t>(n));
+    }
+    std::string line = pending_.substr(0, end);
+    pending_.erase(0, end + 1);
+    return line;
+  }
+
+  // Closes the input, collects what remains and returns the exit status (-1
+  // when the tool did not exit normally).
+  int finish(std::string* out = nullptr, std::string* err = nullptr) {
+    closeInput();
+    const std::string rest = pending_ + drain(out_), errText = drain(err_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    if (out != nullptr) *out = rest;
+    if (err != nullptr) *err = errText;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
   void closeInput() {
     if (in_ >= 0) ::close(in_);
     in_ = -1;
@@ -119,7 +111,9 @@ struct ToolRun {
 // One run through the shell; `arguments` are already shell-quoted. Standard
 // error is dropped, or mixed into `out` when `mergeErrors` is set.
 inline ToolRun runVelmora(const std::string& arguments, bool mergeErrors = false) {
-  ToolProcess tool = ToolProcess::shell(arguments + (mergeErrors ? " 2>&1" : " 2>/dev/null"));
+  ToolProcess tool(
+      {"-c", "exec \"$VELMORA_TOOL\" " + arguments + (mergeErrors ? " 2>&1" : " 2>/dev/null")},
+      "/bin/sh");
   ToolRun run;
   run.status = tool.finish(&run.out);
   return run;

@@ -52,8 +52,6 @@ TEST_F(FormsCommandTest, TheWindowsOpenOnTheGridAndTheGridIsPrintedAfterThem) {
   EXPECT_EQ(runVelmora("columns").status, 2);
 }
 
-// velmora msg: the button code as exit status, a screenshot of the window as
-// shown, and the display failure as its own status.
 TEST_F(FormsCommandTest, MsgExitsWithTheButtonCodeOrTheDisplayFailure) {
   const std::string asked = "msg 'Delete?' --icon query --buttons okcancel --default cancel";
   {
