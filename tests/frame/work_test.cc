@@ -29,8 +29,6 @@ TEST_F(WorkByNameTest, KindsAndNamesResolveAsForAScriptClient) {
   EXPECT_EQ(work.invoke("regestrystring", either, {}), Variant("Software\\Velmora, Ltd.\\"));
   // A property that can only be assigned cannot be read.
   EXPECT_EQ(errorCalling(work, "MaxLogFile", either), err::kNoSuchMember);
-  CommonInfo info;
-  EXPECT_EQ(errorCalling(info, "AnyThing", either), err::kNoSuchMember);
   // Nothing registered under a factory's ProgID: nothing, never an error.
   ClassRegistry::instance().remove(ids::kKZPropertyProgId);
   EXPECT_TRUE(work.invoke("GetKZProperty", CallKind::Method, {}).isNothing());
