@@ -55,6 +55,9 @@ Sub PropertyTrees()
   prop.ReadOnly = True
   prop.ReadOnly = False
   Host.Check prop.ReadOnly, "ReadOnly stays set"
+  Set prop = CreateObject("CommonVelmora.KZProperty")
+  prop.Name = "Made"
+  Host.Check prop.Name = "Made", "a single property created by its ProgID"
 End Sub
 
 ' A tree persisted to bytes and back, as a client stores it.
