@@ -6,6 +6,10 @@
 //   - GridToClip of a 10,000-row by 20-column reference grid (on the
 //     offscreen Qt clipboard), against building the same tab-separated text
 //     by hand from the same cells.
+// Compare a pair with --benchmark_repetitions=20
+// --benchmark_enable_random_interleaving=true: run one after the other, a
+// pair can land in different phases of a shared machine, which moved the
+// restore's ratio to its floor by a tenth between runs.
 #include <benchmark/benchmark.h>
 #include <commonvelmora/convert.h>
 #include <commonvelmora/reference_grid.h>
